@@ -1,0 +1,26 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace tintwright {
+
+struct ProgramState;
+
+// The folder the ROM chooser opens in, kept in Data/Defaultpath.txt.
+class DefaultPath {
+public:
+    // Never fails: a missing, empty or unreadable file means the program folder.
+    static void Load_Path(ProgramState &state);
+
+    // Writes the folder and CR LF; false with the system's reason on failure.
+    static bool store(const std::filesystem::path &programFolder,
+                      const std::filesystem::path &folder, std::string &error);
+
+    // The folder a file's text names: its whole first line, without enclosing quotes.
+    static std::string folderFromText(std::string_view text);
+
+    static std::filesystem::path file(const std::filesystem::path &programFolder);
+};
+
+} // namespace tintwright

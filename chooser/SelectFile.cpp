@@ -1,0 +1,177 @@
+#include "SelectFile.h"
+
+#include "DefaultPath.h"
+#include "document/ProgramState.h"
+#include "shell/Paths.h"
+#include "shell/Prompter.h"
+#include "shell/Twips.h"
+
+#include <QDir>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStyle>
+
+namespace tintwright {
+
+namespace {
+constexpr int kPathRole = Qt::UserRole;
+}
+
+SelectFile::SelectFile(ProgramState &state, Prompter &prompter, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      m_state(state), m_prompter(prompter), m_patterns{QStringLiteral("*.nes"), QStringLiteral("*.bin")},
+      m_dir1(new QListWidget(this)), m_file1(new QListWidget(this)),
+      m_cmdOpen(new QPushButton(tr("Open"), this)),
+      m_cmdCancel(new QPushButton(tr("Cancel"), this)),
+      m_cmdDefault(new QPushButton(tr("Set As Default Path"), this))
+{
+    setWindowTitle(tr("Select File"));
+    setModal(true);
+    setFixedSize(Twips::size(6645, 6330));
+
+    m_dir1->setObjectName(QStringLiteral("Dir1"));
+    m_file1->setObjectName(QStringLiteral("File1"));
+    m_cmdOpen->setObjectName(QStringLiteral("cmdOpen"));
+    m_cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    m_cmdDefault->setObjectName(QStringLiteral("cmdDefault"));
+
+    m_dir1->setGeometry(Twips::rect(120, 120, 2415, 5265));
+    m_file1->setGeometry(Twips::rect(2760, 120, 3735, 5355));
+    m_cmdOpen->setGeometry(Twips::rect(2760, 5640, 1815, 495));
+    m_cmdCancel->setGeometry(Twips::rect(4680, 5640, 1815, 495));
+    m_cmdDefault->setGeometry(Twips::rect(120, 5640, 2415, 495));
+    m_file1->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_cmdOpen->setDefault(true);
+
+    setTabOrder(m_dir1, m_file1);
+    setTabOrder(m_file1, m_cmdOpen);
+    setTabOrder(m_cmdOpen, m_cmdCancel);
+    setTabOrder(m_cmdCancel, m_cmdDefault);
+
+    connect(m_dir1, &QListWidget::itemDoubleClicked, this, &SelectFile::openFolderItem);
+    connect(m_file1, &QListWidget::itemDoubleClicked, this, &SelectFile::cmdOpen_Click);
+    connect(m_cmdOpen, &QPushButton::clicked, this, &SelectFile::cmdOpen_Click);
+    connect(m_cmdCancel, &QPushButton::clicked, this, &SelectFile::reject);
+    connect(m_cmdDefault, &QPushButton::clicked, this, &SelectFile::cmdDefault_Click);
+    m_dir1->installEventFilter(this);
+
+    Form_Load();
+}
+
+void SelectFile::Form_Load()
+{
+    if (m_state.fileTypeFilter)
+        m_patterns.clear(); // every file, with or without a dot
+    if (!setFolder(Paths::toQString(m_state.defaultFolder)))
+        setFolder(Paths::toQString(m_state.programFolder));
+    m_dir1->setFocus();
+}
+
+bool SelectFile::setFolder(const QString &folder)
+{
+    const QDir dir(folder);
+    if (folder.isEmpty() || !dir.exists() || !dir.isReadable())
+        return false;
+    m_folder = QDir::cleanPath(dir.absolutePath());
+    fillFolders();
+    fillFiles();
+    return true;
+}
+
+void SelectFile::fillFolders()
+{
+    m_dir1->clear();
+    QStringList chain;
+    QDir walk(m_folder);
+    chain.prepend(walk.absolutePath());
+    while (!walk.isRoot() && walk.cdUp())
+        chain.prepend(walk.absolutePath());
+
+    const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    int depth = 0;
+    for (const QString &path : chain) {
+        const QString name = QDir(path).isRoot() ? QDir::toNativeSeparators(path) : QDir(path).dirName();
+        auto *item = new QListWidgetItem(openIcon, QString(depth * 2, QLatin1Char(' ')) + name, m_dir1);
+        item->setData(kPathRole, path);
+        ++depth;
+    }
+    m_dir1->setCurrentRow(m_dir1->count() - 1);
+
+    const QDir current(m_folder);
+    const QStringList subfolders =
+        current.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    for (const QString &name : subfolders) {
+        auto *item = new QListWidgetItem(closedIcon, QString(depth * 2, QLatin1Char(' ')) + name, m_dir1);
+        item->setData(kPathRole, current.absoluteFilePath(name));
+    }
+}
+
+void SelectFile::fillFiles()
+{
+    m_file1->clear();
+    const QDir dir(m_folder);
+    // Without QDir::CaseSensitive the patterns ignore case, so GAME.NES is listed.
+    m_file1->addItems(dir.entryList(m_patterns, QDir::Files, QDir::Name | QDir::IgnoreCase));
+}
+
+void SelectFile::openFolderItem()
+{
+    const QListWidgetItem *item = m_dir1->currentItem();
+    if (!item)
+        return;
+    const QString path = item->data(kPathRole).toString();
+    if (path != m_folder && !setFolder(path))
+        m_prompter.inform(this, tr("The folder\n%1\ncannot be opened.").arg(QDir::toNativeSeparators(path)));
+}
+
+void SelectFile::cmdOpen_Click()
+{
+    const QList<QListWidgetItem *> selected = m_file1->selectedItems();
+    const QString name = selected.isEmpty() ? QString() : selected.first()->text();
+    QString path = m_folder;
+    if (!path.endsWith(QLatin1Char('/')))
+        path += QLatin1Char('/');
+    path += name;
+    if (!m_state.rom.open(Paths::fromQString(QDir::toNativeSeparators(path)))) {
+        m_prompter.inform(this, tr("The file you selected is incompatible with this program."));
+        return;
+    }
+    accept();
+}
+
+void SelectFile::cmdDefault_Click()
+{
+    std::string error;
+    if (!DefaultPath::store(m_state.programFolder, Paths::fromQString(QDir::toNativeSeparators(m_folder)), error))
+        m_prompter.inform(this, tr("The default folder could not be saved to\n%1\n\nReason: %2")
+                                    .arg(Paths::toQString(DefaultPath::file(m_state.programFolder)),
+                                         QString::fromStdString(error)));
+}
+
+void SelectFile::keyPressEvent(QKeyEvent *event)
+{
+    // Esc neither cancels nor closes; only "Cancel" and the close box do.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool SelectFile::eventFilter(QObject *watched, QEvent *event)
+{
+    // Enter in the folder list opens the folder rather than the file.
+    if (watched == m_dir1 && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            openFolderItem();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+} // namespace tintwright

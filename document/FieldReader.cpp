@@ -1,0 +1,141 @@
+#include "FieldReader.h"
+
+#include "FieldError.h"
+
+#include <charconv>
+#include <limits>
+
+namespace tintwright {
+
+namespace {
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+std::optional<std::int32_t> parseHex(std::string_view digits)
+{
+    if (digits.empty() || digits.size() > 8)
+        return std::nullopt;
+    std::uint32_t value = 0;
+    auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value, 16);
+    if (ec != std::errc() || end != digits.data() + digits.size() ||
+        value > static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max()))
+        return std::nullopt;
+    return static_cast<std::int32_t>(value);
+}
+
+} // namespace
+
+void FieldReader::consumeBreak()
+{
+    if (m_text[m_pos] == '\r' && m_pos + 1 < m_text.size() && m_text[m_pos + 1] == '\n')
+        ++m_pos;
+    ++m_pos;
+    ++m_line;
+}
+
+void FieldReader::countBreaks(std::string_view span)
+{
+    for (std::size_t i = 0; i < span.size(); ++i) {
+        if (span[i] == '\n' || (span[i] == '\r' && (i + 1 >= span.size() || span[i + 1] != '\n')))
+            ++m_line;
+    }
+}
+
+std::string FieldReader::readText()
+{
+    const std::size_t size = m_text.size();
+    while (m_pos < size && isBlank(m_text[m_pos]))
+        ++m_pos;
+    if (m_pos >= size)
+        throw FieldError(FieldError::Kind::NothingLeft, m_line, "the file ends where a field was expected");
+
+    std::string value;
+    if (m_text[m_pos] == '"') {
+        const std::size_t start = m_pos + 1;
+        std::size_t close = m_text.find('"', start);
+        if (close == std::string_view::npos)
+            close = size;
+        value.assign(m_text.substr(start, close - start));
+        countBreaks(m_text.substr(start, close - start));
+        m_pos = close < size ? close + 1 : size;
+        // Whatever follows the closing quote is dropped up to the separator.
+        while (m_pos < size) {
+            const char c = m_text[m_pos];
+            if (c == ',') {
+                ++m_pos;
+                break;
+            }
+            if (isBreak(c)) {
+                consumeBreak();
+                break;
+            }
+            ++m_pos;
+        }
+        return value;
+    }
+
+    const std::size_t start = m_pos;
+    while (m_pos < size && m_text[m_pos] != ',' && !isBreak(m_text[m_pos]))
+        ++m_pos;
+    std::size_t end = m_pos;
+    while (end > start && isBlank(m_text[end - 1]))
+        --end;
+    value.assign(m_text.substr(start, end - start));
+    if (m_pos < size) {
+        if (m_text[m_pos] == ',')
+            ++m_pos;
+        else
+            consumeBreak();
+    }
+    return value;
+}
+
+std::int32_t FieldReader::readNumber()
+{
+    // Blanks never cross a line, so this is the line the number stands on.
+    const int line = m_line;
+    const std::string text = readText();
+    if (text.empty())
+        throw FieldError(FieldError::Kind::Empty, line, "the field is empty");
+    if (const auto value = parseNumber(text))
+        return *value;
+    std::int64_t wide = 0;
+    const char *first = text.data() + (text[0] == '+' ? 1 : 0);
+    auto [end, ec] = std::from_chars(first, text.data() + text.size(), wide);
+    if (end == text.data() + text.size() && (ec == std::errc::result_out_of_range || ec == std::errc()))
+        throw FieldError(FieldError::Kind::OutOfRange, line,
+                         "\"" + text + "\" is outside the range of a 32-bit signed number");
+    throw FieldError(FieldError::Kind::NotANumber, line,
+                     "\"" + text +
+                         "\" is not a number (write it in decimal, or in hexadecimal as &H1A2B, "
+                         "0x1A2B or $1A2B)");
+}
+
+std::optional<std::int32_t> FieldReader::parseNumber(std::string_view text)
+{
+    if (text.empty())
+        return std::nullopt;
+    if (text.size() > 2 && text[0] == '&' && (text[1] == 'H' || text[1] == 'h'))
+        return parseHex(text.substr(2));
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
+        return parseHex(text.substr(2));
+    if (text.size() > 1 && text[0] == '$')
+        return parseHex(text.substr(1));
+
+    std::string_view digits = text;
+    if (digits[0] == '+') {
+        digits.remove_prefix(1);
+        if (digits.empty() || digits[0] < '0' || digits[0] > '9')
+            return std::nullopt;
+    }
+    std::int32_t value = 0;
+    auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (ec != std::errc() || end != digits.data() + digits.size())
+        return std::nullopt;
+    return value;
+}
+
+} // namespace tintwright

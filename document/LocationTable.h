@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tintwright {
+
+// Where each sprite's three palette bytes lie; row k pairs addresses[k] and names[k].
+struct LocationTable {
+    std::vector<std::int32_t> addresses;
+    std::vector<std::string> names; // as stored in the file (any encoding)
+
+    int rows() const { return static_cast<int>(addresses.size()); }
+};
+
+} // namespace tintwright

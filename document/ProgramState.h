@@ -1,0 +1,21 @@
+#pragma once
+
+#include "LocationTable.h"
+#include "RomDocument.h"
+
+#include <filesystem>
+
+namespace tintwright {
+
+// Everything the windows share for the whole run. Start-up makes one and
+// hands it to every window by reference.
+struct ProgramState {
+    std::filesystem::path programFolder; // holds the executable and Data/
+    std::filesystem::path defaultFolder; // where the ROM chooser opens
+    RomDocument rom;
+    LocationTable backLocations;
+    LocationTable frontLocations;
+    bool fileTypeFilter = false; // list every file in the chooser, not only ROMs
+};
+
+} // namespace tintwright

@@ -1,0 +1,58 @@
+#include "RomDocument.h"
+
+#include "FileIo.h"
+
+#include <limits>
+
+namespace tintwright {
+
+bool RomDocument::open(const std::filesystem::path &path, std::string *reason)
+{
+    std::unique_ptr<std::uint8_t[]> image;
+    std::size_t size = 0;
+    std::string error;
+    // The image length is a 32-bit signed count.
+    const auto maxSize = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
+    if (!FileIo::readAll(path, image, size, error, maxSize)) {
+        if (reason)
+            *reason = error;
+        return false;
+    }
+    if (size == 0) {
+        if (reason)
+            *reason = "the file is empty";
+        return false;
+    }
+    m_image = std::move(image);
+    m_length = static_cast<std::int32_t>(size);
+    m_path = path;
+    m_modified = false;
+    return true;
+}
+
+RomDocument::WriteResult RomDocument::write(std::string &reason) const
+{
+    if (m_path.empty() || !m_image)
+        return WriteResult::NothingOpen;
+    if (!FileIo::writeAll(m_path, m_image.get(), static_cast<std::size_t>(m_length),
+                          FileIo::Mode::InPlace, reason))
+        return WriteResult::Failed;
+    return WriteResult::Written;
+}
+
+std::optional<std::uint8_t> RomDocument::readByte(std::int64_t index) const
+{
+    if (!m_image || index < 0 || index >= m_length)
+        return std::nullopt;
+    return m_image[static_cast<std::size_t>(index)];
+}
+
+bool RomDocument::writeByte(std::int64_t index, std::uint8_t value)
+{
+    if (!m_image || index < 0 || index >= m_length)
+        return false;
+    m_image[static_cast<std::size_t>(index)] = value;
+    return true;
+}
+
+} // namespace tintwright

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace tintwright {
+
+// The one ROM being edited: the whole file in memory, where it came from,
+// and whether it holds picks not yet written back.
+class RomDocument {
+public:
+    // Loads the whole file. Only a complete read replaces the image; on failure
+    // nothing changes and `reason` says why.
+    bool open(const std::filesystem::path &path, std::string *reason = nullptr);
+
+    enum class WriteResult { NothingOpen, Written, Failed };
+    // Writes every byte over the ROM path from offset 0 without truncating.
+    // Leaves the modified flag alone: the caller clears it once the user has been told.
+    WriteResult write(std::string &reason) const;
+
+    bool hasImage() const { return m_image != nullptr; }
+    std::int32_t length() const { return m_length; }
+    const std::filesystem::path &path() const { return m_path; }
+    const std::uint8_t *data() const { return m_image.get(); }
+
+    // Out-of-range indices (or no image) fail instead of touching memory.
+    std::optional<std::uint8_t> readByte(std::int64_t index) const;
+    bool writeByte(std::int64_t index, std::uint8_t value);
+
+    bool isModified() const { return m_modified; }
+    void setModified(bool modified) { m_modified = modified; }
+
+private:
+    std::unique_ptr<std::uint8_t[]> m_image;
+    std::int32_t m_length = 0;
+    std::filesystem::path m_path;
+    bool m_modified = false;
+};
+
+} // namespace tintwright

@@ -1,0 +1,85 @@
+#include "TextEncoding.h"
+
+#include <cstdint>
+
+namespace tintwright {
+
+namespace {
+
+// 0x80..0x9F of Windows-1252; 0 marks the five unassigned bytes, kept as C1 controls.
+constexpr char16_t kHighTable[32] = {
+    0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0, 0x017D, 0, 0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178,
+};
+
+void appendUtf8(std::string &out, char32_t c)
+{
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+} // namespace
+
+bool TextEncoding::isValidUtf8(std::string_view bytes)
+{
+    std::size_t i = 0;
+    const std::size_t n = bytes.size();
+    while (i < n) {
+        const auto c = static_cast<std::uint8_t>(bytes[i]);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        int extra = 0;
+        char32_t min = 0;
+        char32_t value = 0;
+        if ((c & 0xE0) == 0xC0) {
+            extra = 1, min = 0x80, value = c & 0x1F;
+        } else if ((c & 0xF0) == 0xE0) {
+            extra = 2, min = 0x800, value = c & 0x0F;
+        } else if ((c & 0xF8) == 0xF0) {
+            extra = 3, min = 0x10000, value = c & 0x07;
+        } else {
+            return false;
+        }
+        if (i + extra >= n)
+            return false;
+        for (int k = 1; k <= extra; ++k) {
+            const auto cc = static_cast<std::uint8_t>(bytes[i + k]);
+            if ((cc & 0xC0) != 0x80)
+                return false;
+            value = (value << 6) | (cc & 0x3F);
+        }
+        if (value < min || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
+            return false;
+        i += extra + 1;
+    }
+    return true;
+}
+
+std::string TextEncoding::toUtf8(std::string_view bytes)
+{
+    if (isValidUtf8(bytes))
+        return std::string(bytes);
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 4);
+    for (const char ch : bytes) {
+        const auto c = static_cast<std::uint8_t>(ch);
+        if (c >= 0x80 && c < 0xA0 && kHighTable[c - 0x80] != 0)
+            appendUtf8(out, kHighTable[c - 0x80]);
+        else
+            appendUtf8(out, c);
+    }
+    return out;
+}
+
+} // namespace tintwright

@@ -1,0 +1,99 @@
+#pragma once
+
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+
+namespace tintwright {
+
+struct LocationTable;
+struct ProgramState;
+class PictureBox;
+class Prompter;
+
+// The battle palette editor: pick a back and a front sprite, see their palettes
+// as six colour tiles, select a tile and click a colour on the chart.
+class BattlePalettes : public QWidget {
+    Q_OBJECT
+
+public:
+    BattlePalettes(ProgramState &state, Prompter &prompter, QWidget *parent = nullptr);
+
+    // Title bar buttons for the editor inside the main window: no maximise.
+    static Qt::WindowFlags windowFlagsForMdi();
+
+    // The sprite-list loads; they run whenever an entry becomes current.
+    void cboBack_Click();
+    void cboFront_Click();
+    // Sets a list's current entry from code, running its load as a user's choice does.
+    void setBackIndex(int index);
+    void setFrontIndex(int index);
+
+    void BackTile_Click(int index);
+    void Palette2_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, float x, float y);
+    void Palette2_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, float x, float y);
+
+    int selectedTile() const { return m_selectedTile; }
+    std::uint8_t pickedColour() const { return m_pickedColour; }
+
+signals:
+    // Emitted as each load starts; false for the back list, true for the front.
+    void loadStarted(bool front);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    struct Side {
+        QComboBox *list;
+        QComboBox *otherList;
+        int firstTile;
+        PictureBox *sprite1;
+        PictureBox *sprite2;
+        const char *silverFolder;
+        const char *rubyFolder;
+        bool front;
+    };
+
+    void Form_Load();
+    void loadPalette(const Side &side);
+    bool loadPreviews(const Side &side, int position);
+    void setListIndex(QComboBox *list, int index);
+    QString picturePath(const QString &relative) const;
+    QString tilePicture(int colour) const;
+    bool loadInto(PictureBox *box, const QString &relative, QStringList *missing);
+    void fillList(QComboBox *list, const LocationTable &table);
+    QString chartToolTip(QPoint pixel) const;
+    QString tileToolTip(int tile) const;
+
+    ProgramState &m_state;
+    Prompter &m_prompter;
+
+    QGroupBox *m_frame1;
+    QGroupBox *m_frame2;
+    QGroupBox *m_frame3;
+    QCheckBox *m_chkLink;
+    QComboBox *m_cboBack;
+    QComboBox *m_cboFront;
+    PictureBox *m_palette2;
+    QFrame *m_shape1;
+    QFrame *m_shape2;
+    PictureBox *m_backSprite1;
+    PictureBox *m_backSprite2;
+    PictureBox *m_frontSprite1;
+    PictureBox *m_frontSprite2;
+    std::array<PictureBox *, 6> m_backTile{};
+    PictureBox *m_tSelect;
+
+    int m_selectedTile = 0;
+    std::uint8_t m_pickedColour = 0;
+    std::array<int, 6> m_tileColour{};
+};
+
+} // namespace tintwright

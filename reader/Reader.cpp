@@ -1,0 +1,98 @@
+#include "Reader.h"
+
+#include "document/FileIo.h"
+#include "document/TextEncoding.h"
+#include "shell/Paths.h"
+#include "shell/Twips.h"
+
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+
+#include <cmath>
+
+namespace tintwright {
+
+Reader::Reader(const std::filesystem::path &programFolder, QWidget *parent)
+    : QWidget(parent), m_programFolder(programFolder), m_text(new QPlainTextEdit(this))
+{
+    m_text->setObjectName(QStringLiteral("Text"));
+    m_text->setReadOnly(true);
+    m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
+
+    QFont font(QStringLiteral("Courier New"));
+    font.setPointSizeF(9.75);
+    font.setStyleHint(QFont::TypeWriter);
+    if (!QFontInfo(font).fixedPitch()) {
+        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        font.setPointSizeF(9.75);
+    }
+    m_text->setFont(font);
+    m_text->setGeometry(Twips::rect(120, 120, 9735, 6975));
+    resize(Twips::size(10005, 7230));
+}
+
+QString Reader::readManual() const
+{
+    const std::filesystem::path file = m_programFolder / "Data" / "Manual.txt";
+    std::string bytes;
+    std::string error;
+    if (!FileIo::readText(file, bytes, error))
+        return tr("The manual could not be read.\r\n\r\nFile: %1\r\nReason: %2\r\n")
+            .arg(Paths::toQString(file), QString::fromStdString(error));
+
+    const QString all = QString::fromStdString(TextEncoding::toUtf8(bytes));
+    QString text;
+    text.reserve(all.size() + all.size() / 16);
+    qsizetype pos = 0;
+    const qsizetype size = all.size();
+    while (pos < size) {
+        qsizetype end = pos;
+        while (end < size && all[end] != QLatin1Char('\r') && all[end] != QLatin1Char('\n'))
+            ++end;
+        text += QStringView(all).mid(pos, end - pos);
+        text += QLatin1String("\r\n");
+        pos = end;
+        if (pos < size) {
+            // CR LF, a lone CR or a lone LF ends the line.
+            const bool carriageReturn = all[pos] == QLatin1Char('\r');
+            ++pos;
+            if (carriageReturn && pos < size && all[pos] == QLatin1Char('\n'))
+                ++pos;
+        }
+    }
+    return text;
+}
+
+void Reader::Form_Activate()
+{
+    if (windowTitle() != QLatin1String("Manual"))
+        return;
+    const QString text = readManual();
+    if (text.isEmpty())
+        return; // an empty file keeps what is shown
+    m_shown = text;
+    QString display = text;
+    display.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    m_text->setPlainText(display);
+}
+
+void Reader::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void Reader::Form_Resize()
+{
+    // The outer size counts the frame and title bar around this client area.
+    const QWidget *outer = qobject_cast<QMdiSubWindow *>(parentWidget());
+    const QSize size = outer ? outer->size() : frameGeometry().size();
+    const double width = std::fabs(Twips::fromPixels(size.width()) - 300);
+    const double height = std::fabs(Twips::fromPixels(size.height()) - 750);
+    m_text->setGeometry(Twips::rect(120, 120, width, height));
+}
+
+} // namespace tintwright

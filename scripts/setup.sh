@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs what is missing (Debian 12, as root), then configures and builds into $1.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build_dir=${1:-build}
+
+packages=(g++ cmake ninja-build qt6-base-dev libgif-dev xvfb xauth fonts-dejavu-core)
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$package")
+    fi
+done
+if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}"
+    apt-get update
+    DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
+fi
+
+cmake -S . -B "$build_dir" -G Ninja
+cmake --build "$build_dir"

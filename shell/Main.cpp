@@ -1,0 +1,162 @@
+#include "Main.h"
+
+#include "Paths.h"
+#include "Prompter.h"
+#include "Twips.h"
+#include "chooser/DefaultPath.h"
+#include "chooser/SelectFile.h"
+#include "document/DataFileError.h"
+#include "document/ProgramState.h"
+#include "document/Rom.h"
+#include "editor/BattlePalettes.h"
+#include "reader/Reader.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QScreen>
+
+#include <iostream>
+
+namespace tintwright {
+
+Main::Main(ProgramState &state, Prompter &prompter, QWidget *parent)
+    : QMainWindow(parent), m_state(state), m_prompter(prompter),
+      m_mdiArea(new QMdiArea(this))
+{
+    setWindowTitle(tr("Tintwright"));
+    m_mdiArea->setBackground(palette().brush(QPalette::Dark));
+    setCentralWidget(m_mdiArea);
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [](QMdiSubWindow *window) {
+        if (!window)
+            return;
+        if (auto *reader = qobject_cast<Reader *>(window->widget()))
+            reader->Form_Activate();
+    });
+    createMenus();
+    resize(Twips::size(8385, 6450));
+}
+
+void Main::createMenus()
+{
+    QMenu *fileMenu = menuBar()->addMenu(tr("&File"));
+    QAction *open = fileMenu->addAction(tr("&Open Rom"));
+    connect(open, &QAction::triggered, this, &Main::mnuOpen_Click);
+    QAction *save = fileMenu->addAction(tr("&Save Rom"));
+    connect(save, &QAction::triggered, this, &Main::mnuSave_Click);
+    fileMenu->addSeparator();
+    QAction *exit = fileMenu->addAction(tr("E&xit"));
+    connect(exit, &QAction::triggered, this, &Main::mnuExit_Click);
+
+    m_editMenu = menuBar()->addMenu(tr("&Edit"));
+    QAction *palettes = m_editMenu->addAction(tr("Battle Palettes"));
+    connect(palettes, &QAction::triggered, this, &Main::mnuBattlePalettes_Click);
+    // No editor before a ROM is open.
+    m_editMenu->menuAction()->setEnabled(false);
+
+    QMenu *helpMenu = menuBar()->addMenu(tr("Help"));
+    QAction *manual = helpMenu->addAction(tr("Manual"));
+    connect(manual, &QAction::triggered, this, &Main::mnuDevs_Click);
+}
+
+bool Main::Form_Load()
+{
+    DefaultPath::Load_Path(m_state);
+    try {
+        Rom::Load_Tables(m_state);
+    } catch (const DataFileError &error) {
+        const QString report = QString::fromStdString(error.what());
+        std::cerr << "Tintwright cannot start: " << error.what() << std::endl;
+        m_prompter.inform(nullptr, tr("Tintwright cannot start because a Data file is broken:\n\n"
+                                      "%1\n\nMend the file and start Tintwright again.")
+                                       .arg(report));
+        return false;
+    }
+    return true;
+}
+
+void Main::showAtStart()
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect restored(QPoint(), size());
+        restored.moveCenter(screen->availableGeometry().center());
+        setGeometry(restored);
+    }
+    showMaximized();
+}
+
+void Main::enableEdit()
+{
+    m_editMenu->menuAction()->setEnabled(true);
+}
+
+bool Main::mnuSave_Click()
+{
+    std::string reason;
+    switch (m_state.rom.write(reason)) {
+    case RomDocument::WriteResult::NothingOpen:
+        return true;
+    case RomDocument::WriteResult::Failed:
+        m_prompter.inform(this, tr("The ROM could not be saved to\n%1\n\nReason: %2\n\n"
+                                   "Your changes are still here. Mend the cause and save again.")
+                                    .arg(Paths::toQString(m_state.rom.path()),
+                                         QString::fromStdString(reason)));
+        return false;
+    case RomDocument::WriteResult::Written:
+        break;
+    }
+    m_prompter.inform(this, tr("Saved~!"));
+    m_state.rom.setModified(false);
+    return true;
+}
+
+void Main::mnuOpen_Click()
+{
+    SelectFile chooser(m_state, m_prompter, this);
+    if (chooser.exec() == QDialog::Accepted)
+        enableEdit();
+}
+
+void Main::mnuExit_Click()
+{
+    // Ends at once: no question, no save.
+    m_ending = true;
+    close();
+    QCoreApplication::exit(0);
+}
+
+void Main::mnuBattlePalettes_Click()
+{
+    auto *editor = new BattlePalettes(m_state, m_prompter);
+    QMdiSubWindow *window = m_mdiArea->addSubWindow(editor, BattlePalettes::windowFlagsForMdi());
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+}
+
+void Main::mnuDevs_Click()
+{
+    auto *reader = new Reader(m_state.programFolder);
+    reader->setWindowTitle(tr("Manual"));
+    QMdiSubWindow *window = m_mdiArea->addSubWindow(reader);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->resize(Twips::size(10005, 7230) + (window->size() - window->contentsRect().size()));
+    window->show();
+}
+
+void Main::closeEvent(QCloseEvent *event)
+{
+    if (!m_ending && m_state.rom.isModified() &&
+        m_prompter.ask(this, tr("Would you like to save any changes you have made to the file?")) &&
+        !mnuSave_Click()) {
+        // A failed save must not throw the edits away.
+        event->ignore();
+        return;
+    }
+    m_ending = true;
+    event->accept();
+}
+
+} // namespace tintwright

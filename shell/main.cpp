@@ -1,0 +1,22 @@
+#include "Main.h"
+#include "MessageBoxPrompter.h"
+#include "Paths.h"
+#include "document/ProgramState.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tintwright"));
+
+    tintwright::ProgramState state;
+    state.programFolder = tintwright::Paths::fromQString(QCoreApplication::applicationDirPath());
+    tintwright::MessageBoxPrompter prompter;
+
+    tintwright::Main window(state, prompter);
+    if (!window.Form_Load())
+        return 1;
+    window.showAtStart();
+    return QApplication::exec();
+}
