@@ -1,0 +1,28 @@
+#pragma once
+
+#include "NesPalette.h"
+
+#include <QImage>
+
+namespace tintwright {
+
+// Draws the pictures the program shows: colour tiles, the palette chart,
+// the selection marker and the placeholder sprite previews.
+class Artwork {
+public:
+    static constexpr int kTileSize = 16;
+    static constexpr int kCell = 24; // chart cell, 360 twips
+    static constexpr int kMarkerSize = 53;
+
+    static QImage tile(std::uint32_t rgb);
+    static QImage chart(const NesPalette::Colours &colours);
+    static QImage marker();
+
+    enum class Edition { Silver, Ruby };
+    enum class View { Back, Front };
+    // A deterministic creature for sprite number `number`, showing that number.
+    static QImage preview(int number, Edition edition, View view);
+    static int previewSize(int number);
+};
+
+} // namespace tintwright

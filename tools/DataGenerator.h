@@ -1,0 +1,36 @@
+#pragma once
+
+#include "NesPalette.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace tintwright {
+
+struct LocationTable;
+
+// Lays out the generated part of a program folder: palette pictures, the
+// selection marker, the sprite previews and the demo ROM.
+class DataGenerator {
+public:
+    // Everything, using the tables already in `programFolder`/Data.
+    static bool build(const QString &programFolder, QString *error);
+
+    // The 64 tile pictures and the chart for a palette.
+    static bool writePalettePictures(const QString &programFolder,
+                                     const NesPalette::Colours &colours, QString *error);
+
+    // A .pal file: 64 RGB triples, or 512 of which the first 64 count.
+    static std::optional<NesPalette::Colours> readPal(const QString &file, QString *error);
+    // Rewrites tiles and chart from a .pal file; writes nothing when the file is refused.
+    static bool applyPal(const QString &palFile, const QString &programFolder, QString *error);
+
+    // iNES header and 128 KiB of PRG, with a valid palette at every table address.
+    static QByteArray demoRom(const LocationTable &back, const LocationTable &front);
+
+    static constexpr int kPreviewCount = 159;
+};
+
+} // namespace tintwright

@@ -1,0 +1,94 @@
+#include "GifWriter.h"
+
+#include <QHash>
+
+#include <gif_lib.h>
+
+#include <vector>
+
+namespace tintwright {
+
+bool GifWriter::write(const QImage &source, const QString &path, QString *error)
+{
+    const QImage image = source.convertToFormat(QImage::Format_ARGB32);
+    const int width = image.width();
+    const int height = image.height();
+
+    // Exact colours: our pictures never need more than 256.
+    QHash<QRgb, int> indexOf;
+    std::vector<QRgb> table;
+    int transparent = -1;
+    std::vector<GifByteType> pixels(std::size_t(width) * std::size_t(height));
+    for (int y = 0; y < height; ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < width; ++x) {
+            QRgb colour = line[x];
+            if (qAlpha(colour) < 128)
+                colour = 0; // one transparent entry
+            else
+                colour |= 0xFF000000u;
+            auto found = indexOf.constFind(colour);
+            int index;
+            if (found == indexOf.constEnd()) {
+                index = int(table.size());
+                if (index == 256) {
+                    if (error)
+                        *error = QStringLiteral("more than 256 colours");
+                    return false;
+                }
+                indexOf.insert(colour, index);
+                table.push_back(colour);
+                if (colour == 0)
+                    transparent = index;
+            } else {
+                index = *found;
+            }
+            pixels[std::size_t(y) * std::size_t(width) + std::size_t(x)] = GifByteType(index);
+        }
+    }
+
+    int bits = 1;
+    while ((1 << bits) < int(table.size()))
+        ++bits;
+    ColorMapObject *map = GifMakeMapObject(1 << bits, nullptr);
+    if (!map)
+        return false;
+    for (int i = 0; i < (1 << bits); ++i) {
+        const QRgb colour = i < int(table.size()) ? table[std::size_t(i)] : 0;
+        map->Colors[i] = {GifByteType(qRed(colour)), GifByteType(qGreen(colour)),
+                          GifByteType(qBlue(colour))};
+    }
+
+    int code = 0;
+    GifFileType *gif = EGifOpenFileName(path.toLocal8Bit().constData(), false, &code);
+    if (!gif) {
+        GifFreeMapObject(map);
+        if (error)
+            *error = QString::fromLatin1(GifErrorString(code));
+        return false;
+    }
+    EGifSetGifVersion(gif, true);
+    bool ok = EGifPutScreenDesc(gif, width, height, bits, 0, map) == GIF_OK;
+    if (ok && transparent >= 0) {
+        GraphicsControlBlock control{};
+        control.DisposalMode = DISPOSAL_UNSPECIFIED;
+        control.TransparentColor = transparent;
+        GifByteType extension[4];
+        const auto length = EGifGCBToExtension(&control, extension);
+        ok = EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, int(length), extension) == GIF_OK;
+    }
+    ok = ok && EGifPutImageDesc(gif, 0, 0, width, height, false, nullptr) == GIF_OK;
+    for (int y = 0; ok && y < height; ++y)
+        ok = EGifPutLine(gif, &pixels[std::size_t(y) * std::size_t(width)], width) == GIF_OK;
+    if (!ok && error)
+        *error = QString::fromLatin1(GifErrorString(gif->Error));
+    if (EGifCloseFile(gif, &code) != GIF_OK && ok) {
+        ok = false;
+        if (error)
+            *error = QString::fromLatin1(GifErrorString(code));
+    }
+    GifFreeMapObject(map);
+    return ok;
+}
+
+} // namespace tintwright

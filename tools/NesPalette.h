@@ -1,0 +1,19 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace tintwright {
+
+// The 2C02 master palette as 0xRRGGBB, indices 0x00 to 0x3F. The program itself
+// shows colours only through the generated pictures; this is where they come from.
+class NesPalette {
+public:
+    using Colours = std::array<std::uint32_t, 64>;
+    static const Colours &standard();
+    // Indices the chart marks: 0x0D ("blacker than black") and the black duplicates.
+    static bool isBlackerThanBlack(int index) { return index == 0x0D; }
+    static bool isDuplicateBlack(int index);
+};
+
+} // namespace tintwright
