@@ -56,6 +56,7 @@ SelectFile::SelectFile(ProgramState &state, Prompter &prompter, QWidget *parent)
     connect(m_cmdCancel, &QPushButton::clicked, this, &SelectFile::reject);
     connect(m_cmdDefault, &QPushButton::clicked, this, &SelectFile::cmdDefault_Click);
     m_dir1->installEventFilter(this);
+    m_file1->installEventFilter(this);
 
     Form_Load();
 }
@@ -168,6 +169,17 @@ bool SelectFile::eventFilter(QObject *watched, QEvent *event)
         const auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
             openFolderItem();
+            return true;
+        }
+    }
+    // The first arrow key in an unselected file list selects the file under the focus frame,
+    // even when the list holds one file and there is nowhere to move.
+    if (watched == m_file1 && event->type() == QEvent::KeyPress && m_file1->count() > 0 &&
+        m_file1->selectedItems().isEmpty()) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Down || key->key() == Qt::Key_Up) {
+            m_file1->setCurrentRow(qMax(0, m_file1->currentRow()));
+            m_file1->currentItem()->setSelected(true);
             return true;
         }
     }
