@@ -22,16 +22,27 @@ Reader::Reader(const std::filesystem::path &programFolder, QWidget *parent)
     m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
 
-    QFont font(QStringLiteral("Courier New"));
-    font.setPointSizeF(9.75);
-    font.setStyleHint(QFont::TypeWriter);
-    if (!QFontInfo(font).fixedPitch()) {
-        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-        font.setPointSizeF(9.75);
-    }
-    m_text->setFont(font);
+    m_text->setFont(manualFont());
     m_text->setGeometry(Twips::rect(120, 120, 9735, 6975));
     resize(Twips::size(10005, 7230));
+}
+
+QFont Reader::manualFont()
+{
+    // Courier New where it exists; otherwise the first fixed-pitch font this system has.
+    const QStringList families{QStringLiteral("Courier New"), QStringLiteral("DejaVu Sans Mono"),
+                               QStringLiteral("Liberation Mono"), QStringLiteral("Noto Mono")};
+    for (const QString &family : families) {
+        QFont font(family);
+        font.setPointSizeF(9.75);
+        font.setStyleHint(QFont::TypeWriter);
+        const QFontInfo info(font);
+        if (info.family() == family && info.fixedPitch())
+            return font;
+    }
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPointSizeF(9.75);
+    return font;
 }
 
 QString Reader::readManual() const

@@ -26,6 +26,7 @@ protected:
 
 private:
     void Form_Resize();
+    static QFont manualFont();
     QString readManual() const;
 
     std::filesystem::path m_programFolder;
