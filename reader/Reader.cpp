@@ -20,7 +20,9 @@ Reader::Reader(const std::filesystem::path &programFolder, QWidget *parent)
     m_text->setObjectName(QStringLiteral("Text"));
     m_text->setReadOnly(true);
     m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Only a vertical scroll bar: long lines wrap at the box's width.
+    m_text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     m_text->setFont(manualFont());
     m_text->setGeometry(Twips::rect(120, 120, 9735, 6975));
