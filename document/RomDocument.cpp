@@ -2,6 +2,7 @@
 
 #include "FileIo.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace tintwright {
@@ -23,6 +24,20 @@ bool RomDocument::open(const std::filesystem::path &path, std::string *reason)
             *reason = "the file is empty";
         return false;
     }
+    m_image = std::move(image);
+    m_length = static_cast<std::int32_t>(size);
+    m_path = path;
+    m_modified = false;
+    return true;
+}
+
+bool RomDocument::assign(const std::uint8_t *data, std::size_t size,
+                         const std::filesystem::path &path)
+{
+    if (size == 0 || size > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
+        return false;
+    auto image = std::make_unique_for_overwrite<std::uint8_t[]>(size);
+    std::copy(data, data + size, image.get());
     m_image = std::move(image);
     m_length = static_cast<std::int32_t>(size);
     m_path = path;

@@ -15,6 +15,8 @@ public:
     // Loads the whole file. Only a complete read replaces the image; on failure
     // nothing changes and `reason` says why.
     bool open(const std::filesystem::path &path, std::string *reason = nullptr);
+    // Installs bytes already in memory as if they had been opened from `path`.
+    bool assign(const std::uint8_t *data, std::size_t size, const std::filesystem::path &path);
 
     enum class WriteResult { NothingOpen, Written, Failed };
     // Writes every byte over the ROM path from offset 0 without truncating.

@@ -2,6 +2,7 @@
 
 #include "PictureBox.h"
 #include "document/ProgramState.h"
+#include "document/SpritePalette.h"
 #include "document/TextEncoding.h"
 #include "shell/Paths.h"
 #include "shell/Prompter.h"
@@ -16,8 +17,6 @@
 #include <QHelpEvent>
 #include <QToolTip>
 
-#include <cmath>
-#include <optional>
 
 namespace tintwright {
 
@@ -29,7 +28,6 @@ constexpr float kFrame1Left = 120, kFrame2Left = 4560;
 constexpr float kTileTop = 3120, kTileSize = 615;
 constexpr float kTileLefts[6] = {240, 960, 1680, 6600, 7440, 8280};
 constexpr float kPreviewTop = 4320, kPreviewSize = 615;
-constexpr float kCell = 360; // palette chart cell
 constexpr int kPreviewLimit = 159;
 
 QRect frameRect(float left, float top, float width, float height)
@@ -317,36 +315,20 @@ void BattlePalettes::BackTile_Click(int index)
     m_tSelect->raise();
 }
 
-namespace {
-
-// Chart cell under a point in twips; nullopt when it cannot name a colour byte.
-std::optional<int> cellValue(float x, float y)
-{
-    const auto column = static_cast<long long>(std::trunc(x / kCell));
-    const auto row = static_cast<long long>(std::trunc(y / kCell));
-    if (column < 0 || row < 0 || row > 255 || column > 255)
-        return std::nullopt;
-    const long long value = row * 16 + column;
-    if (value > 255)
-        return std::nullopt;
-    return static_cast<int>(value);
-}
-
-} // namespace
 
 void BattlePalettes::Palette2_MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, float x, float y)
 {
     if (m_tSelect->isHidden())
         return;
-    if (const auto value = cellValue(x, y))
-        m_pickedColour = static_cast<std::uint8_t>(*value);
+    if (const auto value = SpritePalette::chartValue(x, y))
+        m_pickedColour = *value;
 }
 
 void BattlePalettes::Palette2_MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, float x, float y)
 {
     if (m_tSelect->isHidden())
         return;
-    const auto value = cellValue(x, y);
+    const auto value = SpritePalette::chartValue(x, y);
     // A release far off the chart names no colour at all.
     if (!value || *value != m_pickedColour)
         return;
@@ -356,15 +338,17 @@ void BattlePalettes::Palette2_MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, fl
     const int offset = back ? m_selectedTile : m_selectedTile - 3;
     if (list->currentIndex() < 0)
         return;
-    const std::int64_t index = std::int64_t(list->itemData(list->currentIndex()).toInt()) + offset;
-    if (!m_state.rom.readByte(index)) {
+    const std::int32_t address = list->itemData(list->currentIndex()).toInt();
+    const auto found = SpritePalette::byteIndex(m_state.rom, address, offset);
+    if (!found) {
         m_prompter.inform(this, tr("The colour was not written: this sprite's palette byte at "
                                    "offset %1 lies outside the ROM that is open (%2 bytes). "
                                    "Its address in the location table does not fit this ROM.")
-                                    .arg(index)
+                                    .arg(std::int64_t(address) + offset)
                                     .arg(m_state.rom.length()));
         return;
     }
+    const std::int64_t index = *found;
     const QString picture = tilePicture(m_pickedColour);
     if (!m_backTile[m_selectedTile]->loadPicture(picture)) {
         m_prompter.inform(this, tr("The colour was not written: its tile picture\n%1\n"
@@ -380,12 +364,12 @@ void BattlePalettes::Palette2_MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, fl
 
 QString BattlePalettes::chartToolTip(QPoint pixel) const
 {
-    const auto value = cellValue(static_cast<float>(Twips::fromPixels(pixel.x())),
-                                 static_cast<float>(Twips::fromPixels(pixel.y())));
+    const auto value = SpritePalette::chartValue(static_cast<float>(Twips::fromPixels(pixel.x())),
+                                                 static_cast<float>(Twips::fromPixels(pixel.y())));
     const QImage &chart = m_palette2->picture();
     if (!value || *value > 0x3F || chart.isNull())
         return {};
-    const int cell = Twips::toPixels(kCell);
+    const int cell = Twips::toPixels(SpritePalette::kCell);
     const QPoint centre((*value % 16) * cell + cell / 2, (*value / 16) * cell + cell / 2);
     if (!chart.rect().contains(centre))
         return {};
