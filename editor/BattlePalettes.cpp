@@ -179,7 +179,7 @@ void BattlePalettes::Form_Load()
     centre(0, kFrame1Left);
     centre(3, kFrame2Left);
 
-    const auto outline = [this](QFrame *shape, const PictureBox *tile) {
+    const auto outline = [](QFrame *shape, const PictureBox *tile) {
         shape->setGeometry(Twips::rect(tile->twipsLeft() - 30, tile->twipsTop() - 30,
                                        tile->twipsWidth() * 3 + 60, tile->twipsHeight() + 60));
         shape->show();

@@ -1,7 +1,14 @@
 #!/usr/bin/env bash
-# Builds Tintwright and runs the whole test suite.
+# Builds Tintwright and runs the whole test suite: first the normal build (with the
+# real-window test), then a second build with AddressSanitizer, UndefinedBehaviorSanitizer
+# and the fuzzers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh build
-cd build
-ctest --output-on-failure
+(cd build && ctest --output-on-failure)
+
+cmake -S . -B build-asan -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    -DTINTWRIGHT_SANITIZE=ON -DTINTWRIGHT_FUZZ=ON
+cmake --build build-asan
+cd build-asan
+ctest --output-on-failure -j 2

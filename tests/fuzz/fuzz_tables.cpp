@@ -1,0 +1,34 @@
+// Arbitrary bytes as a Data file: the table reader, the filter reader, the default
+// folder and the text decoder must never crash, hang or read out of bounds.
+#include "chooser/DefaultPath.h"
+#include "document/DataFileError.h"
+#include "document/FieldReader.h"
+#include "document/Rom.h"
+#include "document/TextEncoding.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    using namespace tintwright;
+    const std::string_view text(reinterpret_cast<const char *>(data), size);
+    try {
+        const LocationTable table = Rom::readLocationTable(text, "fuzz");
+        if (table.addresses.size() != table.names.size())
+            __builtin_trap();
+    } catch (const DataFileError &error) {
+        if (error.line() < 1)
+            __builtin_trap();
+    }
+    try {
+        (void)Rom::readFileTypeFilter(text, "fuzz");
+    } catch (const DataFileError &) {
+    }
+    (void)FieldReader::parseNumber(text.substr(0, 64));
+    (void)DefaultPath::folderFromText(text);
+    if (!TextEncoding::isValidUtf8(TextEncoding::toUtf8(text)))
+        __builtin_trap();
+    return 0;
+}
