@@ -16,8 +16,7 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-template <typename F> double bestMs(int runs, F &&f)
-{
+template <typename F> double bestMs(int runs, F &&f) {
     double best = 1e100;
     for (int i = 0; i < runs; ++i) {
         const auto start = Clock::now();
@@ -30,8 +29,7 @@ template <typename F> double bestMs(int runs, F &&f)
 
 } // namespace
 
-int main()
-{
+int main() {
     const auto dir = std::filesystem::temp_directory_path() / "tintwright-bench";
     std::filesystem::create_directories(dir);
     const auto romPath = dir / "big.nes";
@@ -71,7 +69,8 @@ int main()
 
     std::string table;
     for (int i = 0; i < 1000000; ++i)
-        table += std::to_string(0x8000 + 3 * i) + ",\"Sprite number " + std::to_string(i) + "\"\r\n";
+        table +=
+            std::to_string(0x8000 + 3 * i) + ",\"Sprite number " + std::to_string(i) + "\"\r\n";
     std::filesystem::create_directories(dir / "Data");
     std::ofstream(dir / "Data" / "BackLocations.txt", std::ios::binary) << table;
     std::ofstream(dir / "Data" / "FrontLocations.txt", std::ios::binary);
@@ -79,8 +78,9 @@ int main()
     ProgramState state;
     state.programFolder = dir;
     const double load = bestMs(5, [&] { Rom::Load_Tables(state); });
-    std::printf("Load_Tables: %d rows, %.1f MB in %.2f ms = %.0f MB/s\n", state.backLocations.rows(),
-                double(table.size()) / 1e6, load, double(table.size()) / 1e3 / load);
+    std::printf("Load_Tables: %d rows, %.1f MB in %.2f ms = %.0f MB/s\n",
+                state.backLocations.rows(), double(table.size()) / 1e6, load,
+                double(table.size()) / 1e3 / load);
 
     std::filesystem::remove_all(dir);
     return 0;

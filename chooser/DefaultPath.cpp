@@ -5,13 +5,11 @@
 
 namespace tintwright {
 
-std::filesystem::path DefaultPath::file(const std::filesystem::path &programFolder)
-{
+std::filesystem::path DefaultPath::file(const std::filesystem::path &programFolder) {
     return programFolder / "Data" / "Defaultpath.txt";
 }
 
-std::string DefaultPath::folderFromText(std::string_view text)
-{
+std::string DefaultPath::folderFromText(std::string_view text) {
     // The whole line, so a folder with a comma in it comes back intact.
     const auto end = text.find_first_of("\r\n");
     std::string_view line = text.substr(0, end);
@@ -20,8 +18,7 @@ std::string DefaultPath::folderFromText(std::string_view text)
     return std::string(line);
 }
 
-void DefaultPath::Load_Path(ProgramState &state)
-{
+void DefaultPath::Load_Path(ProgramState &state) {
     std::string text;
     std::string error;
     std::string folder;
@@ -34,8 +31,7 @@ void DefaultPath::Load_Path(ProgramState &state)
 }
 
 bool DefaultPath::store(const std::filesystem::path &programFolder,
-                        const std::filesystem::path &folder, std::string &error)
-{
+                        const std::filesystem::path &folder, std::string &error) {
     const std::u8string utf8 = folder.u8string();
     std::string text(utf8.begin(), utf8.end());
     text += "\r\n";

@@ -21,12 +21,12 @@ constexpr int kPathRole = Qt::UserRole;
 SelectFile::SelectFile(ProgramState &state, Prompter &prompter, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_state(state), m_prompter(prompter), m_patterns{QStringLiteral("*.nes"), QStringLiteral("*.bin")},
+      m_state(state),
+      m_prompter(prompter), m_patterns{QStringLiteral("*.nes"), QStringLiteral("*.bin")},
       m_dir1(new QListWidget(this)), m_file1(new QListWidget(this)),
       m_cmdOpen(new QPushButton(tr("Open"), this)),
       m_cmdCancel(new QPushButton(tr("Cancel"), this)),
-      m_cmdDefault(new QPushButton(tr("Set As Default Path"), this))
-{
+      m_cmdDefault(new QPushButton(tr("Set As Default Path"), this)) {
     setWindowTitle(tr("Select File"));
     setModal(true);
     setFixedSize(Twips::size(6645, 6330));
@@ -61,8 +61,7 @@ SelectFile::SelectFile(ProgramState &state, Prompter &prompter, QWidget *parent)
     Form_Load();
 }
 
-void SelectFile::Form_Load()
-{
+void SelectFile::Form_Load() {
     if (m_state.fileTypeFilter)
         m_patterns.clear(); // every file, with or without a dot
     if (!setFolder(Paths::toQString(m_state.defaultFolder)))
@@ -70,8 +69,7 @@ void SelectFile::Form_Load()
     m_dir1->setFocus();
 }
 
-bool SelectFile::setFolder(const QString &folder)
-{
+bool SelectFile::setFolder(const QString &folder) {
     const QDir dir(folder);
     if (folder.isEmpty() || !dir.exists() || !dir.isReadable())
         return false;
@@ -81,8 +79,7 @@ bool SelectFile::setFolder(const QString &folder)
     return true;
 }
 
-void SelectFile::fillFolders()
-{
+void SelectFile::fillFolders() {
     m_dir1->clear();
     QStringList chain;
     QDir walk(m_folder);
@@ -94,8 +91,10 @@ void SelectFile::fillFolders()
     const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirClosedIcon);
     int depth = 0;
     for (const QString &path : chain) {
-        const QString name = QDir(path).isRoot() ? QDir::toNativeSeparators(path) : QDir(path).dirName();
-        auto *item = new QListWidgetItem(openIcon, QString(depth * 2, QLatin1Char(' ')) + name, m_dir1);
+        const QString name =
+            QDir(path).isRoot() ? QDir::toNativeSeparators(path) : QDir(path).dirName();
+        auto *item =
+            new QListWidgetItem(openIcon, QString(depth * 2, QLatin1Char(' ')) + name, m_dir1);
         item->setData(kPathRole, path);
         ++depth;
     }
@@ -105,31 +104,30 @@ void SelectFile::fillFolders()
     const QStringList subfolders =
         current.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     for (const QString &name : subfolders) {
-        auto *item = new QListWidgetItem(closedIcon, QString(depth * 2, QLatin1Char(' ')) + name, m_dir1);
+        auto *item =
+            new QListWidgetItem(closedIcon, QString(depth * 2, QLatin1Char(' ')) + name, m_dir1);
         item->setData(kPathRole, current.absoluteFilePath(name));
     }
 }
 
-void SelectFile::fillFiles()
-{
+void SelectFile::fillFiles() {
     m_file1->clear();
     const QDir dir(m_folder);
     // Without QDir::CaseSensitive the patterns ignore case, so GAME.NES is listed.
     m_file1->addItems(dir.entryList(m_patterns, QDir::Files, QDir::Name | QDir::IgnoreCase));
 }
 
-void SelectFile::openFolderItem()
-{
+void SelectFile::openFolderItem() {
     const QListWidgetItem *item = m_dir1->currentItem();
     if (!item)
         return;
     const QString path = item->data(kPathRole).toString();
     if (path != m_folder && !setFolder(path))
-        m_prompter.inform(this, tr("The folder\n%1\ncannot be opened.").arg(QDir::toNativeSeparators(path)));
+        m_prompter.inform(
+            this, tr("The folder\n%1\ncannot be opened.").arg(QDir::toNativeSeparators(path)));
 }
 
-void SelectFile::cmdOpen_Click()
-{
+void SelectFile::cmdOpen_Click() {
     const QList<QListWidgetItem *> selected = m_file1->selectedItems();
     const QString name = selected.isEmpty() ? QString() : selected.first()->text();
     QString path = m_folder;
@@ -143,17 +141,16 @@ void SelectFile::cmdOpen_Click()
     accept();
 }
 
-void SelectFile::cmdDefault_Click()
-{
+void SelectFile::cmdDefault_Click() {
     std::string error;
-    if (!DefaultPath::store(m_state.programFolder, Paths::fromQString(QDir::toNativeSeparators(m_folder)), error))
+    if (!DefaultPath::store(m_state.programFolder,
+                            Paths::fromQString(QDir::toNativeSeparators(m_folder)), error))
         m_prompter.inform(this, tr("The default folder could not be saved to\n%1\n\nReason: %2")
                                     .arg(Paths::toQString(DefaultPath::file(m_state.programFolder)),
                                          QString::fromStdString(error)));
 }
 
-void SelectFile::keyPressEvent(QKeyEvent *event)
-{
+void SelectFile::keyPressEvent(QKeyEvent *event) {
     // Esc neither cancels nor closes; only "Cancel" and the close box do.
     if (event->key() == Qt::Key_Escape) {
         event->accept();
@@ -162,8 +159,7 @@ void SelectFile::keyPressEvent(QKeyEvent *event)
     QDialog::keyPressEvent(event);
 }
 
-bool SelectFile::eventFilter(QObject *watched, QEvent *event)
-{
+bool SelectFile::eventFilter(QObject *watched, QEvent *event) {
     // Enter in the folder list opens the folder rather than the file.
     if (watched == m_dir1 && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);

@@ -11,9 +11,7 @@ public:
     DataFileError(const std::string &file, int line, const std::string &reason)
         : std::runtime_error(file + (line > 0 ? ", line " + std::to_string(line) : std::string()) +
                              ": " + reason),
-          m_file(file), m_line(line), m_reason(reason)
-    {
-    }
+          m_file(file), m_line(line), m_reason(reason) {}
     const std::string &file() const { return m_file; }
     int line() const { return m_line; }
     const std::string &reason() const { return m_reason; }

@@ -10,9 +10,7 @@ class FieldError : public std::runtime_error {
 public:
     enum class Kind { NothingLeft, Empty, NotANumber, OutOfRange };
     FieldError(Kind kind, int line, const std::string &text)
-        : std::runtime_error(text), m_kind(kind), m_line(line)
-    {
-    }
+        : std::runtime_error(text), m_kind(kind), m_line(line) {}
     Kind kind() const { return m_kind; }
     int line() const { return m_line; }
 

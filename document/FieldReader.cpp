@@ -9,13 +9,11 @@ namespace tintwright {
 
 namespace {
 
-bool isBlank(char c)
-{
+bool isBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-std::optional<std::int32_t> parseHex(std::string_view digits)
-{
+std::optional<std::int32_t> parseHex(std::string_view digits) {
     if (digits.empty() || digits.size() > 8)
         return std::nullopt;
     std::uint32_t value = 0;
@@ -28,29 +26,27 @@ std::optional<std::int32_t> parseHex(std::string_view digits)
 
 } // namespace
 
-void FieldReader::consumeBreak()
-{
+void FieldReader::consumeBreak() {
     if (m_text[m_pos] == '\r' && m_pos + 1 < m_text.size() && m_text[m_pos + 1] == '\n')
         ++m_pos;
     ++m_pos;
     ++m_line;
 }
 
-void FieldReader::countBreaks(std::string_view span)
-{
+void FieldReader::countBreaks(std::string_view span) {
     for (std::size_t i = 0; i < span.size(); ++i) {
         if (span[i] == '\n' || (span[i] == '\r' && (i + 1 >= span.size() || span[i + 1] != '\n')))
             ++m_line;
     }
 }
 
-std::string FieldReader::readText()
-{
+std::string FieldReader::readText() {
     const std::size_t size = m_text.size();
     while (m_pos < size && isBlank(m_text[m_pos]))
         ++m_pos;
     if (m_pos >= size)
-        throw FieldError(FieldError::Kind::NothingLeft, m_line, "the file ends where a field was expected");
+        throw FieldError(FieldError::Kind::NothingLeft, m_line,
+                         "the file ends where a field was expected");
 
     std::string value;
     if (m_text[m_pos] == '"') {
@@ -93,8 +89,7 @@ std::string FieldReader::readText()
     return value;
 }
 
-std::int32_t FieldReader::readNumber()
-{
+std::int32_t FieldReader::readNumber() {
     // Blanks never cross a line, so this is the line the number stands on.
     const int line = m_line;
     const std::string text = readText();
@@ -105,7 +100,8 @@ std::int32_t FieldReader::readNumber()
     std::int64_t wide = 0;
     const char *first = text.data() + (text[0] == '+' ? 1 : 0);
     auto [end, ec] = std::from_chars(first, text.data() + text.size(), wide);
-    if (end == text.data() + text.size() && (ec == std::errc::result_out_of_range || ec == std::errc()))
+    if (end == text.data() + text.size() &&
+        (ec == std::errc::result_out_of_range || ec == std::errc()))
         throw FieldError(FieldError::Kind::OutOfRange, line,
                          "\"" + text + "\" is outside the range of a 32-bit signed number");
     throw FieldError(FieldError::Kind::NotANumber, line,
@@ -114,8 +110,7 @@ std::int32_t FieldReader::readNumber()
                          "0x1A2B or $1A2B)");
 }
 
-std::optional<std::int32_t> FieldReader::parseNumber(std::string_view text)
-{
+std::optional<std::int32_t> FieldReader::parseNumber(std::string_view text) {
     if (text.empty())
         return std::nullopt;
     if (text.size() > 2 && text[0] == '&' && (text[1] == 'H' || text[1] == 'h'))

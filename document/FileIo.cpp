@@ -8,13 +8,11 @@ namespace tintwright {
 
 namespace {
 
-std::string reasonFromErrno(int code)
-{
+std::string reasonFromErrno(int code) {
     return std::system_category().message(code);
 }
 
-std::FILE *openFile(const std::filesystem::path &path, const char *mode)
-{
+std::FILE *openFile(const std::filesystem::path &path, const char *mode) {
 #ifdef _WIN32
     std::wstring wideMode(mode, mode + std::char_traits<char>::length(mode));
     return _wfopen(path.c_str(), wideMode.c_str());
@@ -26,8 +24,7 @@ std::FILE *openFile(const std::filesystem::path &path, const char *mode)
 } // namespace
 
 bool FileIo::readAll(const std::filesystem::path &path, std::unique_ptr<std::uint8_t[]> &data,
-                     std::size_t &size, std::string &error, std::size_t maxSize)
-{
+                     std::size_t &size, std::string &error, std::size_t maxSize) {
     std::error_code ec;
     const auto status = std::filesystem::status(path, ec);
     if (ec) {
@@ -59,8 +56,8 @@ bool FileIo::readAll(const std::filesystem::path &path, std::unique_ptr<std::uin
         error = "the file is too large";
     } else {
         // Read into a fresh buffer so a failed read leaves the caller's data intact.
-        auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(
-            static_cast<std::size_t>(length) + 1);
+        auto buffer =
+            std::make_unique_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(length) + 1);
         const auto wanted = static_cast<std::size_t>(length);
         const std::size_t got = std::fread(buffer.get(), 1, wanted, file);
         if (got != wanted) {
@@ -75,8 +72,7 @@ bool FileIo::readAll(const std::filesystem::path &path, std::unique_ptr<std::uin
     return ok;
 }
 
-bool FileIo::readText(const std::filesystem::path &path, std::string &text, std::string &error)
-{
+bool FileIo::readText(const std::filesystem::path &path, std::string &text, std::string &error) {
     std::unique_ptr<std::uint8_t[]> data;
     std::size_t size = 0;
     if (!readAll(path, data, size, error, std::size_t(1) << 31))
@@ -86,8 +82,7 @@ bool FileIo::readText(const std::filesystem::path &path, std::string &text, std:
 }
 
 bool FileIo::writeAll(const std::filesystem::path &path, const void *data, std::size_t size,
-                      Mode mode, std::string &error)
-{
+                      Mode mode, std::string &error) {
     errno = 0;
     std::FILE *file = nullptr;
     if (mode == Mode::InPlace) {

@@ -14,14 +14,12 @@ namespace tintwright {
 namespace {
 
 std::filesystem::path dataPath(const std::filesystem::path &programFolder,
-                               const std::string &relativeName)
-{
+                               const std::string &relativeName) {
     return programFolder / std::filesystem::path(relativeName).make_preferred();
 }
 
 // A whole number from 0 to 255, fractions rounded half to even.
-std::optional<int> parseFilterValue(const std::string &text)
-{
+std::optional<int> parseFilterValue(const std::string &text) {
     if (const auto whole = FieldReader::parseNumber(text))
         return *whole;
     std::size_t i = 0;
@@ -45,15 +43,14 @@ std::optional<int> parseFilterValue(const std::string &text)
     if (ec != std::errc() || end != text.data() + text.size())
         return std::nullopt;
     if (std::fabs(value) > 1e6)
-        return 1 << 20; // out of range either way
+        return 1 << 20;                             // out of range either way
     return static_cast<int>(std::nearbyint(value)); // default rounding: half to even
 }
 
 } // namespace
 
 std::string Rom::readDataFile(const std::filesystem::path &programFolder,
-                              const std::string &relativeName)
-{
+                              const std::string &relativeName) {
     std::string text;
     std::string error;
     if (!FileIo::readText(dataPath(programFolder, relativeName), text, error))
@@ -61,8 +58,7 @@ std::string Rom::readDataFile(const std::filesystem::path &programFolder,
     return text;
 }
 
-LocationTable Rom::readLocationTable(std::string_view text, const std::string &displayName)
-{
+LocationTable Rom::readLocationTable(std::string_view text, const std::string &displayName) {
     LocationTable table;
     FieldReader reader(text);
     while (!reader.atEnd()) {
@@ -91,17 +87,15 @@ LocationTable Rom::readLocationTable(std::string_view text, const std::string &d
                 reason = "palette address " + std::string(error.what());
                 break;
             }
-            throw DataFileError(displayName,
-                                error.kind() == FieldError::Kind::NothingLeft ? recordLine
-                                                                              : error.line(),
-                                reason);
+            throw DataFileError(
+                displayName,
+                error.kind() == FieldError::Kind::NothingLeft ? recordLine : error.line(), reason);
         }
     }
     return table;
 }
 
-bool Rom::readFileTypeFilter(std::string_view text, const std::string &displayName)
-{
+bool Rom::readFileTypeFilter(std::string_view text, const std::string &displayName) {
     FieldReader reader(text);
     std::string field;
     try {
@@ -112,16 +106,15 @@ bool Rom::readFileTypeFilter(std::string_view text, const std::string &displayNa
     const auto value = parseFilterValue(field);
     if (!value)
         throw DataFileError(displayName, 1,
-                            "\"" + field + "\" is not a number (write 0 to list only ROM files, "
-                                           "or 1 to list every file)");
+                            "\"" + field +
+                                "\" is not a number (write 0 to list only ROM files, "
+                                "or 1 to list every file)");
     if (*value < 0 || *value > 255)
-        throw DataFileError(displayName, 1,
-                            "\"" + field + "\" is outside 0 to 255 (write 0 or 1)");
+        throw DataFileError(displayName, 1, "\"" + field + "\" is outside 0 to 255 (write 0 or 1)");
     return *value != 0;
 }
 
-void Rom::Load_Tables(ProgramState &state)
-{
+void Rom::Load_Tables(ProgramState &state) {
     const std::string back = "Data/BackLocations.txt";
     const std::string front = "Data/FrontLocations.txt";
     const std::string filter = "Data/FileTypeFilter.txt";

@@ -7,8 +7,7 @@
 
 namespace tintwright {
 
-bool RomDocument::open(const std::filesystem::path &path, std::string *reason)
-{
+bool RomDocument::open(const std::filesystem::path &path, std::string *reason) {
     std::unique_ptr<std::uint8_t[]> image;
     std::size_t size = 0;
     std::string error;
@@ -32,8 +31,7 @@ bool RomDocument::open(const std::filesystem::path &path, std::string *reason)
 }
 
 bool RomDocument::assign(const std::uint8_t *data, std::size_t size,
-                         const std::filesystem::path &path)
-{
+                         const std::filesystem::path &path) {
     if (size == 0 || size > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
         return false;
     auto image = std::make_unique_for_overwrite<std::uint8_t[]>(size);
@@ -45,8 +43,7 @@ bool RomDocument::assign(const std::uint8_t *data, std::size_t size,
     return true;
 }
 
-RomDocument::WriteResult RomDocument::write(std::string &reason) const
-{
+RomDocument::WriteResult RomDocument::write(std::string &reason) const {
     if (m_path.empty() || !m_image)
         return WriteResult::NothingOpen;
     if (!FileIo::writeAll(m_path, m_image.get(), static_cast<std::size_t>(m_length),
@@ -55,15 +52,13 @@ RomDocument::WriteResult RomDocument::write(std::string &reason) const
     return WriteResult::Written;
 }
 
-std::optional<std::uint8_t> RomDocument::readByte(std::int64_t index) const
-{
+std::optional<std::uint8_t> RomDocument::readByte(std::int64_t index) const {
     if (!m_image || index < 0 || index >= m_length)
         return std::nullopt;
     return m_image[static_cast<std::size_t>(index)];
 }
 
-bool RomDocument::writeByte(std::int64_t index, std::uint8_t value)
-{
+bool RomDocument::writeByte(std::int64_t index, std::uint8_t value) {
     if (!m_image || index < 0 || index >= m_length)
         return false;
     m_image[static_cast<std::size_t>(index)] = value;

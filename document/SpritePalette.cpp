@@ -4,8 +4,7 @@
 
 namespace tintwright {
 
-std::optional<std::uint8_t> SpritePalette::chartValue(float x, float y)
-{
+std::optional<std::uint8_t> SpritePalette::chartValue(float x, float y) {
     const double column = std::trunc(double(x) / kCell);
     const double row = std::trunc(double(y) / kCell);
     // Written so that NaN fails too.
@@ -18,8 +17,7 @@ std::optional<std::uint8_t> SpritePalette::chartValue(float x, float y)
 }
 
 std::optional<std::int64_t> SpritePalette::byteIndex(const RomDocument &rom, std::int32_t address,
-                                                     int offset)
-{
+                                                     int offset) {
     const std::int64_t index = std::int64_t(address) + offset;
     if (!rom.readByte(index))
         return std::nullopt;

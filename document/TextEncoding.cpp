@@ -8,13 +8,12 @@ namespace {
 
 // 0x80..0x9F of Windows-1252; 0 marks the five unassigned bytes, kept as C1 controls.
 constexpr char16_t kHighTable[32] = {
-    0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0, 0x017D, 0, 0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178,
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
 };
 
-void appendUtf8(std::string &out, char32_t c)
-{
+void appendUtf8(std::string &out, char32_t c) {
     if (c < 0x80) {
         out += static_cast<char>(c);
     } else if (c < 0x800) {
@@ -29,8 +28,7 @@ void appendUtf8(std::string &out, char32_t c)
 
 } // namespace
 
-bool TextEncoding::isValidUtf8(std::string_view bytes)
-{
+bool TextEncoding::isValidUtf8(std::string_view bytes) {
     std::size_t i = 0;
     const std::size_t n = bytes.size();
     while (i < n) {
@@ -66,8 +64,7 @@ bool TextEncoding::isValidUtf8(std::string_view bytes)
     return true;
 }
 
-std::string TextEncoding::toUtf8(std::string_view bytes)
-{
+std::string TextEncoding::toUtf8(std::string_view bytes) {
     if (isValidUtf8(bytes))
         return std::string(bytes);
     std::string out;

@@ -17,7 +17,6 @@
 #include <QHelpEvent>
 #include <QToolTip>
 
-
 namespace tintwright {
 
 namespace {
@@ -30,13 +29,11 @@ constexpr float kTileLefts[6] = {240, 960, 1680, 6600, 7440, 8280};
 constexpr float kPreviewTop = 4320, kPreviewSize = 615;
 constexpr int kPreviewLimit = 159;
 
-QRect frameRect(float left, float top, float width, float height)
-{
+QRect frameRect(float left, float top, float width, float height) {
     return Twips::rect(left, top, width, height);
 }
 
-QString hex(qint64 value, int width)
-{
+QString hex(qint64 value, int width) {
     return QString::number(value, 16).toUpper().rightJustified(width, QLatin1Char('0'));
 }
 
@@ -49,8 +46,7 @@ BattlePalettes::BattlePalettes(ProgramState &state, Prompter &prompter, QWidget 
       m_cboBack(new QComboBox(m_frame1)), m_cboFront(new QComboBox(m_frame2)),
       m_palette2(new PictureBox(this)), m_shape1(new QFrame(this)), m_shape2(new QFrame(this)),
       m_backSprite1(new PictureBox(this)), m_backSprite2(new PictureBox(this)),
-      m_frontSprite1(new PictureBox(this)), m_frontSprite2(new PictureBox(this))
-{
+      m_frontSprite1(new PictureBox(this)), m_frontSprite2(new PictureBox(this)) {
     for (auto &tile : m_backTile)
         tile = new PictureBox(this);
     m_tSelect = new PictureBox(this); // made last so it draws over the tiles
@@ -117,24 +113,20 @@ BattlePalettes::BattlePalettes(ProgramState &state, Prompter &prompter, QWidget 
     Form_Load();
 }
 
-Qt::WindowFlags BattlePalettes::windowFlagsForMdi()
-{
+Qt::WindowFlags BattlePalettes::windowFlagsForMdi() {
     return Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
 }
 
-QString BattlePalettes::picturePath(const QString &relative) const
-{
+QString BattlePalettes::picturePath(const QString &relative) const {
     return Paths::inProgramFolder(m_state.programFolder, relative);
 }
 
-QString BattlePalettes::tilePicture(int colour) const
-{
+QString BattlePalettes::tilePicture(int colour) const {
     return picturePath(QStringLiteral("\\Data\\Palette\\%1.bmp").arg(colour));
 }
 
-bool BattlePalettes::loadInto(PictureBox *box, const QString &relative, QStringList *missing)
-{
+bool BattlePalettes::loadInto(PictureBox *box, const QString &relative, QStringList *missing) {
     const QString path = picturePath(relative);
     if (box->loadPicture(path))
         return true;
@@ -145,16 +137,14 @@ bool BattlePalettes::loadInto(PictureBox *box, const QString &relative, QStringL
     return false;
 }
 
-void BattlePalettes::fillList(QComboBox *list, const LocationTable &table)
-{
+void BattlePalettes::fillList(QComboBox *list, const LocationTable &table) {
     for (int i = 0; i < table.rows(); ++i) {
         list->addItem(QString::fromStdString(TextEncoding::toUtf8(table.names[i])));
         list->setItemData(i, table.addresses[i]);
     }
 }
 
-void BattlePalettes::Form_Load()
-{
+void BattlePalettes::Form_Load() {
     QStringList missing;
 
     m_palette2->hide();
@@ -203,8 +193,7 @@ void BattlePalettes::Form_Load()
     m_chkLink->setChecked(true);
 }
 
-void BattlePalettes::setListIndex(QComboBox *list, int index)
-{
+void BattlePalettes::setListIndex(QComboBox *list, int index) {
     list->setCurrentIndex(index);
     if (list == m_cboBack)
         cboBack_Click();
@@ -212,30 +201,25 @@ void BattlePalettes::setListIndex(QComboBox *list, int index)
         cboFront_Click();
 }
 
-void BattlePalettes::setBackIndex(int index)
-{
+void BattlePalettes::setBackIndex(int index) {
     setListIndex(m_cboBack, index);
 }
 
-void BattlePalettes::setFrontIndex(int index)
-{
+void BattlePalettes::setFrontIndex(int index) {
     setListIndex(m_cboFront, index);
 }
 
-void BattlePalettes::cboBack_Click()
-{
-    loadPalette({m_cboBack, m_cboFront, 0, m_backSprite1, m_backSprite2, "Back_Silver",
-                 "Back_Ruby", false});
+void BattlePalettes::cboBack_Click() {
+    loadPalette({m_cboBack, m_cboFront, 0, m_backSprite1, m_backSprite2, "Back_Silver", "Back_Ruby",
+                 false});
 }
 
-void BattlePalettes::cboFront_Click()
-{
+void BattlePalettes::cboFront_Click() {
     loadPalette({m_cboFront, m_cboBack, 3, m_frontSprite1, m_frontSprite2, "Front_Silver",
                  "Front_Ruby", true});
 }
 
-void BattlePalettes::loadPalette(const Side &side)
-{
+void BattlePalettes::loadPalette(const Side &side) {
     emit loadStarted(side.front);
     const int position = side.list->currentIndex();
     if (position < 0)
@@ -277,15 +261,16 @@ void BattlePalettes::loadPalette(const Side &side)
     }
 }
 
-bool BattlePalettes::loadPreviews(const Side &side, int position)
-{
+bool BattlePalettes::loadPreviews(const Side &side, int position) {
     PictureBox *first = side.sprite1;
     PictureBox *second = side.sprite2;
     first->setStretch(false);
     second->setStretch(false);
     const QString name = QStringLiteral("%1.gif").arg(position + 1);
-    if (!first->loadPicture(picturePath(QStringLiteral("\\%1\\").arg(QLatin1String(side.silverFolder)) + name)) ||
-        !second->loadPicture(picturePath(QStringLiteral("\\%1\\").arg(QLatin1String(side.rubyFolder)) + name)))
+    if (!first->loadPicture(
+            picturePath(QStringLiteral("\\%1\\").arg(QLatin1String(side.silverFolder)) + name)) ||
+        !second->loadPicture(
+            picturePath(QStringLiteral("\\%1\\").arg(QLatin1String(side.rubyFolder)) + name)))
         return false;
     first->setStretch(true);
     second->setStretch(true);
@@ -305,27 +290,25 @@ bool BattlePalettes::loadPreviews(const Side &side, int position)
     return true;
 }
 
-void BattlePalettes::BackTile_Click(int index)
-{
+void BattlePalettes::BackTile_Click(int index) {
     const PictureBox *tile = m_backTile[index];
-    m_tSelect->setTwipsLeft(tile->twipsWidth() / 2 + tile->twipsLeft() - m_tSelect->twipsWidth() / 2);
-    m_tSelect->setTwipsTop(tile->twipsHeight() / 2 + tile->twipsTop() - m_tSelect->twipsHeight() / 2);
+    m_tSelect->setTwipsLeft(tile->twipsWidth() / 2 + tile->twipsLeft() -
+                            m_tSelect->twipsWidth() / 2);
+    m_tSelect->setTwipsTop(tile->twipsHeight() / 2 + tile->twipsTop() -
+                           m_tSelect->twipsHeight() / 2);
     m_selectedTile = index;
     m_tSelect->show();
     m_tSelect->raise();
 }
 
-
-void BattlePalettes::Palette2_MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, float x, float y)
-{
+void BattlePalettes::Palette2_MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, float x, float y) {
     if (m_tSelect->isHidden())
         return;
     if (const auto value = SpritePalette::chartValue(x, y))
         m_pickedColour = *value;
 }
 
-void BattlePalettes::Palette2_MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, float x, float y)
-{
+void BattlePalettes::Palette2_MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, float x, float y) {
     if (m_tSelect->isHidden())
         return;
     const auto value = SpritePalette::chartValue(x, y);
@@ -362,8 +345,7 @@ void BattlePalettes::Palette2_MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, fl
     m_state.rom.setModified(true);
 }
 
-QString BattlePalettes::chartToolTip(QPoint pixel) const
-{
+QString BattlePalettes::chartToolTip(QPoint pixel) const {
     const auto value = SpritePalette::chartValue(static_cast<float>(Twips::fromPixels(pixel.x())),
                                                  static_cast<float>(Twips::fromPixels(pixel.y())));
     const QImage &chart = m_palette2->picture();
@@ -377,17 +359,16 @@ QString BattlePalettes::chartToolTip(QPoint pixel) const
     return tr("$%1  RGB #%2").arg(hex(*value, 2), colour.name().mid(1).toUpper());
 }
 
-QString BattlePalettes::tileToolTip(int tile) const
-{
+QString BattlePalettes::tileToolTip(int tile) const {
     const QComboBox *list = tile <= 2 ? m_cboBack : m_cboFront;
     if (list->currentIndex() < 0)
         return {};
-    const std::int64_t index = std::int64_t(list->itemData(list->currentIndex()).toInt()) + tile % 3;
+    const std::int64_t index =
+        std::int64_t(list->itemData(list->currentIndex()).toInt()) + tile % 3;
     return tr("$%1 at 0x%2").arg(hex(m_tileColour[tile], 2), hex(index, 6));
 }
 
-bool BattlePalettes::eventFilter(QObject *watched, QEvent *event)
-{
+bool BattlePalettes::eventFilter(QObject *watched, QEvent *event) {
     if (event->type() == QEvent::ToolTip) {
         const auto *help = static_cast<QHelpEvent *>(event);
         QString text;

@@ -10,8 +10,7 @@ namespace tintwright {
 
 PictureBox::PictureBox(QWidget *parent) : QWidget(parent) {}
 
-bool PictureBox::loadPicture(const QString &file)
-{
+bool PictureBox::loadPicture(const QString &file) {
     QImageReader reader(file);
     QImage image = reader.read();
     if (image.isNull()) {
@@ -26,16 +25,14 @@ bool PictureBox::loadPicture(const QString &file)
     return true;
 }
 
-void PictureBox::setStretch(bool stretch)
-{
+void PictureBox::setStretch(bool stretch) {
     m_stretch = stretch;
     if (!m_stretch)
         takeNaturalSize();
     update();
 }
 
-void PictureBox::takeNaturalSize()
-{
+void PictureBox::takeNaturalSize() {
     if (m_picture.isNull())
         return;
     m_width = static_cast<float>(Twips::fromPixels(m_picture.width()));
@@ -43,32 +40,27 @@ void PictureBox::takeNaturalSize()
     applyGeometry();
 }
 
-void PictureBox::setTwipsLeft(float left)
-{
+void PictureBox::setTwipsLeft(float left) {
     m_left = left;
     applyGeometry();
 }
 
-void PictureBox::setTwipsTop(float top)
-{
+void PictureBox::setTwipsTop(float top) {
     m_top = top;
     applyGeometry();
 }
 
-void PictureBox::setTwipsWidth(float width)
-{
+void PictureBox::setTwipsWidth(float width) {
     m_width = width;
     applyGeometry();
 }
 
-void PictureBox::setTwipsHeight(float height)
-{
+void PictureBox::setTwipsHeight(float height) {
     m_height = height;
     applyGeometry();
 }
 
-void PictureBox::setTwipsGeometry(float left, float top, float width, float height)
-{
+void PictureBox::setTwipsGeometry(float left, float top, float width, float height) {
     m_left = left;
     m_top = top;
     m_width = width;
@@ -76,13 +68,11 @@ void PictureBox::setTwipsGeometry(float left, float top, float width, float heig
     applyGeometry();
 }
 
-void PictureBox::applyGeometry()
-{
+void PictureBox::applyGeometry() {
     setGeometry(Twips::rect(m_left, m_top, m_width, m_height));
 }
 
-void PictureBox::paintEvent(QPaintEvent *)
-{
+void PictureBox::paintEvent(QPaintEvent *) {
     if (m_picture.isNull())
         return;
     QPainter painter(this);
@@ -92,15 +82,13 @@ void PictureBox::paintEvent(QPaintEvent *)
         painter.drawImage(QPoint(0, 0), m_picture);
 }
 
-void PictureBox::mousePressEvent(QMouseEvent *event)
-{
+void PictureBox::mousePressEvent(QMouseEvent *event) {
     emit pressed(event->button(), event->modifiers(),
                  static_cast<float>(Twips::fromPixels(event->position().x())),
                  static_cast<float>(Twips::fromPixels(event->position().y())));
 }
 
-void PictureBox::mouseReleaseEvent(QMouseEvent *event)
-{
+void PictureBox::mouseReleaseEvent(QMouseEvent *event) {
     // Qt sends the release to the control that got the press, wherever the pointer is.
     emit released(event->button(), event->modifiers(),
                   static_cast<float>(Twips::fromPixels(event->position().x())),

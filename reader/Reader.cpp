@@ -15,8 +15,7 @@
 namespace tintwright {
 
 Reader::Reader(const std::filesystem::path &programFolder, QWidget *parent)
-    : QWidget(parent), m_programFolder(programFolder), m_text(new QPlainTextEdit(this))
-{
+    : QWidget(parent), m_programFolder(programFolder), m_text(new QPlainTextEdit(this)) {
     m_text->setObjectName(QStringLiteral("Text"));
     m_text->setReadOnly(true);
     m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -29,8 +28,7 @@ Reader::Reader(const std::filesystem::path &programFolder, QWidget *parent)
     resize(Twips::size(10005, 7230));
 }
 
-QFont Reader::manualFont()
-{
+QFont Reader::manualFont() {
     // Courier New where it exists; otherwise the first fixed-pitch font this system has.
     const QStringList families{QStringLiteral("Courier New"), QStringLiteral("DejaVu Sans Mono"),
                                QStringLiteral("Liberation Mono"), QStringLiteral("Noto Mono")};
@@ -47,8 +45,7 @@ QFont Reader::manualFont()
     return font;
 }
 
-QString Reader::readManual() const
-{
+QString Reader::readManual() const {
     const std::filesystem::path file = m_programFolder / "Data" / "Manual.txt";
     std::string bytes;
     std::string error;
@@ -79,8 +76,7 @@ QString Reader::readManual() const
     return text;
 }
 
-void Reader::Form_Activate()
-{
+void Reader::Form_Activate() {
     if (windowTitle() != QLatin1String("Manual"))
         return;
     const QString text = readManual();
@@ -92,14 +88,12 @@ void Reader::Form_Activate()
     m_text->setPlainText(display);
 }
 
-void Reader::resizeEvent(QResizeEvent *event)
-{
+void Reader::resizeEvent(QResizeEvent *event) {
     QWidget::resizeEvent(event);
     Form_Resize();
 }
 
-void Reader::Form_Resize()
-{
+void Reader::Form_Resize() {
     // The outer size counts the frame and title bar around this client area.
     const QWidget *outer = qobject_cast<QMdiSubWindow *>(parentWidget());
     const QSize size = outer ? outer->size() : frameGeometry().size();

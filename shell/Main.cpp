@@ -24,9 +24,7 @@
 namespace tintwright {
 
 Main::Main(ProgramState &state, Prompter &prompter, QWidget *parent)
-    : QMainWindow(parent), m_state(state), m_prompter(prompter),
-      m_mdiArea(new QMdiArea(this))
-{
+    : QMainWindow(parent), m_state(state), m_prompter(prompter), m_mdiArea(new QMdiArea(this)) {
     setWindowTitle(tr("Tintwright"));
     m_mdiArea->setBackground(palette().brush(QPalette::Dark));
     setCentralWidget(m_mdiArea);
@@ -40,8 +38,7 @@ Main::Main(ProgramState &state, Prompter &prompter, QWidget *parent)
     resize(Twips::size(8385, 6450));
 }
 
-void Main::createMenus()
-{
+void Main::createMenus() {
     QMenu *fileMenu = menuBar()->addMenu(tr("&File"));
     QAction *open = fileMenu->addAction(tr("&Open Rom"));
     connect(open, &QAction::triggered, this, &Main::mnuOpen_Click);
@@ -62,8 +59,7 @@ void Main::createMenus()
     connect(manual, &QAction::triggered, this, &Main::mnuDevs_Click);
 }
 
-bool Main::Form_Load()
-{
+bool Main::Form_Load() {
     DefaultPath::Load_Path(m_state);
     try {
         Rom::Load_Tables(m_state);
@@ -78,8 +74,7 @@ bool Main::Form_Load()
     return true;
 }
 
-void Main::showAtStart()
-{
+void Main::showAtStart() {
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         QRect restored(QPoint(), size());
         restored.moveCenter(screen->availableGeometry().center());
@@ -88,22 +83,20 @@ void Main::showAtStart()
     showMaximized();
 }
 
-void Main::enableEdit()
-{
+void Main::enableEdit() {
     m_editMenu->menuAction()->setEnabled(true);
 }
 
-bool Main::mnuSave_Click()
-{
+bool Main::mnuSave_Click() {
     std::string reason;
     switch (m_state.rom.write(reason)) {
     case RomDocument::WriteResult::NothingOpen:
         return true;
     case RomDocument::WriteResult::Failed:
-        m_prompter.inform(this, tr("The ROM could not be saved to\n%1\n\nReason: %2\n\n"
-                                   "Your changes are still here. Mend the cause and save again.")
-                                    .arg(Paths::toQString(m_state.rom.path()),
-                                         QString::fromStdString(reason)));
+        m_prompter.inform(
+            this, tr("The ROM could not be saved to\n%1\n\nReason: %2\n\n"
+                     "Your changes are still here. Mend the cause and save again.")
+                      .arg(Paths::toQString(m_state.rom.path()), QString::fromStdString(reason)));
         return false;
     case RomDocument::WriteResult::Written:
         break;
@@ -113,31 +106,27 @@ bool Main::mnuSave_Click()
     return true;
 }
 
-void Main::mnuOpen_Click()
-{
+void Main::mnuOpen_Click() {
     SelectFile chooser(m_state, m_prompter, this);
     if (chooser.exec() == QDialog::Accepted)
         enableEdit();
 }
 
-void Main::mnuExit_Click()
-{
+void Main::mnuExit_Click() {
     // Ends at once: no question, no save.
     m_ending = true;
     close();
     QCoreApplication::exit(0);
 }
 
-void Main::mnuBattlePalettes_Click()
-{
+void Main::mnuBattlePalettes_Click() {
     auto *editor = new BattlePalettes(m_state, m_prompter);
     QMdiSubWindow *window = m_mdiArea->addSubWindow(editor, BattlePalettes::windowFlagsForMdi());
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
 }
 
-void Main::mnuDevs_Click()
-{
+void Main::mnuDevs_Click() {
     auto *reader = new Reader(m_state.programFolder);
     reader->setWindowTitle(tr("Manual"));
     QMdiSubWindow *window = m_mdiArea->addSubWindow(reader);
@@ -146,8 +135,7 @@ void Main::mnuDevs_Click()
     window->show();
 }
 
-void Main::closeEvent(QCloseEvent *event)
-{
+void Main::closeEvent(QCloseEvent *event) {
     if (!m_ending && m_state.rom.isModified() &&
         m_prompter.ask(this, tr("Would you like to save any changes you have made to the file?")) &&
         !mnuSave_Click()) {

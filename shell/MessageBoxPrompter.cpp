@@ -5,15 +5,13 @@
 
 namespace tintwright {
 
-void MessageBoxPrompter::inform(QWidget *parent, const QString &text)
-{
+void MessageBoxPrompter::inform(QWidget *parent, const QString &text) {
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok,
                     parent);
     box.exec();
 }
 
-bool MessageBoxPrompter::ask(QWidget *parent, const QString &text)
-{
+bool MessageBoxPrompter::ask(QWidget *parent, const QString &text) {
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text,
                     QMessageBox::Yes | QMessageBox::No, parent);
     return box.exec() == QMessageBox::Yes;

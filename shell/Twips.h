@@ -16,12 +16,10 @@ public:
     static int toPixels(double twips) { return qRound(twips / perPixel); }
     static double fromPixels(double pixels) { return pixels * perPixel; }
 
-    static QRect rect(double left, double top, double width, double height)
-    {
+    static QRect rect(double left, double top, double width, double height) {
         return QRect(toPixels(left), toPixels(top), toPixels(width), toPixels(height));
     }
-    static QSize size(double width, double height)
-    {
+    static QSize size(double width, double height) {
         return QSize(toPixels(width), toPixels(height));
     }
 };

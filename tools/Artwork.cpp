@@ -6,8 +6,7 @@ namespace tintwright {
 
 namespace {
 
-QColor fromRgb(std::uint32_t rgb)
-{
+QColor fromRgb(std::uint32_t rgb) {
     return QColor::fromRgb(QRgb(rgb | 0xFF000000u));
 }
 
@@ -15,8 +14,7 @@ QColor fromRgb(std::uint32_t rgb)
 class Noise {
 public:
     explicit Noise(std::uint32_t seed) : m_state(seed * 2654435761u + 0x9E3779B9u) {}
-    std::uint32_t next()
-    {
+    std::uint32_t next() {
         m_state ^= m_state << 13;
         m_state ^= m_state >> 17;
         m_state ^= m_state << 5;
@@ -34,8 +32,7 @@ constexpr unsigned char kDigits[10][5] = {
     {7, 4, 7, 1, 7}, {7, 4, 7, 5, 7}, {7, 1, 1, 2, 2}, {7, 5, 7, 5, 7}, {7, 5, 7, 1, 7},
 };
 
-void drawNumber(QImage &image, int number, int scale)
-{
+void drawNumber(QImage &image, int number, int scale) {
     const QString text = QString::number(number);
     const int width = int(text.size()) * 4 * scale + scale;
     const int height = 7 * scale;
@@ -48,22 +45,20 @@ void drawNumber(QImage &image, int number, int scale)
         for (int row = 0; row < 5; ++row)
             for (int col = 0; col < 3; ++col)
                 if (kDigits[digit][row] & (4 >> col))
-                    painter.fillRect(left + scale + (d * 4 + col) * scale, top + scale + row * scale,
-                                     scale, scale, QColor(0, 0, 0));
+                    painter.fillRect(left + scale + (d * 4 + col) * scale,
+                                     top + scale + row * scale, scale, scale, QColor(0, 0, 0));
     }
 }
 
 } // namespace
 
-QImage Artwork::tile(std::uint32_t rgb)
-{
+QImage Artwork::tile(std::uint32_t rgb) {
     QImage image(kTileSize, kTileSize, QImage::Format_RGB32);
     image.fill(fromRgb(rgb));
     return image;
 }
 
-QImage Artwork::chart(const NesPalette::Colours &colours)
-{
+QImage Artwork::chart(const NesPalette::Colours &colours) {
     QImage image(16 * kCell, 4 * kCell, QImage::Format_RGB32);
     QPainter painter(&image);
     for (int index = 0; index < 64; ++index) {
@@ -81,8 +76,7 @@ QImage Artwork::chart(const NesPalette::Colours &colours)
     return image;
 }
 
-QImage Artwork::marker()
-{
+QImage Artwork::marker() {
     QImage image(kMarkerSize, kMarkerSize, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     QPainter painter(&image);
@@ -100,20 +94,19 @@ QImage Artwork::marker()
     return image;
 }
 
-int Artwork::previewSize(int number)
-{
+int Artwork::previewSize(int number) {
     return 40 + (number * 7) % 25; // 40 to 64
 }
 
-QImage Artwork::preview(int number, Edition edition, View view)
-{
+QImage Artwork::preview(int number, Edition edition, View view) {
     const int size = previewSize(number);
     QImage image(size, size, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
 
     // Silver creatures are cool blues and greys, Ruby ones warm reds and golds.
-    static const QColor silver[] = {QColor(70, 90, 140), QColor(120, 150, 200), QColor(190, 200, 215),
-                                    QColor(60, 130, 150), QColor(150, 160, 175)};
+    static const QColor silver[] = {QColor(70, 90, 140), QColor(120, 150, 200),
+                                    QColor(190, 200, 215), QColor(60, 130, 150),
+                                    QColor(150, 160, 175)};
     static const QColor ruby[] = {QColor(150, 30, 40), QColor(220, 80, 60), QColor(240, 170, 70),
                                   QColor(170, 60, 110), QColor(250, 210, 130)};
     const QColor *colours = edition == Edition::Silver ? silver : ruby;
@@ -147,11 +140,13 @@ QImage Artwork::preview(int number, Edition edition, View view)
         // Front views look at you.
         painter.fillRect(offset + 2 * cell, eyeRow, cell, cell, Qt::white);
         painter.fillRect(offset + 5 * cell, eyeRow, cell, cell, Qt::white);
-        painter.fillRect(offset + 2 * cell + cell / 2, eyeRow + cell / 3, cell / 2, cell / 2, Qt::black);
+        painter.fillRect(offset + 2 * cell + cell / 2, eyeRow + cell / 3, cell / 2, cell / 2,
+                         Qt::black);
         painter.fillRect(offset + 5 * cell, eyeRow + cell / 3, cell / 2, cell / 2, Qt::black);
     } else {
         // Back views show a stripe down the spine instead of a face.
-        painter.fillRect(offset + 3 * cell + cell / 2, offset, cell, grid * cell - 2 * cell, trim.darker(150));
+        painter.fillRect(offset + 3 * cell + cell / 2, offset, cell, grid * cell - 2 * cell,
+                         trim.darker(150));
     }
     painter.end();
     drawNumber(image, number, 2);

@@ -14,8 +14,7 @@ namespace tintwright {
 
 namespace {
 
-bool saveFile(const QString &path, const QByteArray &bytes, QString *error)
-{
+bool saveFile(const QString &path, const QByteArray &bytes, QString *error) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         if (error)
@@ -25,8 +24,7 @@ bool saveFile(const QString &path, const QByteArray &bytes, QString *error)
     return true;
 }
 
-bool saveGif(const QImage &image, const QString &path, QString *error)
-{
+bool saveGif(const QImage &image, const QString &path, QString *error) {
     QString reason;
     if (GifWriter::write(image, path, &reason))
         return true;
@@ -35,8 +33,7 @@ bool saveGif(const QImage &image, const QString &path, QString *error)
     return false;
 }
 
-bool makeFolder(const QString &path, QString *error)
-{
+bool makeFolder(const QString &path, QString *error) {
     if (QDir().mkpath(path))
         return true;
     if (error)
@@ -47,8 +44,7 @@ bool makeFolder(const QString &path, QString *error)
 } // namespace
 
 bool DataGenerator::writePalettePictures(const QString &programFolder,
-                                         const NesPalette::Colours &colours, QString *error)
-{
+                                         const NesPalette::Colours &colours, QString *error) {
     const QString folder = programFolder + QStringLiteral("/Data/Palette");
     if (!makeFolder(folder, error))
         return false;
@@ -63,11 +59,11 @@ bool DataGenerator::writePalettePictures(const QString &programFolder,
     return saveGif(Artwork::chart(colours), folder + QStringLiteral("/Palette.gif"), error);
 }
 
-bool DataGenerator::build(const QString &programFolder, QString *error)
-{
+bool DataGenerator::build(const QString &programFolder, QString *error) {
     if (!writePalettePictures(programFolder, NesPalette::standard(), error))
         return false;
-    if (!saveGif(Artwork::marker(), programFolder + QStringLiteral("/Data/Palette/Select.gif"), error))
+    if (!saveGif(Artwork::marker(), programFolder + QStringLiteral("/Data/Palette/Select.gif"),
+                 error))
         return false;
 
     struct Folder {
@@ -107,8 +103,7 @@ bool DataGenerator::build(const QString &programFolder, QString *error)
     return saveFile(programFolder + QStringLiteral("/Demo.nes"), demoRom(back, front), error);
 }
 
-QByteArray DataGenerator::demoRom(const LocationTable &back, const LocationTable &front)
-{
+QByteArray DataGenerator::demoRom(const LocationTable &back, const LocationTable &front) {
     constexpr int kHeader = 16;
     constexpr int kPrg = 128 * 1024;
     QByteArray rom(kHeader + kPrg, '\0');
@@ -137,8 +132,7 @@ QByteArray DataGenerator::demoRom(const LocationTable &back, const LocationTable
     return rom;
 }
 
-std::optional<NesPalette::Colours> DataGenerator::readPal(const QString &path, QString *error)
-{
+std::optional<NesPalette::Colours> DataGenerator::readPal(const QString &path, QString *error) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (error)
@@ -162,8 +156,7 @@ std::optional<NesPalette::Colours> DataGenerator::readPal(const QString &path, Q
     return colours;
 }
 
-bool DataGenerator::applyPal(const QString &palFile, const QString &programFolder, QString *error)
-{
+bool DataGenerator::applyPal(const QString &palFile, const QString &programFolder, QString *error) {
     const auto colours = readPal(palFile, error);
     if (!colours)
         return false;

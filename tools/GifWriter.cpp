@@ -8,8 +8,7 @@
 
 namespace tintwright {
 
-bool GifWriter::write(const QImage &source, const QString &path, QString *error)
-{
+bool GifWriter::write(const QImage &source, const QString &path, QString *error) {
     const QImage image = source.convertToFormat(QImage::Format_ARGB32);
     const int width = image.width();
     const int height = image.height();

@@ -2,8 +2,7 @@
 
 namespace tintwright {
 
-const NesPalette::Colours &NesPalette::standard()
-{
+const NesPalette::Colours &NesPalette::standard() {
     static const Colours colours = {
         0x626262, 0x001C95, 0x1904AC, 0x42009D, 0x61006B, 0x6E0025, 0x650500, 0x491E00,
         0x223700, 0x004900, 0x004F00, 0x004816, 0x00355E, 0x000000, 0x000000, 0x000000,
@@ -17,11 +16,17 @@ const NesPalette::Colours &NesPalette::standard()
     return colours;
 }
 
-bool NesPalette::isDuplicateBlack(int index)
-{
+bool NesPalette::isDuplicateBlack(int index) {
     // 0x0F is the black to use; these repeat it.
     switch (index) {
-    case 0x0E: case 0x1D: case 0x1E: case 0x1F: case 0x2E: case 0x2F: case 0x3E: case 0x3F:
+    case 0x0E:
+    case 0x1D:
+    case 0x1E:
+    case 0x1F:
+    case 0x2E:
+    case 0x2F:
+    case 0x3E:
+    case 0x3F:
         return true;
     default:
         return false;

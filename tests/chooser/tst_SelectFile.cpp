@@ -32,23 +32,22 @@ private:
     static QStringList items(const QListWidget *list);
 };
 
-QStringList tst_SelectFile::items(const QListWidget *list)
-{
+QStringList tst_SelectFile::items(const QListWidget *list) {
     QStringList texts;
     for (int i = 0; i < list->count(); ++i)
         texts << list->item(i)->text().trimmed();
     return texts;
 }
 
-void tst_SelectFile::layout()
-{
+void tst_SelectFile::layout() {
     TestFolder folder;
     ProgramState state = folder.state();
     RecordingPrompter prompter;
     SelectFile chooser(state, prompter);
     QCOMPARE(chooser.windowTitle(), QStringLiteral("Select File"));
     QCOMPARE(chooser.size(), QSize(443, 422)); // 6645 x 6330 twips
-    QVERIFY(!(chooser.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    QVERIFY(
+        !(chooser.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     QVERIFY(chooser.findChild<QPushButton *>("cmdOpen")->isDefault());
     QCOMPARE(chooser.findChild<QListWidget *>("File1")->geometry(), QRect(184, 8, 249, 357));
     // Tab order: Dir1, File1, Open, Cancel, Set As Default Path.
@@ -60,16 +59,15 @@ void tst_SelectFile::layout()
     QCOMPARE(order, (QStringList{"Dir1", "File1", "cmdOpen", "cmdCancel", "cmdDefault"}));
 }
 
-void tst_SelectFile::listing_data()
-{
+void tst_SelectFile::listing_data() {
     QTest::addColumn<bool>("everyFile");
     QTest::addColumn<QStringList>("listed");
     QTest::newRow("ROM files only, any case") << false << QStringList{"a.nes", "B.NES", "c.Bin"};
-    QTest::newRow("filter flag: every file") << true << QStringList{"a.nes", "B.NES", "c.Bin", "d.txt", "noext"};
+    QTest::newRow("filter flag: every file")
+        << true << QStringList{"a.nes", "B.NES", "c.Bin", "d.txt", "noext"};
 }
 
-void tst_SelectFile::listing()
-{
+void tst_SelectFile::listing() {
     QFETCH(bool, everyFile);
     QFETCH(QStringList, listed);
     TestFolder folder;
@@ -87,8 +85,7 @@ void tst_SelectFile::listing()
     QCOMPARE(folders.mid(folders.size() - 2), (QStringList{"roms", "sub folder"}));
 }
 
-void tst_SelectFile::startFolder_data()
-{
+void tst_SelectFile::startFolder_data() {
     QTest::addColumn<QByteArray>("file"); // Defaultpath.txt; "-" for none
     QTest::addColumn<QString>("opensIn"); // relative to the program folder
     QTest::newRow("no file") << QByteArray("-") << QString();
@@ -99,8 +96,7 @@ void tst_SelectFile::startFolder_data()
     QTest::newRow("quoted folder with a comma") << QByteArray("\"@/a, b\"\r\n") << "a, b";
 }
 
-void tst_SelectFile::startFolder()
-{
+void tst_SelectFile::startFolder() {
     QFETCH(QByteArray, file);
     QFETCH(QString, opensIn);
     TestFolder folder;
@@ -118,20 +114,22 @@ void tst_SelectFile::startFolder()
     QVERIFY(prompter.texts.isEmpty());
 }
 
-void tst_SelectFile::open_data()
-{
+void tst_SelectFile::open_data() {
     QTest::addColumn<QString>("select"); // empty: nothing selected
     QTest::addColumn<QString>("how");
     QTest::addColumn<bool>("opens");
-    QTest::newRow("Open button") << "good.nes" << "button" << true;
-    QTest::newRow("double-click") << "good.nes" << "double-click" << true;
-    QTest::newRow("Enter") << "good.nes" << "enter" << true;
-    QTest::newRow("empty file") << "empty.nes" << "button" << false;
+    QTest::newRow("Open button") << "good.nes"
+                                 << "button" << true;
+    QTest::newRow("double-click") << "good.nes"
+                                  << "double-click" << true;
+    QTest::newRow("Enter") << "good.nes"
+                           << "enter" << true;
+    QTest::newRow("empty file") << "empty.nes"
+                                << "button" << false;
     QTest::newRow("nothing selected") << QString() << "button" << false;
 }
 
-void tst_SelectFile::open()
-{
+void tst_SelectFile::open() {
     QFETCH(QString, select);
     QFETCH(QString, how);
     QFETCH(bool, opens);
@@ -177,7 +175,8 @@ void tst_SelectFile::open()
         QVERIFY(prompter.texts.isEmpty());
     } else {
         QVERIFY(chooser->isVisible());
-        QCOMPARE(prompter.texts, QStringList{"The file you selected is incompatible with this program."});
+        QCOMPARE(prompter.texts,
+                 QStringList{"The file you selected is incompatible with this program."});
         QVERIFY(!state.rom.hasImage());
         QVERIFY(state.rom.isModified());
         chooser->findChild<QPushButton *>("cmdCancel")->click();
@@ -185,8 +184,7 @@ void tst_SelectFile::open()
     }
 }
 
-void tst_SelectFile::escapeDoesNotClose()
-{
+void tst_SelectFile::escapeDoesNotClose() {
     TestFolder folder;
     ProgramState state = folder.state();
     RecordingPrompter prompter;
@@ -199,8 +197,7 @@ void tst_SelectFile::escapeDoesNotClose()
     QCOMPARE(chooser->result(), int(QDialog::Rejected));
 }
 
-void tst_SelectFile::enterInFolderListOpensFolder()
-{
+void tst_SelectFile::enterInFolderListOpensFolder() {
     TestFolder folder;
     folder.write("inner/deep.nes", "x");
     ProgramState state = folder.state();
@@ -218,15 +215,13 @@ void tst_SelectFile::enterInFolderListOpensFolder()
     chooser->close();
 }
 
-void tst_SelectFile::setAsDefaultPath_data()
-{
+void tst_SelectFile::setAsDefaultPath_data() {
     QTest::addColumn<QString>("sub");
     QTest::newRow("plain") << "roms";
     QTest::newRow("comma") << "hacks, old";
 }
 
-void tst_SelectFile::setAsDefaultPath()
-{
+void tst_SelectFile::setAsDefaultPath() {
     QFETCH(QString, sub);
     TestFolder folder;
     QDir(folder.path()).mkpath(sub);
@@ -247,8 +242,7 @@ void tst_SelectFile::setAsDefaultPath()
     QCOMPARE(SelectFile(next, prompter).currentFolder(), folder.filePath(sub));
 }
 
-void tst_SelectFile::unwritableDefaultPath()
-{
+void tst_SelectFile::unwritableDefaultPath() {
     TestFolder folder;
     QVERIFY(QDir(folder.filePath("Data")).removeRecursively());
     ProgramState state = folder.state();

@@ -32,25 +32,26 @@ private slots:
     void encoding();
 };
 
-static Rows rowsOf(const LocationTable &table)
-{
+static Rows rowsOf(const LocationTable &table) {
     Rows rows;
     for (int i = 0; i < table.rows(); ++i)
         rows.append({table.addresses[i], QString::fromStdString(table.names[i])});
     return rows;
 }
 
-void tst_FieldReader::locationTable_data()
-{
+void tst_FieldReader::locationTable_data() {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<Rows>("rows");
 
     const Rows two{{100, "First"}, {200, "Second, with comma"}};
-    QTest::newRow("crlf after each line") << QByteArray("100,First\r\n200,\"Second, with comma\"\r\n") << two;
-    QTest::newRow("no break after last line") << QByteArray("100,First\r\n200,\"Second, with comma\"") << two;
+    QTest::newRow("crlf after each line")
+        << QByteArray("100,First\r\n200,\"Second, with comma\"\r\n") << two;
+    QTest::newRow("no break after last line")
+        << QByteArray("100,First\r\n200,\"Second, with comma\"") << two;
     QTest::newRow("lone lf") << QByteArray("100,First\n200,\"Second, with comma\"\n") << two;
     QTest::newRow("lone cr") << QByteArray("100,First\r200,\"Second, with comma\"\r") << two;
-    QTest::newRow("breaks and commas interchangeable") << QByteArray("100\r\nFirst,200,\"Second, with comma\"") << two;
+    QTest::newRow("breaks and commas interchangeable")
+        << QByteArray("100\r\nFirst,200,\"Second, with comma\"") << two;
     QTest::newRow("blanks before fields, trailing blanks trimmed")
         << QByteArray("  100 ,  First  \r\n\t200, \"Second, with comma\"  \r\n") << two;
     QTest::newRow("text after closing quote dropped")
@@ -64,24 +65,27 @@ void tst_FieldReader::locationTable_data()
     QTest::newRow("negative address kept") << QByteArray("-3,Low") << Rows{{-3, "Low"}};
 }
 
-void tst_FieldReader::locationTable()
-{
+void tst_FieldReader::locationTable() {
     QFETCH(QByteArray, text);
     QFETCH(Rows, rows);
     QCOMPARE(rowsOf(Rom::readLocationTable(text.toStdString(), "Data/T.txt")), rows);
 }
 
-void tst_FieldReader::brokenTable_data()
-{
+void tst_FieldReader::brokenTable_data() {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<int>("line");
     QTest::addColumn<QString>("reason");
 
-    QTest::newRow("blank line at end") << QByteArray("1,A\r\n2,B\r\n\r\n") << 3 << "palette address is missing";
-    QTest::newRow("address without name") << QByteArray("1,A\r\n2") << 2 << "a palette address with no sprite name";
-    QTest::newRow("address and break, no name") << QByteArray("1,A\r\n2\r\n") << 2 << "a palette address with no sprite name";
-    QTest::newRow("trailing blanks start a record") << QByteArray("1,A\r\n  ") << 2 << "ends where a palette address";
-    QTest::newRow("word as address") << QByteArray("1,A\r\nabc,B\r\n") << 2 << "\"abc\" is not a number";
+    QTest::newRow("blank line at end")
+        << QByteArray("1,A\r\n2,B\r\n\r\n") << 3 << "palette address is missing";
+    QTest::newRow("address without name")
+        << QByteArray("1,A\r\n2") << 2 << "a palette address with no sprite name";
+    QTest::newRow("address and break, no name")
+        << QByteArray("1,A\r\n2\r\n") << 2 << "a palette address with no sprite name";
+    QTest::newRow("trailing blanks start a record")
+        << QByteArray("1,A\r\n  ") << 2 << "ends where a palette address";
+    QTest::newRow("word as address")
+        << QByteArray("1,A\r\nabc,B\r\n") << 2 << "\"abc\" is not a number";
     QTest::newRow("too large") << QByteArray("2147483648,A") << 1 << "outside the range";
     QTest::newRow("too small") << QByteArray("-2147483649,A") << 1 << "outside the range";
     QTest::newRow("hex too large") << QByteArray("&H80000000,A") << 1 << "not a number";
@@ -91,8 +95,7 @@ void tst_FieldReader::brokenTable_data()
         << QByteArray("1,\"two\r\nlines\"\r\nx,B") << 3 << "not a number";
 }
 
-void tst_FieldReader::brokenTable()
-{
+void tst_FieldReader::brokenTable() {
     QFETCH(QByteArray, text);
     QFETCH(int, line);
     QFETCH(QString, reason);
@@ -108,8 +111,7 @@ void tst_FieldReader::brokenTable()
     }
 }
 
-void tst_FieldReader::numbers_data()
-{
+void tst_FieldReader::numbers_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("valid");
     QTest::addColumn<int>("value");
@@ -124,8 +126,7 @@ void tst_FieldReader::numbers_data()
     QTest::newRow("fraction") << "1.5" << false << 0;
 }
 
-void tst_FieldReader::numbers()
-{
+void tst_FieldReader::numbers() {
     QFETCH(QString, text);
     QFETCH(bool, valid);
     QFETCH(int, value);
@@ -135,8 +136,7 @@ void tst_FieldReader::numbers()
         QCOMPARE(*parsed, value);
 }
 
-void tst_FieldReader::fileTypeFilter_data()
-{
+void tst_FieldReader::fileTypeFilter_data() {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<int>("expected"); // 0 false, 1 true, -1 refused
     QTest::newRow("0") << QByteArray("0\r\n") << 0;
@@ -155,8 +155,7 @@ void tst_FieldReader::fileTypeFilter_data()
     QTest::newRow("quoted 1") << QByteArray("\"1\"") << 1;
 }
 
-void tst_FieldReader::fileTypeFilter()
-{
+void tst_FieldReader::fileTypeFilter() {
     QFETCH(QByteArray, text);
     QFETCH(int, expected);
     try {
@@ -168,15 +167,13 @@ void tst_FieldReader::fileTypeFilter()
     }
 }
 
-static void writeFile(const QString &path, const QByteArray &bytes)
-{
+static void writeFile(const QString &path, const QByteArray &bytes) {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
 }
 
-void tst_FieldReader::loadTablesReadsAllThreeFiles()
-{
+void tst_FieldReader::loadTablesReadsAllThreeFiles() {
     QTemporaryDir dir;
     QVERIFY(QDir(dir.path()).mkdir("Data"));
     writeFile(dir.filePath("Data/BackLocations.txt"), "10,\"A\"\r\n20,\"B\"\r\n");
@@ -190,8 +187,7 @@ void tst_FieldReader::loadTablesReadsAllThreeFiles()
     QVERIFY(state.fileTypeFilter);
 }
 
-void tst_FieldReader::loadTablesNamesMissingFile()
-{
+void tst_FieldReader::loadTablesNamesMissingFile() {
     QTemporaryDir dir;
     QVERIFY(QDir(dir.path()).mkdir("Data"));
     writeFile(dir.filePath("Data/BackLocations.txt"), "10,A\r\n");
@@ -205,20 +201,19 @@ void tst_FieldReader::loadTablesNamesMissingFile()
     }
 }
 
-void tst_FieldReader::encoding_data()
-{
+void tst_FieldReader::encoding_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("text");
     QTest::newRow("ascii") << QByteArray("Plain") << "Plain";
-    QTest::newRow("utf-8 kept") << QByteArray("Caf\xc3\xa9 \xe2\x82\xac") << QString::fromUtf8("Café €");
+    QTest::newRow("utf-8 kept") << QByteArray("Caf\xc3\xa9 \xe2\x82\xac")
+                                << QString::fromUtf8("Café €");
     QTest::newRow("1252 e acute") << QByteArray("Caf\xe9") << QString::fromUtf8("Café");
     QTest::newRow("1252 euro and quotes") << QByteArray("\x80\x93\x94") << QString::fromUtf8("€“”");
     QTest::newRow("truncated utf-8 is 1252") << QByteArray("a\xc3") << QString::fromUtf8("aÃ");
     QTest::newRow("overlong is 1252") << QByteArray("\xc0\xaf") << QString::fromUtf8("À¯");
 }
 
-void tst_FieldReader::encoding()
-{
+void tst_FieldReader::encoding() {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, text);
     QCOMPARE(QString::fromStdString(TextEncoding::toUtf8(bytes.toStdString())), text);

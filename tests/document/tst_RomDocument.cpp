@@ -28,8 +28,8 @@ private:
     static QByteArray read(const QString &path);
 };
 
-QString tst_RomDocument::write(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
-{
+QString tst_RomDocument::write(const QTemporaryDir &dir, const QString &name,
+                               const QByteArray &bytes) {
     const QString path = dir.filePath(name);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
@@ -38,14 +38,12 @@ QString tst_RomDocument::write(const QTemporaryDir &dir, const QString &name, co
     return path;
 }
 
-QByteArray tst_RomDocument::read(const QString &path)
-{
+QByteArray tst_RomDocument::read(const QString &path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void tst_RomDocument::open_data()
-{
+void tst_RomDocument::open_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("opens");
     QTest::newRow("one byte") << QByteArray("\x42", 1) << true;
@@ -53,8 +51,7 @@ void tst_RomDocument::open_data()
     QTest::newRow("zero bytes") << QByteArray() << false;
 }
 
-void tst_RomDocument::open()
-{
+void tst_RomDocument::open() {
     QFETCH(QByteArray, bytes);
     QFETCH(bool, opens);
     QTemporaryDir dir;
@@ -75,8 +72,7 @@ void tst_RomDocument::open()
     }
 }
 
-void tst_RomDocument::failedOpenChangesNothing()
-{
+void tst_RomDocument::failedOpenChangesNothing() {
     QTemporaryDir dir;
     const QString good = write(dir, "good.nes", "ABC");
     RomDocument rom;
@@ -86,7 +82,8 @@ void tst_RomDocument::failedOpenChangesNothing()
 
     const QString empty = write(dir, "empty.nes", "");
     QVERIFY(QDir(dir.path()).mkdir("folder.nes"));
-    for (const QString &bad : {empty, dir.filePath("missing.nes"), dir.filePath("folder.nes"), dir.path() + "/"}) {
+    for (const QString &bad :
+         {empty, dir.filePath("missing.nes"), dir.filePath("folder.nes"), dir.path() + "/"}) {
         QVERIFY2(!rom.open(bad.toStdString()), qPrintable(bad));
         QCOMPARE(QString::fromStdString(rom.path().string()), good);
         QVERIFY(rom.isModified());
@@ -95,8 +92,7 @@ void tst_RomDocument::failedOpenChangesNothing()
     }
 }
 
-void tst_RomDocument::byteAccessStaysInside_data()
-{
+void tst_RomDocument::byteAccessStaysInside_data() {
     QTest::addColumn<qint64>("index");
     QTest::addColumn<bool>("inside");
     QTest::newRow("first") << qint64(0) << true;
@@ -106,8 +102,7 @@ void tst_RomDocument::byteAccessStaysInside_data()
     QTest::newRow("past 32 bits") << qint64(0x80000001LL) << false;
 }
 
-void tst_RomDocument::byteAccessStaysInside()
-{
+void tst_RomDocument::byteAccessStaysInside() {
     QFETCH(qint64, index);
     QFETCH(bool, inside);
     RomDocument none;
@@ -123,8 +118,7 @@ void tst_RomDocument::byteAccessStaysInside()
         QCOMPARE(rom.readByte(index).value(), std::uint8_t('Z'));
 }
 
-void tst_RomDocument::saveBeforeOpenDoesNothing()
-{
+void tst_RomDocument::saveBeforeOpenDoesNothing() {
     RomDocument rom;
     rom.setModified(true);
     std::string reason;
@@ -132,8 +126,7 @@ void tst_RomDocument::saveBeforeOpenDoesNothing()
     QVERIFY(rom.isModified());
 }
 
-void tst_RomDocument::saveKeepsGrownTail()
-{
+void tst_RomDocument::saveKeepsGrownTail() {
     QTemporaryDir dir;
     const QString path = write(dir, "r.nes", "abcd");
     RomDocument rom;
@@ -145,8 +138,7 @@ void tst_RomDocument::saveKeepsGrownTail()
     QCOMPARE(read(path), QByteArray("Zbcdefgh"));
 }
 
-void tst_RomDocument::saveRecreatesDeletedFile()
-{
+void tst_RomDocument::saveRecreatesDeletedFile() {
     QTemporaryDir dir;
     const QString path = write(dir, "r.nes", "abcd");
     RomDocument rom;
@@ -157,8 +149,7 @@ void tst_RomDocument::saveRecreatesDeletedFile()
     QCOMPARE(read(path), QByteArray("abcd"));
 }
 
-void tst_RomDocument::readOnlyOpensButSaveFails()
-{
+void tst_RomDocument::readOnlyOpensButSaveFails() {
     if (::geteuid() == 0)
         QSKIP("root writes read-only files; the folder case below covers a failed save");
     QTemporaryDir dir;
@@ -175,15 +166,13 @@ void tst_RomDocument::readOnlyOpensButSaveFails()
     QCOMPARE(read(path), QByteArray("abcd"));
 }
 
-void tst_RomDocument::failedSaveKeepsEverything_data()
-{
+void tst_RomDocument::failedSaveKeepsEverything_data() {
     QTest::addColumn<bool>("folderInTheWay"); // else the whole folder is gone
     QTest::newRow("a folder where the file was") << true;
     QTest::newRow("the file's folder deleted") << false;
 }
 
-void tst_RomDocument::failedSaveKeepsEverything()
-{
+void tst_RomDocument::failedSaveKeepsEverything() {
     QFETCH(bool, folderInTheWay);
     QTemporaryDir dir;
     QVERIFY(QDir(dir.path()).mkdir("sub"));

@@ -13,8 +13,7 @@ namespace {
 const QString kApp = QStringLiteral(TINTWRIGHT_APP_DIR);
 constexpr qint64 kFirstBackPalette = 32784; // row 0 of the shipped BackLocations.txt
 
-bool copyTree(const QString &from, const QString &to)
-{
+bool copyTree(const QString &from, const QString &to) {
     QDirIterator it(from, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString source = it.next();
@@ -27,8 +26,7 @@ bool copyTree(const QString &from, const QString &to)
     return true;
 }
 
-QByteArray readAll(const QString &path)
-{
+QByteArray readAll(const QString &path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
@@ -56,8 +54,7 @@ private:
     QImage m_chart;
 };
 
-QByteArray tst_EndToEnd::run(const QStringList &arguments, int timeoutMs)
-{
+QByteArray tst_EndToEnd::run(const QStringList &arguments, int timeoutMs) {
     QProcess process;
     process.start(arguments.first(), arguments.mid(1));
     if (!process.waitForFinished(timeoutMs)) {
@@ -67,13 +64,13 @@ QByteArray tst_EndToEnd::run(const QStringList &arguments, int timeoutMs)
     return process.readAllStandardOutput();
 }
 
-void tst_EndToEnd::initTestCase()
-{
+void tst_EndToEnd::initTestCase() {
     if (qEnvironmentVariableIsEmpty("DISPLAY"))
         QSKIP("SKIPPED: no X display; this test runs under xvfb-run (install xvfb)");
     for (const char *tool : {"xdotool", "import", "openbox"})
         if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
-            QSKIP(qPrintable(QStringLiteral("SKIPPED: %1 is not installed").arg(QLatin1String(tool))));
+            QSKIP(qPrintable(
+                QStringLiteral("SKIPPED: %1 is not installed").arg(QLatin1String(tool))));
     m_chart = QImage(kApp + "/Data/Palette/Palette.gif").convertToFormat(QImage::Format_RGB32);
     QVERIFY(!m_chart.isNull());
     // A window manager, so the main window opens maximized and new windows get the focus.
@@ -82,20 +79,19 @@ void tst_EndToEnd::initTestCase()
     QTest::qWait(500);
 }
 
-void tst_EndToEnd::cleanupTestCase()
-{
+void tst_EndToEnd::cleanupTestCase() {
     if (m_windowManager.state() != QProcess::NotRunning) {
         m_windowManager.terminate();
         m_windowManager.waitForFinished(3000);
     }
 }
 
-bool tst_EndToEnd::waitForWindow(const QString &title, bool present, int timeoutMs)
-{
+bool tst_EndToEnd::waitForWindow(const QString &title, bool present, int timeoutMs) {
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < timeoutMs) {
-        const bool found = !run({"xdotool", "search", "--onlyvisible", "--name", title}).trimmed().isEmpty();
+        const bool found =
+            !run({"xdotool", "search", "--onlyvisible", "--name", title}).trimmed().isEmpty();
         if (found == present)
             return true;
         QTest::qWait(100);
@@ -103,15 +99,13 @@ bool tst_EndToEnd::waitForWindow(const QString &title, bool present, int timeout
     return false;
 }
 
-QImage tst_EndToEnd::screenshot()
-{
+QImage tst_EndToEnd::screenshot() {
     QImage image;
     image.loadFromData(run({"import", "-window", "root", "png:-"}), "PNG");
     return image.convertToFormat(QImage::Format_RGB32);
 }
 
-QPoint tst_EndToEnd::findChart(const QImage &screen) const
-{
+QPoint tst_EndToEnd::findChart(const QImage &screen) const {
     // The chart is drawn at its own size, so its pixels appear unchanged on screen.
     const int w = m_chart.width();
     const int h = m_chart.height();
@@ -131,8 +125,7 @@ QPoint tst_EndToEnd::findChart(const QImage &screen) const
     return {-1, -1};
 }
 
-void tst_EndToEnd::startProgram(QProcess &program, const QString &folder)
-{
+void tst_EndToEnd::startProgram(QProcess &program, const QString &folder) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "xcb");
     program.setProcessEnvironment(env);
@@ -140,8 +133,7 @@ void tst_EndToEnd::startProgram(QProcess &program, const QString &folder)
     QVERIFY(program.waitForStarted());
 }
 
-void tst_EndToEnd::editSaveAndClose()
-{
+void tst_EndToEnd::editSaveAndClose() {
     QTemporaryDir dir;
     QVERIFY(copyTree(kApp, dir.path()));
     const QString rom = dir.filePath("Demo.nes");
@@ -223,8 +215,7 @@ void tst_EndToEnd::editSaveAndClose()
     QCOMPARE(quint8(after[kFirstBackPalette]), quint8(0x21));
 }
 
-void tst_EndToEnd::brokenTableStopsStartUp()
-{
+void tst_EndToEnd::brokenTableStopsStartUp() {
     QTemporaryDir dir;
     QVERIFY(copyTree(kApp, dir.path()));
     QFile table(dir.filePath("Data/BackLocations.txt"));

@@ -23,8 +23,7 @@ const QString kLoadFailure = QStringLiteral(
     "Tried to load a color outside the range of the NES Palette (greater than 3F). Address is "
     "either incorrect or incompatible with this program.");
 
-LocationTable table(int rows, int firstAddress, int step)
-{
+LocationTable table(int rows, int firstAddress, int step) {
     LocationTable t;
     for (int i = 0; i < rows; ++i) {
         t.addresses.push_back(firstAddress + i * step);
@@ -35,8 +34,7 @@ LocationTable table(int rows, int firstAddress, int step)
 
 // A ROM of 512 bytes, all 0x0F, with the shipped pictures beside it.
 struct Fixture {
-    explicit Fixture(bool copyPictures = false)
-    {
+    explicit Fixture(bool copyPictures = false) {
         if (copyPictures)
             folder.copyPictures();
         state = std::make_unique<ProgramState>(folder.state());
@@ -46,21 +44,19 @@ struct Fixture {
         state->frontLocations = table(20, 256, 3);
         setRom(QByteArray(512, '\x0f'));
     }
-    void setRom(const QByteArray &bytes)
-    {
+    void setRom(const QByteArray &bytes) {
         folder.write("game.nes", bytes);
         state->rom.open(folder.filePath("game.nes").toStdString());
     }
-    BattlePalettes *open()
-    {
+    BattlePalettes *open() {
         auto *window = new BattlePalettes(*state, prompter);
         window->setAttribute(Qt::WA_DeleteOnClose);
         window->show();
         return window;
     }
-    QString picture(const QString &relative) const
-    {
-        return QString::fromStdU16String(state->programFolder.generic_u16string()) + QLatin1Char('/') + relative;
+    QString picture(const QString &relative) const {
+        return QString::fromStdU16String(state->programFolder.generic_u16string()) +
+               QLatin1Char('/') + relative;
     }
 
     TestFolder folder;
@@ -68,23 +64,19 @@ struct Fixture {
     RecordingPrompter prompter;
 };
 
-PictureBox *box(QWidget *window, const QString &name)
-{
+PictureBox *box(QWidget *window, const QString &name) {
     return window->findChild<PictureBox *>(name);
 }
 
-PictureBox *tile(QWidget *window, int i)
-{
+PictureBox *tile(QWidget *window, int i) {
     return box(window, QStringLiteral("BackTile%1").arg(i));
 }
 
-bool shows(const PictureBox *box, const QString &file)
-{
+bool shows(const PictureBox *box, const QString &file) {
     return !box->picture().isNull() && box->picture() == QImage(file);
 }
 
-QComboBox *list(QWidget *window, const char *name)
-{
+QComboBox *list(QWidget *window, const char *name) {
     return window->findChild<QComboBox *>(name);
 }
 
@@ -120,8 +112,7 @@ private slots:
     void toolTips();
 };
 
-void tst_BattlePalettes::cleanup()
-{
+void tst_BattlePalettes::cleanup() {
     // A failed check leaves its window open; close it so the next case starts clean.
     const auto leftOver = QApplication::topLevelWidgets();
     for (QWidget *widget : leftOver)
@@ -129,8 +120,7 @@ void tst_BattlePalettes::cleanup()
     QTRY_VERIFY(QApplication::topLevelWidgets().isEmpty());
 }
 
-void tst_BattlePalettes::layout_data()
-{
+void tst_BattlePalettes::layout_data() {
     QTest::addColumn<int>("chartWidth");
     QTest::addColumn<int>("markerSize");
     QTest::addColumn<double>("chartLeft");
@@ -138,14 +128,14 @@ void tst_BattlePalettes::layout_data()
     QTest::newRow("narrow chart, small marker") << 200 << 45 << 2992.5;
 }
 
-void tst_BattlePalettes::layout()
-{
+void tst_BattlePalettes::layout() {
     QFETCH(int, chartWidth);
     QFETCH(int, markerSize);
     QFETCH(double, chartLeft);
     Fixture fixture(chartWidth != 0);
     if (chartWidth) {
-        QImage(chartWidth, 50, QImage::Format_RGB32).save(fixture.folder.filePath("Data/Palette/Palette.gif"), "PNG");
+        QImage(chartWidth, 50, QImage::Format_RGB32)
+            .save(fixture.folder.filePath("Data/Palette/Palette.gif"), "PNG");
         QImage marker(markerSize, markerSize, QImage::Format_ARGB32);
         marker.fill(Qt::red);
         marker.save(fixture.folder.filePath("Data/Palette/Select.gif"), "PNG");
@@ -168,7 +158,8 @@ void tst_BattlePalettes::layout()
     }
     // Outlines: 30 twips round each group.
     QCOMPARE(window->findChild<QFrame *>("Shape1")->geometry(), QRect(89, 206, 127, 45));
-    QCOMPARE(window->findChild<QFrame *>("Shape2")->geometry(), QRect(qRound(5775 / 15.), 206, 127, 45));
+    QCOMPARE(window->findChild<QFrame *>("Shape2")->geometry(),
+             QRect(qRound(5775 / 15.), 206, 127, 45));
     QVERIFY(window->findChild<QFrame *>("Shape1")->isVisible());
 
     // The marker centres on a clicked tile whatever its size.
@@ -179,8 +170,7 @@ void tst_BattlePalettes::layout()
     window->close();
 }
 
-void tst_BattlePalettes::listsFollowTheTables()
-{
+void tst_BattlePalettes::listsFollowTheTables() {
     Fixture fixture;
     fixture.state->backLocations.names[7] = "Hob, the Lesser";
     fixture.state->backLocations.names[8] = "Caf\xe9"; // Windows-1252
@@ -195,8 +185,7 @@ void tst_BattlePalettes::listsFollowTheTables()
     window->close();
 }
 
-void tst_BattlePalettes::openingState()
-{
+void tst_BattlePalettes::openingState() {
     Fixture fixture;
     auto *window = new BattlePalettes(*fixture.state, fixture.prompter);
     window->setAttribute(Qt::WA_DeleteOnClose);
@@ -211,25 +200,31 @@ void tst_BattlePalettes::openingState()
     window->close();
 }
 
-void tst_BattlePalettes::loadTiles_data()
-{
+void tst_BattlePalettes::loadTiles_data() {
     QTest::addColumn<QByteArray>("bytes"); // at address 100
     QTest::addColumn<qint64>("address");
     QTest::addColumn<QList<int>>("shown"); // tiles 0..2 after the load; -1 = unchanged (15.bmp)
     QTest::addColumn<bool>("fails");
-    QTest::newRow("0F 30 16") << QByteArray("\x0f\x30\x16") << qint64(100) << QList<int>{15, 48, 22} << false;
-    QTest::newRow("3F is a colour") << QByteArray("\x3f\x00\x3f", 3) << qint64(100) << QList<int>{63, 0, 63} << false;
-    QTest::newRow("40 is not") << QByteArray("\x3f\x21\x40") << qint64(100) << QList<int>{63, 33, -1} << true;
-    QTest::newRow("bad second byte") << QByteArray("\x21\xff\x30") << qint64(100) << QList<int>{33, -1, -1} << true;
-    QTest::newRow("third byte at the last index") << QByteArray("\x01\x02\x03") << qint64(509) << QList<int>{1, 2, 3} << false;
-    QTest::newRow("one past the end") << QByteArray("\x01\x02\x03") << qint64(510) << QList<int>{2, 3, -1} << true;
-    QTest::newRow("negative address") << QByteArray() << qint64(-1) << QList<int>{-1, -1, -1} << true;
-    QTest::newRow("largest address") << QByteArray() << qint64(std::numeric_limits<std::int32_t>::max())
-                                     << QList<int>{-1, -1, -1} << true;
+    QTest::newRow("0F 30 16") << QByteArray("\x0f\x30\x16") << qint64(100) << QList<int>{15, 48, 22}
+                              << false;
+    QTest::newRow("3F is a colour")
+        << QByteArray("\x3f\x00\x3f", 3) << qint64(100) << QList<int>{63, 0, 63} << false;
+    QTest::newRow("40 is not") << QByteArray("\x3f\x21\x40") << qint64(100)
+                               << QList<int>{63, 33, -1} << true;
+    QTest::newRow("bad second byte")
+        << QByteArray("\x21\xff\x30") << qint64(100) << QList<int>{33, -1, -1} << true;
+    QTest::newRow("third byte at the last index")
+        << QByteArray("\x01\x02\x03") << qint64(509) << QList<int>{1, 2, 3} << false;
+    QTest::newRow("one past the end")
+        << QByteArray("\x01\x02\x03") << qint64(510) << QList<int>{2, 3, -1} << true;
+    QTest::newRow("negative address")
+        << QByteArray() << qint64(-1) << QList<int>{-1, -1, -1} << true;
+    QTest::newRow("largest address")
+        << QByteArray() << qint64(std::numeric_limits<std::int32_t>::max())
+        << QList<int>{-1, -1, -1} << true;
 }
 
-void tst_BattlePalettes::loadTiles()
-{
+void tst_BattlePalettes::loadTiles() {
     QFETCH(QByteArray, bytes);
     QFETCH(qint64, address);
     QFETCH(QList<int>, shown);
@@ -247,7 +242,8 @@ void tst_BattlePalettes::loadTiles()
     QCOMPARE(fixture.prompter.texts, fails ? QStringList{kLoadFailure} : QStringList());
     for (int k = 0; k < 3; ++k) {
         const int colour = shown[k] < 0 ? 15 : shown[k];
-        QVERIFY2(shows(tile(window, k), fixture.picture(QStringLiteral("Data/Palette/%1.bmp").arg(colour))),
+        QVERIFY2(shows(tile(window, k),
+                       fixture.picture(QStringLiteral("Data/Palette/%1.bmp").arg(colour))),
                  qPrintable(QStringLiteral("tile %1").arg(k)));
     }
     // The first run's tiles show only once all three bytes are in.
@@ -256,8 +252,7 @@ void tst_BattlePalettes::loadTiles()
     window->close();
 }
 
-void tst_BattlePalettes::previews()
-{
+void tst_BattlePalettes::previews() {
     Fixture fixture;
     BattlePalettes *window = fixture.open();
     window->findChild<QCheckBox *>("chkLink")->setChecked(false);
@@ -267,7 +262,10 @@ void tst_BattlePalettes::previews()
     PictureBox *front2 = box(window, "FrontSprite2");
 
     const auto natural = [&](const char *folder, int number) {
-        return QImage(fixture.picture(QStringLiteral("%1/%2.gif").arg(QLatin1String(folder)).arg(number))).width() * 15.f;
+        return QImage(fixture.picture(
+                          QStringLiteral("%1/%2.gif").arg(QLatin1String(folder)).arg(number)))
+                   .width() *
+               15.f;
     };
     QCOMPARE(back1->twipsWidth(), 2 * natural("Back_Silver", 1));
     const float firstSize = back1->twipsWidth();
@@ -296,8 +294,7 @@ void tst_BattlePalettes::previews()
     window->close();
 }
 
-void tst_BattlePalettes::link_data()
-{
+void tst_BattlePalettes::link_data() {
     QTest::addColumn<bool>("linked");
     QTest::addColumn<int>("frontFirst"); // front position set beforehand, unlinked
     QTest::addColumn<int>("back");       // then the back list moves here
@@ -309,8 +306,7 @@ void tst_BattlePalettes::link_data()
     QTest::newRow("unlinked") << false << 0 << 5 << 0 << QList<bool>{false};
 }
 
-void tst_BattlePalettes::link()
-{
+void tst_BattlePalettes::link() {
     QFETCH(bool, linked);
     QFETCH(int, frontFirst);
     QFETCH(int, back);
@@ -335,8 +331,7 @@ void tst_BattlePalettes::link()
     window->close();
 }
 
-void tst_BattlePalettes::userChoiceRunsLoad()
-{
+void tst_BattlePalettes::userChoiceRunsLoad() {
     Fixture fixture;
     BattlePalettes *window = fixture.open();
     QSignalSpy spy(window, &BattlePalettes::loadStarted);
@@ -350,8 +345,7 @@ void tst_BattlePalettes::userChoiceRunsLoad()
     window->close();
 }
 
-void tst_BattlePalettes::missingPreview()
-{
+void tst_BattlePalettes::missingPreview() {
     Fixture fixture(true);
     QVERIFY(QFile::remove(fixture.folder.filePath("Back_Ruby/4.gif")));
     QByteArray rom(512, '\x0f');
@@ -384,8 +378,7 @@ void tst_BattlePalettes::missingPreview()
     window->close();
 }
 
-void tst_BattlePalettes::picks_data()
-{
+void tst_BattlePalettes::picks_data() {
     QTest::addColumn<float>("pressX");
     QTest::addColumn<float>("pressY");
     QTest::addColumn<float>("releaseX");
@@ -397,15 +390,15 @@ void tst_BattlePalettes::picks_data()
     QTest::newRow("359.9 is column 0") << 359.9f << 0.f << 359.9f << 0.f << 0x00;
     QTest::newRow("359.9 is row 0") << 0.f << 359.9f << 0.f << 359.9f << 0x00;
     QTest::newRow("different cells cancel") << 6 * 360.f << 360.f << 7 * 360.f << 360.f << -1;
-    QTest::newRow("just left of the chart counts as column 0") << 10.f << 10.f << -300.f << 10.f << 0x00;
+    QTest::newRow("just left of the chart counts as column 0")
+        << 10.f << 10.f << -300.f << 10.f << 0x00;
     QTest::newRow("a column to the left is ignored") << 10.f << 10.f << -400.f << 10.f << -1;
     QTest::newRow("far above is ignored") << 10.f << 10.f << 10.f << -2000.f << -1;
     QTest::newRow("far below is ignored") << 0.f << 0.f << 0.f << 5760.f * 4 << -1;
     QTest::newRow("off the chart with the same value") << 0.f << 360.f << 5760.f << 0.f << 0x10;
 }
 
-void tst_BattlePalettes::picks()
-{
+void tst_BattlePalettes::picks() {
     QFETCH(float, pressX);
     QFETCH(float, pressY);
     QFETCH(float, releaseX);
@@ -419,13 +412,13 @@ void tst_BattlePalettes::picks()
     const int applied = colour < 0 ? 0x0F : colour;
     QCOMPARE(fixture.state->rom.readByte(16).value(), std::uint8_t(applied));
     QCOMPARE(fixture.state->rom.isModified(), colour >= 0);
-    QVERIFY(shows(tile(window, 0), fixture.picture(QStringLiteral("Data/Palette/%1.bmp").arg(applied))));
+    QVERIFY(shows(tile(window, 0),
+                  fixture.picture(QStringLiteral("Data/Palette/%1.bmp").arg(applied))));
     QVERIFY(fixture.prompter.texts.isEmpty());
     window->close();
 }
 
-void tst_BattlePalettes::pickWritesTheRightByte_data()
-{
+void tst_BattlePalettes::pickWritesTheRightByte_data() {
     QTest::addColumn<int>("tile");
     QTest::addColumn<int>("index");
     QTest::addColumn<Qt::MouseButton>("button");
@@ -435,8 +428,7 @@ void tst_BattlePalettes::pickWritesTheRightByte_data()
     QTest::newRow("tile 5") << 5 << 258 << Qt::LeftButton;
 }
 
-void tst_BattlePalettes::pickWritesTheRightByte()
-{
+void tst_BattlePalettes::pickWritesTheRightByte() {
     QFETCH(int, tile);
     QFETCH(int, index);
     QFETCH(Qt::MouseButton, button);
@@ -456,8 +448,7 @@ void tst_BattlePalettes::pickWritesTheRightByte()
     window->close();
 }
 
-void tst_BattlePalettes::noTileSelectedIgnoresChart()
-{
+void tst_BattlePalettes::noTileSelectedIgnoresChart() {
     Fixture fixture;
     BattlePalettes *window = fixture.open();
     window->Palette2_MouseDown(Qt::LeftButton, {}, 400, 400);
@@ -468,8 +459,7 @@ void tst_BattlePalettes::noTileSelectedIgnoresChart()
     window->close();
 }
 
-void tst_BattlePalettes::pickAfterChoosingAnotherSprite()
-{
+void tst_BattlePalettes::pickAfterChoosingAnotherSprite() {
     Fixture fixture;
     BattlePalettes *window = fixture.open();
     window->BackTile_Click(1);
@@ -488,8 +478,7 @@ void tst_BattlePalettes::pickAfterChoosingAnotherSprite()
     window->close();
 }
 
-void tst_BattlePalettes::windowsKeepTheirOwnSelection()
-{
+void tst_BattlePalettes::windowsKeepTheirOwnSelection() {
     Fixture fixture;
     BattlePalettes *first = fixture.open();
     BattlePalettes *second = fixture.open();
@@ -503,8 +492,7 @@ void tst_BattlePalettes::windowsKeepTheirOwnSelection()
     second->close();
 }
 
-void tst_BattlePalettes::missingEditorPictures()
-{
+void tst_BattlePalettes::missingEditorPictures() {
     Fixture fixture(true);
     QVERIFY(QFile::remove(fixture.folder.filePath("Data/Palette/Palette.gif")));
     QVERIFY(QFile::remove(fixture.folder.filePath("Data/Palette/15.bmp")));
@@ -518,8 +506,7 @@ void tst_BattlePalettes::missingEditorPictures()
     window->close();
 }
 
-void tst_BattlePalettes::emptyTable()
-{
+void tst_BattlePalettes::emptyTable() {
     Fixture fixture;
     fixture.state->frontLocations = {};
     auto *window = new BattlePalettes(*fixture.state, fixture.prompter);
@@ -533,8 +520,7 @@ void tst_BattlePalettes::emptyTable()
     window->close();
 }
 
-void tst_BattlePalettes::pickOutsideTheRom()
-{
+void tst_BattlePalettes::pickOutsideTheRom() {
     Fixture fixture;
     BattlePalettes *window = fixture.open();
     window->BackTile_Click(2);
@@ -548,8 +534,7 @@ void tst_BattlePalettes::pickOutsideTheRom()
     window->close();
 }
 
-void tst_BattlePalettes::pickWithMissingTilePicture()
-{
+void tst_BattlePalettes::pickWithMissingTilePicture() {
     Fixture fixture(true);
     BattlePalettes *window = fixture.open();
     QVERIFY(QFile::remove(fixture.folder.filePath("Data/Palette/0.bmp")));
@@ -563,8 +548,7 @@ void tst_BattlePalettes::pickWithMissingTilePicture()
     window->close();
 }
 
-void tst_BattlePalettes::toolTips()
-{
+void tst_BattlePalettes::toolTips() {
     Fixture fixture;
     BattlePalettes *window = fixture.open();
     QVERIFY(QTest::qWaitForWindowExposed(window));
@@ -573,7 +557,8 @@ void tst_BattlePalettes::toolTips()
         QApplication::sendEvent(widget, &event);
         return QToolTip::text();
     };
-    QCOMPARE(tipAt(box(window, "Palette2"), QPoint(24 + 5, 48 + 5)), QStringLiteral("$21  RGB #57A5FF"));
+    QCOMPARE(tipAt(box(window, "Palette2"), QPoint(24 + 5, 48 + 5)),
+             QStringLiteral("$21  RGB #57A5FF"));
     QCOMPARE(tipAt(tile(window, 4), QPoint(5, 5)), QStringLiteral("$0F at 0x000101"));
     QToolTip::hideText();
     window->close();

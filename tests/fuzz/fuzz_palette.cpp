@@ -7,8 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     using namespace tintwright;
     constexpr std::size_t kHead = 4 + 4 * sizeof(float) + 1;
     if (size < kHead)

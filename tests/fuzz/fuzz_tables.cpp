@@ -10,8 +10,7 @@
 #include <cstdint>
 #include <string_view>
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     using namespace tintwright;
     const std::string_view text(reinterpret_cast<const char *>(data), size);
     try {

@@ -28,24 +28,22 @@ private slots:
     void fixedPitchFont();
 };
 
-void tst_Reader::cleanup()
-{
+void tst_Reader::cleanup() {
     const auto leftOver = QApplication::topLevelWidgets();
     for (QWidget *widget : leftOver)
         widget->close();
     QTRY_VERIFY(QApplication::topLevelWidgets().isEmpty());
 }
 
-static Reader *openReader(const TestFolder &folder, const QString &caption = QStringLiteral("Manual"))
-{
+static Reader *openReader(const TestFolder &folder,
+                          const QString &caption = QStringLiteral("Manual")) {
     auto *reader = new Reader(std::filesystem::path(folder.path().toStdU16String()));
     reader->setAttribute(Qt::WA_DeleteOnClose);
     reader->setWindowTitle(caption);
     return reader;
 }
 
-void tst_Reader::lines_data()
-{
+void tst_Reader::lines_data() {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QString>("shown");
     const QString abc = QStringLiteral("a\r\nb\r\nc\r\n");
@@ -53,14 +51,16 @@ void tst_Reader::lines_data()
     QTest::newRow("CR LF after every line") << QByteArray("a\r\nb\r\nc\r\n") << abc;
     QTest::newRow("lone LF") << QByteArray("a\nb\nc\n") << abc;
     QTest::newRow("lone CR") << QByteArray("a\rb\rc") << abc;
-    QTest::newRow("blank lines kept") << QByteArray("a\n\n\nb") << QStringLiteral("a\r\n\r\n\r\nb\r\n");
+    QTest::newRow("blank lines kept")
+        << QByteArray("a\n\n\nb") << QStringLiteral("a\r\n\r\n\r\nb\r\n");
     QTest::newRow("only a line end") << QByteArray("\r\n") << QStringLiteral("\r\n");
-    QTest::newRow("UTF-8") << QByteArray("Caf\xc3\xa9 \xe2\x80\x94 ok") << QString::fromUtf8("Café — ok\r\n");
-    QTest::newRow("Windows-1252") << QByteArray("Caf\xe9 \x97 ok") << QString::fromUtf8("Café — ok\r\n");
+    QTest::newRow("UTF-8") << QByteArray("Caf\xc3\xa9 \xe2\x80\x94 ok")
+                           << QString::fromUtf8("Café — ok\r\n");
+    QTest::newRow("Windows-1252") << QByteArray("Caf\xe9 \x97 ok")
+                                  << QString::fromUtf8("Café — ok\r\n");
 }
 
-void tst_Reader::lines()
-{
+void tst_Reader::lines() {
     QFETCH(QByteArray, file);
     QFETCH(QString, shown);
     TestFolder folder;
@@ -69,13 +69,13 @@ void tst_Reader::lines()
     reader->Form_Activate();
     QCOMPARE(reader->text(), shown);
     QString display = shown;
-    QCOMPARE(reader->textBox()->toPlainText() + QLatin1Char('\n'), display.replace("\r\n", "\n") + QLatin1Char('\n'));
+    QCOMPARE(reader->textBox()->toPlainText() + QLatin1Char('\n'),
+             display.replace("\r\n", "\n") + QLatin1Char('\n'));
     QVERIFY(reader->textBox()->isReadOnly());
     reader->close();
 }
 
-void tst_Reader::emptyFileKeepsText()
-{
+void tst_Reader::emptyFileKeepsText() {
     TestFolder folder;
     folder.write("Data/Manual.txt", "");
     Reader *reader = openReader(folder);
@@ -89,8 +89,7 @@ void tst_Reader::emptyFileKeepsText()
     reader->close();
 }
 
-void tst_Reader::missingManual()
-{
+void tst_Reader::missingManual() {
     TestFolder folder;
     Reader *reader = openReader(folder);
     reader->show();
@@ -101,8 +100,7 @@ void tst_Reader::missingManual()
     reader->close();
 }
 
-void tst_Reader::onlyCaptionManualLoads()
-{
+void tst_Reader::onlyCaptionManualLoads() {
     TestFolder folder;
     folder.write("Data/Manual.txt", "Text");
     Reader *reader = openReader(folder, QStringLiteral("manual"));
@@ -111,8 +109,7 @@ void tst_Reader::onlyCaptionManualLoads()
     reader->close();
 }
 
-void tst_Reader::editShowsAtNextActivation()
-{
+void tst_Reader::editShowsAtNextActivation() {
     TestFolder folder;
     folder.writeTables();
     folder.write("Data/Manual.txt", "First");
@@ -144,15 +141,13 @@ void tst_Reader::editShowsAtNextActivation()
     window->close();
 }
 
-void tst_Reader::fitsTheWindow_data()
-{
+void tst_Reader::fitsTheWindow_data() {
     QTest::addColumn<QSize>("size"); // pixels
     QTest::newRow("design size") << QSize(667, 482);
     QTest::newRow("narrower than 300 twips") << QSize(6, 20);
 }
 
-void tst_Reader::fitsTheWindow()
-{
+void tst_Reader::fitsTheWindow() {
     QFETCH(QSize, size);
     TestFolder folder;
     Reader *reader = openReader(folder);
@@ -166,8 +161,7 @@ void tst_Reader::fitsTheWindow()
     reader->close();
 }
 
-void tst_Reader::fixedPitchFont()
-{
+void tst_Reader::fixedPitchFont() {
     TestFolder folder;
     Reader *reader = openReader(folder);
     QVERIFY(QFontInfo(reader->textBox()->font()).fixedPitch());

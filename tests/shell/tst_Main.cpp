@@ -34,8 +34,7 @@ private:
     static QAction *menuItem(Main &window, const QString &menu, const QString &item);
 };
 
-void tst_Main::cleanup()
-{
+void tst_Main::cleanup() {
     const auto windows = QApplication::topLevelWidgets();
     for (QWidget *widget : windows)
         if (widget->testAttribute(Qt::WA_DeleteOnClose))
@@ -43,8 +42,7 @@ void tst_Main::cleanup()
     QTRY_VERIFY(QApplication::topLevelWidgets().isEmpty());
 }
 
-QAction *tst_Main::menuItem(Main &window, const QString &menu, const QString &item)
-{
+QAction *tst_Main::menuItem(Main &window, const QString &menu, const QString &item) {
     for (QAction *top : window.menuBar()->actions()) {
         if (top->text() != menu)
             continue;
@@ -57,8 +55,7 @@ QAction *tst_Main::menuItem(Main &window, const QString &menu, const QString &it
     return nullptr;
 }
 
-void tst_Main::menus()
-{
+void tst_Main::menus() {
     TestFolder folder;
     folder.writeTables();
     ProgramState state = folder.state();
@@ -72,7 +69,8 @@ void tst_Main::menus()
     for (QAction *top : window->menuBar()->actions()) {
         layout << top->text();
         for (QAction *action : top->menu()->actions()) {
-            layout << (action->isSeparator() ? QStringLiteral("-") : QStringLiteral("  ") + action->text());
+            layout << (action->isSeparator() ? QStringLiteral("-")
+                                             : QStringLiteral("  ") + action->text());
             QVERIFY(action->shortcut().isEmpty());
         }
     }
@@ -83,19 +81,18 @@ void tst_Main::menus()
     window->close();
 }
 
-void tst_Main::startUp_data()
-{
+void tst_Main::startUp_data() {
     QTest::addColumn<QByteArray>("front");
     QTest::addColumn<QString>("report"); // empty: starts
     QTest::newRow("good tables") << QByteArray("20,\"Second\"\r\n") << QString();
-    QTest::newRow("blank line at the end")
-        << QByteArray("20,\"Second\"\r\n30,Third\r\n\r\n") << QStringLiteral("Data/FrontLocations.txt, line 3");
+    QTest::newRow("blank line at the end") << QByteArray("20,\"Second\"\r\n30,Third\r\n\r\n")
+                                           << QStringLiteral("Data/FrontLocations.txt, line 3");
     QTest::newRow("address without name")
-        << QByteArray("20,\"Second\"\r\n30") << QStringLiteral("Data/FrontLocations.txt, line 2: a palette address with no sprite name");
+        << QByteArray("20,\"Second\"\r\n30")
+        << QStringLiteral("Data/FrontLocations.txt, line 2: a palette address with no sprite name");
 }
 
-void tst_Main::startUp()
-{
+void tst_Main::startUp() {
     QFETCH(QByteArray, front);
     QFETCH(QString, report);
     TestFolder folder;
@@ -117,8 +114,7 @@ void tst_Main::startUp()
     }
 }
 
-void tst_Main::openThroughChooserEnablesEdit()
-{
+void tst_Main::openThroughChooserEnablesEdit() {
     TestFolder folder;
     folder.writeTables();
     folder.write("game.nes", QByteArray(64, '\x0f'));
@@ -152,8 +148,7 @@ void tst_Main::openThroughChooserEnablesEdit()
     window->close();
 }
 
-void tst_Main::exitAsksNothingAndWritesNothing()
-{
+void tst_Main::exitAsksNothingAndWritesNothing() {
     TestFolder folder;
     folder.writeTables();
     folder.write("game.nes", "abc");
@@ -172,8 +167,7 @@ void tst_Main::exitAsksNothingAndWritesNothing()
     QCOMPARE(folder.read("game.nes"), QByteArray("abc"));
 }
 
-void tst_Main::closeQuestion_data()
-{
+void tst_Main::closeQuestion_data() {
     QTest::addColumn<bool>("modified");
     QTest::addColumn<bool>("yes");
     QTest::addColumn<bool>("breakSave");
@@ -181,17 +175,19 @@ void tst_Main::closeQuestion_data()
     QTest::addColumn<QByteArray>("onDisk");
     QTest::addColumn<bool>("closes");
 
-    const QString question = QStringLiteral("Would you like to save any changes you have made to the file?");
-    QTest::newRow("clean: no question") << false << true << false << QStringList() << QByteArray("abc") << true;
-    QTest::newRow("modified, No") << true << false << false << QStringList{question} << QByteArray("abc") << true;
-    QTest::newRow("modified, Yes") << true << true << false << QStringList{question, "Saved~!"}
-                                   << QByteArray("Zbc") << true;
-    QTest::newRow("modified, Yes, save fails") << true << true << true << QStringList{question}
-                                               << QByteArray() << false;
+    const QString question =
+        QStringLiteral("Would you like to save any changes you have made to the file?");
+    QTest::newRow("clean: no question")
+        << false << true << false << QStringList() << QByteArray("abc") << true;
+    QTest::newRow("modified, No") << true << false << false << QStringList{question}
+                                  << QByteArray("abc") << true;
+    QTest::newRow("modified, Yes")
+        << true << true << false << QStringList{question, "Saved~!"} << QByteArray("Zbc") << true;
+    QTest::newRow("modified, Yes, save fails")
+        << true << true << true << QStringList{question} << QByteArray() << false;
 }
 
-void tst_Main::closeQuestion()
-{
+void tst_Main::closeQuestion() {
     QFETCH(bool, modified);
     QFETCH(bool, yes);
     QFETCH(bool, breakSave);
@@ -237,8 +233,7 @@ void tst_Main::closeQuestion()
     }
 }
 
-void tst_Main::saveWithNothingOpenDoesNothing()
-{
+void tst_Main::saveWithNothingOpenDoesNothing() {
     TestFolder folder;
     ProgramState state = folder.state();
     RecordingPrompter prompter;
@@ -247,8 +242,7 @@ void tst_Main::saveWithNothingOpenDoesNothing()
     QVERIFY(prompter.texts.isEmpty());
 }
 
-void tst_Main::childWindowsAreIndependent()
-{
+void tst_Main::childWindowsAreIndependent() {
     TestFolder folder;
     folder.writeTables();
     folder.copyPictures();

@@ -9,8 +9,7 @@
 class RecordingPrompter : public tintwright::Prompter {
 public:
     void inform(QWidget *, const QString &text) override { texts << text; }
-    bool ask(QWidget *, const QString &text) override
-    {
+    bool ask(QWidget *, const QString &text) override {
         texts << text;
         return answers.isEmpty() ? false : answers.takeFirst();
     }

@@ -16,31 +16,27 @@ public:
     QString path() const { return m_dir.path(); }
     QString filePath(const QString &relative) const { return m_dir.filePath(relative); }
 
-    void write(const QString &relative, const QByteArray &bytes) const
-    {
+    void write(const QString &relative, const QByteArray &bytes) const {
         QDir(m_dir.path()).mkpath(QFileInfo(filePath(relative)).path());
         QFile file(filePath(relative));
         if (file.open(QIODevice::WriteOnly))
             file.write(bytes);
     }
-    QByteArray read(const QString &relative) const
-    {
+    QByteArray read(const QString &relative) const {
         QFile file(filePath(relative));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
     void writeTables(const QByteArray &back = "16,\"First\"\r\n",
                      const QByteArray &front = "20,\"Second\"\r\n",
-                     const QByteArray &filter = "0\r\n") const
-    {
+                     const QByteArray &filter = "0\r\n") const {
         write(QStringLiteral("Data/BackLocations.txt"), back);
         write(QStringLiteral("Data/FrontLocations.txt"), front);
         write(QStringLiteral("Data/FileTypeFilter.txt"), filter);
     }
 
     // Copies the built pictures and previews, not the tables or the demo ROM.
-    void copyPictures() const
-    {
+    void copyPictures() const {
         const QString app = QStringLiteral(TINTWRIGHT_APP_DIR);
         for (const char *folder :
              {"Data/Palette", "Back_Silver", "Back_Ruby", "Front_Silver", "Front_Ruby"}) {
@@ -52,8 +48,7 @@ public:
         }
     }
 
-    tintwright::ProgramState state() const
-    {
+    tintwright::ProgramState state() const {
         tintwright::ProgramState state;
         state.programFolder = std::filesystem::path(path().toStdU16String());
         state.defaultFolder = state.programFolder;

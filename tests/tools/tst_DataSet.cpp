@@ -28,8 +28,7 @@ private:
     const QString m_app = QStringLiteral(TINTWRIGHT_APP_DIR);
 };
 
-void tst_DataSet::tilesMatchThePalette()
-{
+void tst_DataSet::tilesMatchThePalette() {
     const auto &colours = NesPalette::standard();
     for (int i = 0; i < 64; ++i) {
         const QImage tile(m_app + QStringLiteral("/Data/Palette/%1.bmp").arg(i));
@@ -40,8 +39,7 @@ void tst_DataSet::tilesMatchThePalette()
     QVERIFY(!QFile::exists(m_app + QStringLiteral("/Data/Palette/64.bmp")));
 }
 
-void tst_DataSet::chartGeometry()
-{
+void tst_DataSet::chartGeometry() {
     const QImage chart(m_app + QStringLiteral("/Data/Palette/Palette.gif"));
     QCOMPARE(chart.size(), QSize(384, 96));
     const auto &colours = NesPalette::standard();
@@ -49,23 +47,20 @@ void tst_DataSet::chartGeometry()
         QCOMPARE(chart.pixel((i % 16) * 24 + 12, (i / 16) * 24 + 12) & 0xFFFFFF, colours[i]);
 }
 
-void tst_DataSet::markerIsHollowAndLarger()
-{
+void tst_DataSet::markerIsHollowAndLarger() {
     const QImage marker(m_app + QStringLiteral("/Data/Palette/Select.gif"));
     QVERIFY(marker.width() > 41 && marker.height() > 41);
     QCOMPARE(qAlpha(marker.pixel(marker.width() / 2, marker.height() / 2)), 0);
     QCOMPARE(qAlpha(marker.pixel(0, 0)), 255);
 }
 
-void tst_DataSet::previews_data()
-{
+void tst_DataSet::previews_data() {
     QTest::addColumn<QString>("folder");
     for (const char *folder : {"Back_Silver", "Back_Ruby", "Front_Silver", "Front_Ruby"})
         QTest::newRow(folder) << QString::fromLatin1(folder);
 }
 
-void tst_DataSet::previews()
-{
+void tst_DataSet::previews() {
     QFETCH(QString, folder);
     const QDir dir(m_app + QLatin1Char('/') + folder);
     QCOMPARE(dir.entryList(QDir::Files).size(), 159);
@@ -77,16 +72,14 @@ void tst_DataSet::previews()
     QVERIFY(!dir.exists(QStringLiteral("160.gif")));
 }
 
-void tst_DataSet::demoRomHoldsEveryPalette_data()
-{
+void tst_DataSet::demoRomHoldsEveryPalette_data() {
     QTest::addColumn<QString>("table");
     QTest::addColumn<int>("rows");
     QTest::newRow("back") << "Data/BackLocations.txt" << 165;
     QTest::newRow("front") << "Data/FrontLocations.txt" << 160;
 }
 
-void tst_DataSet::demoRomHoldsEveryPalette()
-{
+void tst_DataSet::demoRomHoldsEveryPalette() {
     QFETCH(QString, table);
     QFETCH(int, rows);
     const LocationTable locations = Rom::readLocationTable(
@@ -109,8 +102,7 @@ void tst_DataSet::demoRomHoldsEveryPalette()
     }
 }
 
-void tst_DataSet::applyPal_data()
-{
+void tst_DataSet::applyPal_data() {
     QTest::addColumn<int>("size");
     QTest::addColumn<bool>("accepted");
     QTest::newRow("64 colours") << 192 << true;
@@ -119,8 +111,7 @@ void tst_DataSet::applyPal_data()
     QTest::newRow("empty") << 0 << false;
 }
 
-void tst_DataSet::applyPal()
-{
+void tst_DataSet::applyPal() {
     QFETCH(int, size);
     QFETCH(bool, accepted);
     QTemporaryDir dir;
@@ -142,7 +133,8 @@ void tst_DataSet::applyPal()
         QVERIFY(tile.isNull()); // nothing written
         return;
     }
-    QCOMPARE(tile.pixel(0, 0) & 0xFFFFFF, QRgb(quint8(15 * 7) << 16 | quint8(16 * 7) << 8 | quint8(17 * 7)));
+    QCOMPARE(tile.pixel(0, 0) & 0xFFFFFF,
+             QRgb(quint8(15 * 7) << 16 | quint8(16 * 7) << 8 | quint8(17 * 7)));
     const QImage chart(dir.filePath("Data/Palette/Palette.gif"));
     QCOMPARE(chart.pixel(5 * 24 + 12, 12), tile.pixel(0, 0));
 }
