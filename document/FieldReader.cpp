@@ -97,11 +97,11 @@ std::int32_t FieldReader::readNumber() {
         throw FieldError(FieldError::Kind::Empty, line, "the field is empty");
     if (const auto value = parseNumber(text))
         return *value;
-    std::int64_t wide = 0;
-    const char *first = text.data() + (text[0] == '+' ? 1 : 0);
-    auto [end, ec] = std::from_chars(first, text.data() + text.size(), wide);
-    if (end == text.data() + text.size() &&
-        (ec == std::errc::result_out_of_range || ec == std::errc()))
+    // A plain decimal integer that parseNumber refused can only be too large.
+    const std::size_t start = (text[0] == '+' || text[0] == '-') ? 1 : 0;
+    const bool decimal =
+        start < text.size() && text.find_first_not_of("0123456789", start) == std::string::npos;
+    if (decimal)
         throw FieldError(FieldError::Kind::OutOfRange, line,
                          "\"" + text + "\" is outside the range of a 32-bit signed number");
     throw FieldError(FieldError::Kind::NotANumber, line,

@@ -1,3 +1,4 @@
+#include "GuiTest.h"
 #include "RecordingPrompter.h"
 #include "TestFolder.h"
 #include "chooser/DefaultPath.h"
@@ -14,8 +15,7 @@ class tst_SelectFile : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { QTRY_VERIFY(QApplication::topLevelWidgets().isEmpty()); }
-    void layout();
+    void cleanup() { closeLeftOverWindows(); }
     void listing_data();
     void listing();
     void startFolder_data();
@@ -37,26 +37,6 @@ QStringList tst_SelectFile::items(const QListWidget *list) {
     for (int i = 0; i < list->count(); ++i)
         texts << list->item(i)->text().trimmed();
     return texts;
-}
-
-void tst_SelectFile::layout() {
-    TestFolder folder;
-    ProgramState state = folder.state();
-    RecordingPrompter prompter;
-    SelectFile chooser(state, prompter);
-    QCOMPARE(chooser.windowTitle(), QStringLiteral("Select File"));
-    QCOMPARE(chooser.size(), QSize(443, 422)); // 6645 x 6330 twips
-    QVERIFY(
-        !(chooser.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
-    QVERIFY(chooser.findChild<QPushButton *>("cmdOpen")->isDefault());
-    QCOMPARE(chooser.findChild<QListWidget *>("File1")->geometry(), QRect(184, 8, 249, 357));
-    // Tab order: Dir1, File1, Open, Cancel, Set As Default Path.
-    QWidget *widget = chooser.findChild<QWidget *>("Dir1");
-    QStringList order;
-    for (; order.size() < 5; widget = widget->nextInFocusChain())
-        if (widget->focusPolicy() & Qt::TabFocus)
-            order << widget->objectName();
-    QCOMPARE(order, (QStringList{"Dir1", "File1", "cmdOpen", "cmdCancel", "cmdDefault"}));
 }
 
 void tst_SelectFile::listing_data() {

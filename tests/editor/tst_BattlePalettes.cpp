@@ -1,3 +1,4 @@
+#include "GuiTest.h"
 #include "RecordingPrompter.h"
 #include "TestFolder.h"
 #include "editor/BattlePalettes.h"
@@ -86,10 +87,9 @@ class tst_BattlePalettes : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup();
+    void cleanup() { closeLeftOverWindows(); }
     void layout_data();
     void layout();
-    void listsFollowTheTables();
     void openingState();
     void loadTiles_data();
     void loadTiles();
@@ -102,23 +102,14 @@ private slots:
     void picks();
     void pickWritesTheRightByte_data();
     void pickWritesTheRightByte();
-    void noTileSelectedIgnoresChart();
     void pickAfterChoosingAnotherSprite();
     void windowsKeepTheirOwnSelection();
     void missingEditorPictures();
     void emptyTable();
-    void pickOutsideTheRom();
-    void pickWithMissingTilePicture();
+    void refusedPick_data();
+    void refusedPick();
     void toolTips();
 };
-
-void tst_BattlePalettes::cleanup() {
-    // A failed check leaves its window open; close it so the next case starts clean.
-    const auto leftOver = QApplication::topLevelWidgets();
-    for (QWidget *widget : leftOver)
-        widget->close();
-    QTRY_VERIFY(QApplication::topLevelWidgets().isEmpty());
-}
 
 void tst_BattlePalettes::layout_data() {
     QTest::addColumn<int>("chartWidth");
@@ -170,25 +161,15 @@ void tst_BattlePalettes::layout() {
     window->close();
 }
 
-void tst_BattlePalettes::listsFollowTheTables() {
-    Fixture fixture;
-    fixture.state->backLocations.names[7] = "Hob, the Lesser";
-    fixture.state->backLocations.names[8] = "Caf\xe9"; // Windows-1252
-    BattlePalettes *window = fixture.open();
-    QComboBox *back = list(window, "cboBack");
-    QCOMPARE(back->count(), 165);
-    QCOMPARE(list(window, "cboFront")->count(), 20);
-    QCOMPARE(back->itemText(7), QStringLiteral("Hob, the Lesser"));
-    QCOMPARE(back->itemText(8), QString::fromUtf8("Café"));
-    QCOMPARE(back->itemData(164).toInt(), 16 + 164 * 3);
-    QCOMPARE(list(window, "cboFront")->itemData(19).toInt(), 256 + 19 * 3);
-    window->close();
-}
-
 void tst_BattlePalettes::openingState() {
     Fixture fixture;
+    fixture.state->backLocations.names[8] = "Caf\xe9"; // Windows-1252
     auto *window = new BattlePalettes(*fixture.state, fixture.prompter);
     window->setAttribute(Qt::WA_DeleteOnClose);
+    // One entry per table row, in order, carrying the row's address.
+    QCOMPARE(list(window, "cboBack")->count(), 165);
+    QCOMPARE(list(window, "cboBack")->itemText(8), QString::fromUtf8("Café"));
+    QCOMPARE(list(window, "cboFront")->itemData(19).toInt(), 256 + 19 * 3);
     QCOMPARE(list(window, "cboBack")->currentIndex(), 0);
     QCOMPARE(list(window, "cboFront")->currentIndex(), 0);
     QVERIFY(window->findChild<QCheckBox *>("chkLink")->isChecked());
@@ -448,17 +429,6 @@ void tst_BattlePalettes::pickWritesTheRightByte() {
     window->close();
 }
 
-void tst_BattlePalettes::noTileSelectedIgnoresChart() {
-    Fixture fixture;
-    BattlePalettes *window = fixture.open();
-    window->Palette2_MouseDown(Qt::LeftButton, {}, 400, 400);
-    window->Palette2_MouseUp(Qt::LeftButton, {}, 400, 400);
-    QCOMPARE(window->pickedColour(), std::uint8_t(0));
-    QVERIFY(!fixture.state->rom.isModified());
-    QCOMPARE(fixture.state->rom.readByte(16).value(), std::uint8_t(0x0F));
-    window->close();
-}
-
 void tst_BattlePalettes::pickAfterChoosingAnotherSprite() {
     Fixture fixture;
     BattlePalettes *window = fixture.open();
@@ -485,9 +455,12 @@ void tst_BattlePalettes::windowsKeepTheirOwnSelection() {
     first->BackTile_Click(5);
     QVERIFY(!box(first, "tSelect")->isHidden());
     QVERIFY(box(second, "tSelect")->isHidden());
-    second->Palette2_MouseDown(Qt::LeftButton, {}, 0, 0);
-    second->Palette2_MouseUp(Qt::LeftButton, {}, 0, 0);
+    // No tile selected in the second window: its chart ignores presses and releases.
+    second->Palette2_MouseDown(Qt::LeftButton, {}, 400, 400);
+    second->Palette2_MouseUp(Qt::LeftButton, {}, 400, 400);
+    QCOMPARE(second->pickedColour(), std::uint8_t(0));
     QVERIFY(!fixture.state->rom.isModified());
+    QCOMPARE(fixture.state->rom.readByte(16).value(), std::uint8_t(0x0F));
     first->close();
     second->close();
 }
@@ -520,31 +493,31 @@ void tst_BattlePalettes::emptyTable() {
     window->close();
 }
 
-void tst_BattlePalettes::pickOutsideTheRom() {
-    Fixture fixture;
-    BattlePalettes *window = fixture.open();
-    window->BackTile_Click(2);
-    fixture.setRom(QByteArray(17, '\x0f')); // a shorter ROM opened since: index 18 is gone
-    window->Palette2_MouseDown(Qt::LeftButton, {}, 0, 0);
-    window->Palette2_MouseUp(Qt::LeftButton, {}, 0, 0);
-    QCOMPARE(fixture.prompter.texts.size(), 1);
-    QVERIFY(fixture.prompter.texts[0].contains("outside the ROM"));
-    QVERIFY(!fixture.state->rom.isModified());
-    QVERIFY(shows(tile(window, 2), fixture.picture("Data/Palette/15.bmp")));
-    window->close();
+void tst_BattlePalettes::refusedPick_data() {
+    QTest::addColumn<bool>("shorterRom"); // else the tile picture is gone
+    QTest::addColumn<QString>("why");
+    QTest::newRow("byte outside the ROM now open") << true << "outside the ROM";
+    QTest::newRow("tile picture missing") << false << "0.bmp";
 }
 
-void tst_BattlePalettes::pickWithMissingTilePicture() {
+void tst_BattlePalettes::refusedPick() {
+    QFETCH(bool, shorterRom);
+    QFETCH(QString, why);
     Fixture fixture(true);
     BattlePalettes *window = fixture.open();
-    QVERIFY(QFile::remove(fixture.folder.filePath("Data/Palette/0.bmp")));
-    window->BackTile_Click(0);
+    window->BackTile_Click(2);
+    if (shorterRom)
+        fixture.setRom(QByteArray(17, '\x0f')); // index 18 is gone
+    else
+        QVERIFY(QFile::remove(fixture.folder.filePath("Data/Palette/0.bmp")));
     window->Palette2_MouseDown(Qt::LeftButton, {}, 0, 0);
     window->Palette2_MouseUp(Qt::LeftButton, {}, 0, 0);
+    // Told why; nothing written, the tile and the flag as they were.
     QCOMPARE(fixture.prompter.texts.size(), 1);
-    QVERIFY(fixture.prompter.texts[0].contains("0.bmp"));
-    QCOMPARE(fixture.state->rom.readByte(16).value(), std::uint8_t(0x0F));
+    QVERIFY2(fixture.prompter.texts[0].contains(why), qPrintable(fixture.prompter.texts[0]));
     QVERIFY(!fixture.state->rom.isModified());
+    QCOMPARE(fixture.state->rom.readByte(shorterRom ? 16 : 18).value(), std::uint8_t(0x0F));
+    QVERIFY(shows(tile(window, 2), fixture.picture("Data/Palette/15.bmp")));
     window->close();
 }
 

@@ -1,3 +1,4 @@
+#include "GuiTest.h"
 #include "RecordingPrompter.h"
 #include "TestFolder.h"
 #include "reader/Reader.h"
@@ -16,7 +17,7 @@ class tst_Reader : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup();
+    void cleanup() { closeLeftOverWindows(); }
     void lines_data();
     void lines();
     void emptyFileKeepsText();
@@ -27,13 +28,6 @@ private slots:
     void fitsTheWindow();
     void fixedPitchFont();
 };
-
-void tst_Reader::cleanup() {
-    const auto leftOver = QApplication::topLevelWidgets();
-    for (QWidget *widget : leftOver)
-        widget->close();
-    QTRY_VERIFY(QApplication::topLevelWidgets().isEmpty());
-}
 
 static Reader *openReader(const TestFolder &folder,
                           const QString &caption = QStringLiteral("Manual")) {
