@@ -29,10 +29,6 @@ constexpr float kTileLefts[6] = {240, 960, 1680, 6600, 7440, 8280};
 constexpr float kPreviewTop = 4320, kPreviewSize = 615;
 constexpr int kPreviewLimit = 159;
 
-QRect frameRect(float left, float top, float width, float height) {
-    return Twips::rect(left, top, width, height);
-}
-
 QString hex(qint64 value, int width) {
     return QString::number(value, 16).toUpper().rightJustified(width, QLatin1Char('0'));
 }
@@ -54,11 +50,11 @@ BattlePalettes::BattlePalettes(ProgramState &state, Prompter &prompter, QWidget 
     setWindowTitle(tr("Battle Palettes"));
     setFixedSize(Twips::size(9060, 6540));
 
-    m_frame3->setGeometry(frameRect(8160, 1080, 735, 855));
+    m_frame3->setGeometry(Twips::rect(8160, 1080, 735, 855));
     m_chkLink->setGeometry(Twips::rect(240, 240, 375, 495));
-    m_frame2->setGeometry(frameRect(kFrame2Left, kFrameTop, kFrameWidth, kFrameHeight));
+    m_frame2->setGeometry(Twips::rect(kFrame2Left, kFrameTop, kFrameWidth, kFrameHeight));
     m_cboFront->setGeometry(Twips::rect(240, 315, 3855, 315));
-    m_frame1->setGeometry(frameRect(kFrame1Left, kFrameTop, kFrameWidth, kFrameHeight));
+    m_frame1->setGeometry(Twips::rect(kFrame1Left, kFrameTop, kFrameWidth, kFrameHeight));
     m_cboBack->setGeometry(Twips::rect(240, 315, 3855, 315));
     m_tSelect->setTwipsGeometry(4080, 3120, 735, 615);
     m_tSelect->hide();
