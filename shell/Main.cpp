@@ -120,14 +120,14 @@ void Main::mnuExit_Click() {
 }
 
 void Main::mnuBattlePalettes_Click() {
-    auto *editor = new BattlePalettes(m_state, m_prompter);
+    auto *editor = new BattlePalettes(m_state, m_prompter, m_mdiArea);
     QMdiSubWindow *window = m_mdiArea->addSubWindow(editor, BattlePalettes::windowFlagsForMdi());
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
 }
 
 void Main::mnuDevs_Click() {
-    auto *reader = new Reader(m_state.programFolder);
+    auto *reader = new Reader(m_state.programFolder, m_mdiArea);
     reader->setWindowTitle(tr("Manual"));
     QMdiSubWindow *window = m_mdiArea->addSubWindow(reader);
     window->setAttribute(Qt::WA_DeleteOnClose);
