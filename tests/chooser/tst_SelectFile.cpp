@@ -120,9 +120,7 @@ void tst_SelectFile::open() {
     ProgramState state = folder.state();
     state.rom.setModified(true);
     RecordingPrompter prompter;
-    auto *chooser = new SelectFile(state, prompter);
-    chooser->setAttribute(Qt::WA_DeleteOnClose);
-    chooser->show();
+    auto *chooser = shownWindow<SelectFile>(state, prompter);
     QVERIFY(QTest::qWaitForWindowExposed(chooser));
     auto *files = chooser->findChild<QListWidget *>("File1");
     const auto found = files->findItems(select, Qt::MatchExactly);
@@ -168,9 +166,7 @@ void tst_SelectFile::escapeDoesNotClose() {
     TestFolder folder;
     ProgramState state = folder.state();
     RecordingPrompter prompter;
-    auto *chooser = new SelectFile(state, prompter);
-    chooser->setAttribute(Qt::WA_DeleteOnClose);
-    chooser->show();
+    auto *chooser = shownWindow<SelectFile>(state, prompter);
     QTest::keyClick(chooser, Qt::Key_Escape);
     QVERIFY(chooser->isVisible());
     chooser->close(); // the close box does close it
@@ -182,9 +178,7 @@ void tst_SelectFile::enterInFolderListOpensFolder() {
     folder.write("inner/deep.nes", "x");
     ProgramState state = folder.state();
     RecordingPrompter prompter;
-    auto *chooser = new SelectFile(state, prompter);
-    chooser->setAttribute(Qt::WA_DeleteOnClose);
-    chooser->show();
+    auto *chooser = shownWindow<SelectFile>(state, prompter);
     auto *folders = chooser->findChild<QListWidget *>("Dir1");
     folders->setCurrentItem(folders->findItems("inner", Qt::MatchEndsWith).first());
     QTest::keyClick(folders, Qt::Key_Return);
@@ -227,9 +221,7 @@ void tst_SelectFile::unwritableDefaultPath() {
     QVERIFY(QDir(folder.filePath("Data")).removeRecursively());
     ProgramState state = folder.state();
     RecordingPrompter prompter;
-    auto *chooser = new SelectFile(state, prompter);
-    chooser->setAttribute(Qt::WA_DeleteOnClose);
-    chooser->show();
+    auto *chooser = shownWindow<SelectFile>(state, prompter);
     chooser->findChild<QPushButton *>("cmdDefault")->click();
     QCOMPARE(prompter.texts.size(), 1);
     QVERIFY(prompter.texts[0].contains("Defaultpath.txt"));

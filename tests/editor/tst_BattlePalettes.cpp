@@ -50,9 +50,7 @@ struct Fixture {
         state->rom.open(folder.filePath("game.nes").toStdString());
     }
     BattlePalettes *open() {
-        auto *window = new BattlePalettes(*state, prompter);
-        window->setAttribute(Qt::WA_DeleteOnClose);
-        window->show();
+        auto *window = shownWindow<BattlePalettes>(*state, prompter);
         return window;
     }
     QString picture(const QString &relative) const {
@@ -164,8 +162,7 @@ void tst_BattlePalettes::layout() {
 void tst_BattlePalettes::openingState() {
     Fixture fixture;
     fixture.state->backLocations.names[8] = "Caf\xe9"; // Windows-1252
-    auto *window = new BattlePalettes(*fixture.state, fixture.prompter);
-    window->setAttribute(Qt::WA_DeleteOnClose);
+    auto *window = ownWindow<BattlePalettes>(*fixture.state, fixture.prompter);
     // One entry per table row, in order, carrying the row's address.
     QCOMPARE(list(window, "cboBack")->count(), 165);
     QCOMPARE(list(window, "cboBack")->itemText(8), QString::fromUtf8("Café"));
@@ -217,8 +214,7 @@ void tst_BattlePalettes::loadTiles() {
         rom.replace(at, bytes.size(), bytes);
     fixture.setRom(rom);
     fixture.state->backLocations.addresses[0] = std::int32_t(address);
-    auto *window = new BattlePalettes(*fixture.state, fixture.prompter);
-    window->setAttribute(Qt::WA_DeleteOnClose);
+    auto *window = ownWindow<BattlePalettes>(*fixture.state, fixture.prompter);
 
     QCOMPARE(fixture.prompter.texts, fails ? QStringList{kLoadFailure} : QStringList());
     for (int k = 0; k < 3; ++k) {
@@ -294,8 +290,7 @@ void tst_BattlePalettes::link() {
     QFETCH(int, frontAfter);
     QFETCH(QList<bool>, runs);
     Fixture fixture;
-    auto *window = new BattlePalettes(*fixture.state, fixture.prompter);
-    window->setAttribute(Qt::WA_DeleteOnClose);
+    auto *window = ownWindow<BattlePalettes>(*fixture.state, fixture.prompter);
     auto *link = window->findChild<QCheckBox *>("chkLink");
     link->setChecked(false);
     window->setFrontIndex(frontFirst);
@@ -482,8 +477,7 @@ void tst_BattlePalettes::missingEditorPictures() {
 void tst_BattlePalettes::emptyTable() {
     Fixture fixture;
     fixture.state->frontLocations = {};
-    auto *window = new BattlePalettes(*fixture.state, fixture.prompter);
-    window->setAttribute(Qt::WA_DeleteOnClose);
+    auto *window = ownWindow<BattlePalettes>(*fixture.state, fixture.prompter);
     QCOMPARE(list(window, "cboFront")->count(), 0);
     QVERIFY(tile(window, 3)->isHidden());
     QVERIFY(!tile(window, 0)->isHidden());

@@ -31,8 +31,7 @@ private slots:
 
 static Reader *openReader(const TestFolder &folder,
                           const QString &caption = QStringLiteral("Manual")) {
-    auto *reader = new Reader(std::filesystem::path(folder.path().toStdU16String()));
-    reader->setAttribute(Qt::WA_DeleteOnClose);
+    auto *reader = ownWindow<Reader>(std::filesystem::path(folder.path().toStdU16String()));
     reader->setWindowTitle(caption);
     return reader;
 }
@@ -109,9 +108,7 @@ void tst_Reader::editShowsAtNextActivation() {
     folder.write("Data/Manual.txt", "First");
     ProgramState state = folder.state();
     RecordingPrompter prompter;
-    auto *window = new Main(state, prompter);
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    window->show();
+    auto *window = shownWindow<Main>(state, prompter);
     QVERIFY(QTest::qWaitForWindowActive(window));
     window->mnuDevs_Click();
     window->mnuDevs_Click();

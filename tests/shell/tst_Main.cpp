@@ -88,8 +88,7 @@ void tst_Main::openThroughChooserEnablesEdit() {
     folder.write("game.nes", QByteArray(64, '\x0f'));
     ProgramState state = folder.state();
     RecordingPrompter prompter;
-    auto *window = new Main(state, prompter);
-    window->setAttribute(Qt::WA_DeleteOnClose);
+    auto *window = ownWindow<Main>(state, prompter);
     QVERIFY(window->Form_Load());
     window->show();
 
@@ -125,9 +124,7 @@ void tst_Main::exitAsksNothingAndWritesNothing() {
     state.rom.writeByte(0, 'Z');
     state.rom.setModified(true);
     RecordingPrompter prompter;
-    auto *window = new Main(state, prompter);
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    window->show();
+    auto *window = shownWindow<Main>(state, prompter);
     QPointer<Main> guard(window);
     menuItem(*window, "&File", "E&xit")->trigger();
     QTRY_VERIFY(guard.isNull());
@@ -177,9 +174,7 @@ void tst_Main::closeQuestion() {
 
     RecordingPrompter prompter;
     prompter.answers << yes;
-    auto *window = new Main(state, prompter);
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    window->show();
+    auto *window = shownWindow<Main>(state, prompter);
     QPointer<Main> guard(window);
     window->close();
 
@@ -218,8 +213,7 @@ void tst_Main::childWindowsAreIndependent() {
     ProgramState state = folder.state();
     QVERIFY(state.rom.open(folder.filePath("game.nes").toStdString()));
     RecordingPrompter prompter;
-    auto *window = new Main(state, prompter);
-    window->setAttribute(Qt::WA_DeleteOnClose);
+    auto *window = ownWindow<Main>(state, prompter);
     QVERIFY(window->Form_Load());
     window->enableEdit();
     window->show();
