@@ -1,16 +1,17 @@
 #include "SelectFile.h"
 
-#include "DefaultPath.h"
+#include "document/DefaultPath.h"
 #include "document/ProgramState.h"
-#include "shell/Paths.h"
-#include "shell/Prompter.h"
-#include "shell/Twips.h"
+#include "widgets/Paths.h"
+#include "widgets/Prompter.h"
+#include "widgets/Twips.h"
 
 #include <QDir>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QPushButton>
 #include <QStyle>
+#include <QWindow>
 
 namespace tintwright {
 
@@ -148,6 +149,24 @@ void SelectFile::cmdDefault_Click() {
         m_prompter.inform(this, tr("The default folder could not be saved to\n%1\n\nReason: %2")
                                     .arg(Paths::toQString(DefaultPath::file(m_state.programFolder)),
                                          QString::fromStdString(error)));
+}
+
+void SelectFile::setVisible(bool visible) {
+    if (visible)
+        centreOnOwner();
+    QDialog::setVisible(visible);
+}
+
+void SelectFile::centreOnOwner() {
+    const QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr;
+    if (!owner || !owner->isVisible())
+        return;
+    // Before it is shown our frame is unknown, and the toolkit's guess at it puts us off
+    // centre under some window managers; the owner's frame is the same kind as ours.
+    const QWindow *handle = owner->windowHandle();
+    QRect outer(QPoint(), size().grownBy(handle ? handle->frameMargins() : QMargins()));
+    outer.moveCenter(owner->frameGeometry().center());
+    move(outer.topLeft());
 }
 
 void SelectFile::keyPressEvent(QKeyEvent *event) {

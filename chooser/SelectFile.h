@@ -24,12 +24,16 @@ public:
     void cmdOpen_Click();
     void cmdDefault_Click();
 
+    // Centred on the owner's frame, whatever the window manager's decorations.
+    void setVisible(bool visible) override;
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void Form_Load();
+    void centreOnOwner();
     void fillFolders();
     void fillFiles();
     void openFolderItem();

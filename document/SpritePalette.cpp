@@ -16,12 +16,60 @@ std::optional<std::uint8_t> SpritePalette::chartValue(float x, float y) {
     return static_cast<std::uint8_t>(value);
 }
 
-std::optional<std::int64_t> SpritePalette::byteIndex(const RomDocument &rom, std::int32_t address,
-                                                     int offset) {
-    const std::int64_t index = std::int64_t(address) + offset;
+std::vector<std::uint8_t> SpritePalette::paletteBytes(const RomDocument &rom,
+                                                      std::int32_t address) {
+    std::vector<std::uint8_t> bytes;
+    for (int k = 0; k < 3; ++k) {
+        const auto byte = rom.readByte(std::int64_t(address) + k);
+        if (!byte)
+            break;
+        bytes.push_back(*byte);
+    }
+    return bytes;
+}
+
+std::optional<int> SpritePalette::previewNumber(int position) {
+    if (position < 0 || position >= kPreviewLimit)
+        return std::nullopt;
+    return position + 1;
+}
+
+std::optional<int> SpritePalette::linkedPosition(int position, int otherPosition, int otherCount) {
+    if (otherPosition == position || position >= otherCount)
+        return std::nullopt;
+    return position;
+}
+
+std::optional<std::int64_t> SpritePalette::pickIndex(const RomDocument &rom, int tile,
+                                                     std::int32_t backAddress,
+                                                     std::int32_t frontAddress) {
+    const std::int64_t index =
+        tile < 3 ? std::int64_t(backAddress) + tile : std::int64_t(frontAddress) + (tile - 3);
     if (!rom.readByte(index))
         return std::nullopt;
     return index;
+}
+
+void ColourPick::selectTile(int tile) {
+    m_selectedTile = tile;
+    m_hasTile = true;
+}
+
+void ColourPick::press(float x, float y) {
+    if (!m_hasTile)
+        return;
+    if (const auto value = SpritePalette::chartValue(x, y))
+        m_pickedColour = *value;
+}
+
+std::optional<std::uint8_t> ColourPick::release(float x, float y) const {
+    if (!m_hasTile)
+        return std::nullopt;
+    const auto value = SpritePalette::chartValue(x, y);
+    // A release far off the chart names no colour at all.
+    if (!value || *value != m_pickedColour)
+        return std::nullopt;
+    return value;
 }
 
 } // namespace tintwright

@@ -1,12 +1,12 @@
 #include "BattlePalettes.h"
 
-#include "PictureBox.h"
+#include "EditorLayout.h"
 #include "document/ProgramState.h"
-#include "document/SpritePalette.h"
 #include "document/TextEncoding.h"
-#include "shell/Paths.h"
-#include "shell/Prompter.h"
-#include "shell/Twips.h"
+#include "widgets/Paths.h"
+#include "widgets/PictureBox.h"
+#include "widgets/Prompter.h"
+#include "widgets/Twips.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -21,13 +21,19 @@ namespace tintwright {
 
 namespace {
 
-// Design geometry, in twips.
-constexpr float kFrameTop = 120, kFrameWidth = 4335, kFrameHeight = 855;
-constexpr float kFrame1Left = 120, kFrame2Left = 4560;
-constexpr float kTileTop = 3120, kTileSize = 615;
-constexpr float kTileLefts[6] = {240, 960, 1680, 6600, 7440, 8280};
-constexpr float kPreviewTop = 4320, kPreviewSize = 615;
-constexpr int kPreviewLimit = 159;
+using Layout = EditorLayout;
+
+QRect pixels(const Layout::Rect &r) {
+    return Twips::rect(r.left, r.top, r.width, r.height);
+}
+
+void place(PictureBox *box, const Layout::Rect &r) {
+    box->setTwipsGeometry(r.left, r.top, r.width, r.height);
+}
+
+Layout::Rect twipsRect(const PictureBox *box) {
+    return {box->twipsLeft(), box->twipsTop(), box->twipsWidth(), box->twipsHeight()};
+}
 
 QString hex(qint64 value, int width) {
     return QString::number(value, 16).toUpper().rightJustified(width, QLatin1Char('0'));
@@ -48,32 +54,33 @@ BattlePalettes::BattlePalettes(ProgramState &state, Prompter &prompter, QWidget 
     m_tSelect = new PictureBox(this); // made last so it draws over the tiles
 
     setWindowTitle(tr("Battle Palettes"));
-    setFixedSize(Twips::size(9060, 6540));
+    setFixedSize(Twips::size(Layout::kClientWidth, Layout::kClientHeight));
 
-    m_frame3->setGeometry(Twips::rect(8160, 1080, 735, 855));
-    m_chkLink->setGeometry(Twips::rect(240, 240, 375, 495));
-    m_frame2->setGeometry(Twips::rect(kFrame2Left, kFrameTop, kFrameWidth, kFrameHeight));
-    m_cboFront->setGeometry(Twips::rect(240, 315, 3855, 315));
-    m_frame1->setGeometry(Twips::rect(kFrame1Left, kFrameTop, kFrameWidth, kFrameHeight));
-    m_cboBack->setGeometry(Twips::rect(240, 315, 3855, 315));
-    m_tSelect->setTwipsGeometry(4080, 3120, 735, 615);
+    m_frame3->setGeometry(pixels(Layout::kFrame3));
+    m_chkLink->setGeometry(pixels(Layout::kLink));
+    m_frame2->setGeometry(pixels(Layout::kFrame2));
+    m_cboFront->setGeometry(pixels(Layout::kList));
+    m_frame1->setGeometry(pixels(Layout::kFrame1));
+    m_cboBack->setGeometry(pixels(Layout::kList));
+    place(m_tSelect, Layout::kMarker);
     m_tSelect->hide();
     for (int i = 0; i < 6; ++i) {
-        m_backTile[i]->setTwipsGeometry(kTileLefts[i], kTileTop, kTileSize, kTileSize);
+        place(m_backTile[i],
+              {Layout::kTileLefts[i], Layout::kTileTop, Layout::kTileSize, Layout::kTileSize});
         m_backTile[i]->setStretch(true);
         m_backTile[i]->hide();
         m_backTile[i]->setObjectName(QStringLiteral("BackTile%1").arg(i));
         m_backTile[i]->installEventFilter(this);
         connect(m_backTile[i], &PictureBox::clicked, this, [this, i] { BackTile_Click(i); });
     }
-    m_frontSprite2->setTwipsGeometry(8040, kPreviewTop, kPreviewSize, kPreviewSize);
-    m_frontSprite1->setTwipsGeometry(6600, kPreviewTop, kPreviewSize, kPreviewSize);
-    m_backSprite2->setTwipsGeometry(1920, kPreviewTop, kPreviewSize, kPreviewSize);
-    m_backSprite1->setTwipsGeometry(240, kPreviewTop, kPreviewSize, kPreviewSize);
-    m_palette2->setTwipsGeometry(120, 1200, 975, 975);
+    PictureBox *const previews[] = {m_backSprite1, m_backSprite2, m_frontSprite1, m_frontSprite2};
+    for (int i = 0; i < 4; ++i)
+        place(previews[i], {Layout::kPreviewLefts[i], Layout::kPreviewTop, Layout::kPreviewSize,
+                            Layout::kPreviewSize});
+    place(m_palette2, Layout::kChart);
     m_palette2->installEventFilter(this);
-    m_shape1->setGeometry(Twips::rect(240, 5280, 1695, 735));
-    m_shape2->setGeometry(Twips::rect(6960, 5160, 1695, 735));
+    m_shape1->setGeometry(pixels(Layout::kShape1));
+    m_shape2->setGeometry(pixels(Layout::kShape2));
     for (QFrame *shape : {m_shape1, m_shape2}) {
         shape->setFrameShape(QFrame::Box);
         shape->hide();
@@ -111,7 +118,8 @@ BattlePalettes::BattlePalettes(ProgramState &state, Prompter &prompter, QWidget 
 
 Qt::WindowFlags BattlePalettes::windowFlagsForMdi() {
     return Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+           Qt::MSWindowsFixedSizeDialogHint;
 }
 
 QString BattlePalettes::picturePath(const QString &relative) const {
@@ -145,7 +153,7 @@ void BattlePalettes::Form_Load() {
 
     m_palette2->hide();
     loadInto(m_palette2, QStringLiteral("\\Data\\Palette\\Palette.gif"), &missing);
-    m_palette2->setTwipsLeft((kFrameWidth + kFrame2Left) / 2 - m_palette2->twipsWidth() / 2 + 45);
+    m_palette2->setTwipsLeft(Layout::chartLeft(m_palette2->twipsWidth()));
     m_palette2->show();
 
     loadInto(m_tSelect, QStringLiteral("\\Data\\Palette\\Select.gif"), &missing);
@@ -153,21 +161,18 @@ void BattlePalettes::Form_Load() {
     for (PictureBox *tile : m_backTile)
         loadInto(tile, QStringLiteral("\\Data\\Palette\\15.bmp"), &missing);
 
-    const auto centre = [this](int first, float frameLeft) {
-        const float total = m_backTile[first]->twipsWidth() + m_backTile[first + 1]->twipsWidth() +
-                            m_backTile[first + 2]->twipsWidth();
-        m_backTile[first]->setTwipsLeft(kFrameWidth / 2 + frameLeft - total / 2);
-        m_backTile[first + 1]->setTwipsLeft(m_backTile[first]->twipsLeft() +
-                                            m_backTile[first]->twipsWidth());
-        m_backTile[first + 2]->setTwipsLeft(m_backTile[first + 1]->twipsLeft() +
-                                            m_backTile[first + 1]->twipsWidth());
+    const auto centre = [this](int first, const Layout::Rect &frame) {
+        const auto lefts = Layout::centredTiles(frame, {m_backTile[first]->twipsWidth(),
+                                                        m_backTile[first + 1]->twipsWidth(),
+                                                        m_backTile[first + 2]->twipsWidth()});
+        for (int k = 0; k < 3; ++k)
+            m_backTile[first + k]->setTwipsLeft(lefts[k]);
     };
-    centre(0, kFrame1Left);
-    centre(3, kFrame2Left);
+    centre(0, Layout::kFrame1);
+    centre(3, Layout::kFrame2);
 
     const auto outline = [](QFrame *shape, const PictureBox *tile) {
-        shape->setGeometry(Twips::rect(tile->twipsLeft() - 30, tile->twipsTop() - 30,
-                                       tile->twipsWidth() * 3 + 60, tile->twipsHeight() + 60));
+        shape->setGeometry(pixels(Layout::outline(twipsRect(tile))));
         shape->show();
     };
     outline(m_shape1, m_backTile[0]);
@@ -205,6 +210,10 @@ void BattlePalettes::setFrontIndex(int index) {
     setListIndex(m_cboFront, index);
 }
 
+std::int32_t BattlePalettes::currentAddress(const QComboBox *list) const {
+    return list->currentIndex() < 0 ? 0 : list->currentData().toInt();
+}
+
 void BattlePalettes::cboBack_Click() {
     loadPalette({m_cboBack, m_cboFront, 0, m_backSprite1, m_backSprite2, "Back_Silver", "Back_Ruby",
                  false});
@@ -217,10 +226,8 @@ void BattlePalettes::cboFront_Click() {
 
 void BattlePalettes::loadPalette(const Side &side) {
     emit loadStarted(side.front);
-    const int position = side.list->currentIndex();
-    if (position < 0)
+    if (side.list->currentIndex() < 0)
         return;
-    const std::int64_t address = side.list->itemData(position).toInt();
 
     const auto fail = [this] {
         m_prompter.inform(this, tr("Tried to load a color outside the range of the NES Palette "
@@ -228,20 +235,23 @@ void BattlePalettes::loadPalette(const Side &side) {
                                    "incompatible with this program."));
     };
 
-    for (int k = 0; k < 3; ++k) {
-        const auto colour = m_state.rom.readByte(address + k);
-        if (!colour || !m_backTile[side.firstTile + k]->loadPicture(tilePicture(*colour))) {
+    const auto bytes = SpritePalette::paletteBytes(m_state.rom, currentAddress(side.list));
+    for (std::size_t k = 0; k < bytes.size(); ++k) {
+        if (!m_backTile[side.firstTile + k]->loadPicture(tilePicture(bytes[k]))) {
             fail();
             return;
         }
-        m_tileColour[side.firstTile + k] = *colour;
+        m_tileColour[side.firstTile + k] = bytes[k];
+    }
+    if (bytes.size() < 3) {
+        fail();
+        return;
     }
     for (int k = 0; k < 3; ++k)
         m_backTile[side.firstTile + k]->show();
 
-    const int again = side.list->currentIndex();
-    if (again < kPreviewLimit) {
-        if (!loadPreviews(side, again)) {
+    if (const auto number = SpritePalette::previewNumber(side.list->currentIndex())) {
+        if (!loadPreviews(side, *number)) {
             fail();
             return;
         }
@@ -251,18 +261,18 @@ void BattlePalettes::loadPalette(const Side &side) {
     }
 
     if (m_chkLink->isChecked()) {
-        const int mine = side.list->currentIndex();
-        if (side.otherList->currentIndex() != mine && mine < side.otherList->count())
-            setListIndex(side.otherList, mine);
+        if (const auto other = SpritePalette::linkedPosition(
+                side.list->currentIndex(), side.otherList->currentIndex(), side.otherList->count()))
+            setListIndex(side.otherList, *other);
     }
 }
 
-bool BattlePalettes::loadPreviews(const Side &side, int position) {
+bool BattlePalettes::loadPreviews(const Side &side, int number) {
     PictureBox *first = side.sprite1;
     PictureBox *second = side.sprite2;
     first->setStretch(false);
     second->setStretch(false);
-    const QString name = QStringLiteral("%1.gif").arg(position + 1);
+    const QString name = QStringLiteral("%1.gif").arg(number);
     if (!first->loadPicture(
             picturePath(QStringLiteral("\\%1\\").arg(QLatin1String(side.silverFolder)) + name)) ||
         !second->loadPicture(
@@ -276,8 +286,9 @@ bool BattlePalettes::loadPreviews(const Side &side, int position) {
     first->setTwipsHeight(first->twipsHeight() * 2);
     second->setTwipsHeight(second->twipsHeight() * 2);
     if (side.front) {
-        second->setTwipsLeft(kFrame2Left + kFrameWidth - second->twipsWidth() - 30);
-        first->setTwipsLeft(second->twipsLeft() - first->twipsWidth());
+        const auto lefts = Layout::frontPreviewLefts(first->twipsWidth(), second->twipsWidth());
+        second->setTwipsLeft(lefts[1]);
+        first->setTwipsLeft(lefts[0]);
     } else {
         second->setTwipsLeft(first->twipsLeft() + first->twipsWidth());
     }
@@ -287,57 +298,45 @@ bool BattlePalettes::loadPreviews(const Side &side, int position) {
 }
 
 void BattlePalettes::BackTile_Click(int index) {
-    const PictureBox *tile = m_backTile[index];
-    m_tSelect->setTwipsLeft(tile->twipsWidth() / 2 + tile->twipsLeft() -
-                            m_tSelect->twipsWidth() / 2);
-    m_tSelect->setTwipsTop(tile->twipsHeight() / 2 + tile->twipsTop() -
-                           m_tSelect->twipsHeight() / 2);
-    m_selectedTile = index;
+    const auto corner = Layout::centredOn(twipsRect(m_backTile[index]), m_tSelect->twipsWidth(),
+                                          m_tSelect->twipsHeight());
+    m_tSelect->setTwipsLeft(corner[0]);
+    m_tSelect->setTwipsTop(corner[1]);
+    m_pick.selectTile(index);
     m_tSelect->show();
     m_tSelect->raise();
 }
 
 void BattlePalettes::Palette2_MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, float x, float y) {
-    if (m_tSelect->isHidden())
-        return;
-    if (const auto value = SpritePalette::chartValue(x, y))
-        m_pickedColour = *value;
+    m_pick.press(x, y);
 }
 
 void BattlePalettes::Palette2_MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, float x, float y) {
-    if (m_tSelect->isHidden())
+    const auto colour = m_pick.release(x, y);
+    if (!colour)
         return;
-    const auto value = SpritePalette::chartValue(x, y);
-    // A release far off the chart names no colour at all.
-    if (!value || *value != m_pickedColour)
-        return;
-
-    const bool back = m_selectedTile <= 2;
-    const QComboBox *list = back ? m_cboBack : m_cboFront;
-    const int offset = back ? m_selectedTile : m_selectedTile - 3;
-    if (list->currentIndex() < 0)
-        return;
-    const std::int32_t address = list->itemData(list->currentIndex()).toInt();
-    const auto found = SpritePalette::byteIndex(m_state.rom, address, offset);
-    if (!found) {
+    const int tile = m_pick.selectedTile();
+    const auto index = SpritePalette::pickIndex(m_state.rom, tile, currentAddress(m_cboBack),
+                                                currentAddress(m_cboFront));
+    if (!index) {
+        const QComboBox *list = tile < 3 ? m_cboBack : m_cboFront;
         m_prompter.inform(this, tr("The colour was not written: this sprite's palette byte at "
                                    "offset %1 lies outside the ROM that is open (%2 bytes). "
                                    "Its address in the location table does not fit this ROM.")
-                                    .arg(std::int64_t(address) + offset)
+                                    .arg(std::int64_t(currentAddress(list)) + tile % 3)
                                     .arg(m_state.rom.length()));
         return;
     }
-    const std::int64_t index = *found;
-    const QString picture = tilePicture(m_pickedColour);
-    if (!m_backTile[m_selectedTile]->loadPicture(picture)) {
-        m_prompter.inform(this, tr("The colour was not written: its tile picture\n%1\n"
-                                   "is missing or cannot be read (%2).")
-                                    .arg(QDir::toNativeSeparators(picture),
-                                         m_backTile[m_selectedTile]->errorString()));
+    const QString picture = tilePicture(*colour);
+    if (!m_backTile[tile]->loadPicture(picture)) {
+        m_prompter.inform(
+            this, tr("The colour was not written: its tile picture\n%1\n"
+                     "is missing or cannot be read (%2).")
+                      .arg(QDir::toNativeSeparators(picture), m_backTile[tile]->errorString()));
         return;
     }
-    m_tileColour[m_selectedTile] = m_pickedColour;
-    m_state.rom.writeByte(index, m_pickedColour);
+    m_tileColour[tile] = *colour;
+    m_state.rom.writeByte(*index, *colour);
     m_state.rom.setModified(true);
 }
 
@@ -356,11 +355,10 @@ QString BattlePalettes::chartToolTip(QPoint pixel) const {
 }
 
 QString BattlePalettes::tileToolTip(int tile) const {
-    const QComboBox *list = tile <= 2 ? m_cboBack : m_cboFront;
+    const QComboBox *list = tile < 3 ? m_cboBack : m_cboFront;
     if (list->currentIndex() < 0)
         return {};
-    const std::int64_t index =
-        std::int64_t(list->itemData(list->currentIndex()).toInt()) + tile % 3;
+    const std::int64_t index = std::int64_t(currentAddress(list)) + tile % 3;
     return tr("$%1 at 0x%2").arg(hex(m_tileColour[tile], 2), hex(index, 6));
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/SpritePalette.h"
+
 #include <QWidget>
 
 #include <array>
@@ -25,7 +27,7 @@ class BattlePalettes : public QWidget {
 public:
     BattlePalettes(ProgramState &state, Prompter &prompter, QWidget *parent = nullptr);
 
-    // Title bar buttons for the editor inside the main window: no maximise.
+    // Title bar and frame of the editor inside the main window: fixed size, no maximise.
     static Qt::WindowFlags windowFlagsForMdi();
 
     // The sprite-list loads; they run whenever an entry becomes current.
@@ -38,9 +40,6 @@ public:
     void BackTile_Click(int index);
     void Palette2_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, float x, float y);
     void Palette2_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, float x, float y);
-
-    int selectedTile() const { return m_selectedTile; }
-    std::uint8_t pickedColour() const { return m_pickedColour; }
 
 signals:
     // Emitted as each load starts; false for the back list, true for the front.
@@ -63,8 +62,9 @@ private:
 
     void Form_Load();
     void loadPalette(const Side &side);
-    bool loadPreviews(const Side &side, int position);
+    bool loadPreviews(const Side &side, int number);
     void setListIndex(QComboBox *list, int index);
+    std::int32_t currentAddress(const QComboBox *list) const;
     QString picturePath(const QString &relative) const;
     QString tilePicture(int colour) const;
     bool loadInto(PictureBox *box, const QString &relative, QStringList *missing);
@@ -91,8 +91,7 @@ private:
     std::array<PictureBox *, 6> m_backTile{};
     PictureBox *m_tSelect;
 
-    int m_selectedTile = 0;
-    std::uint8_t m_pickedColour = 0;
+    ColourPick m_pick;
     std::array<int, 6> m_tileColour{};
 };
 

@@ -1,9 +1,9 @@
 #include "Reader.h"
 
 #include "document/FileIo.h"
-#include "document/TextEncoding.h"
-#include "shell/Paths.h"
-#include "shell/Twips.h"
+#include "document/ManualText.h"
+#include "widgets/Paths.h"
+#include "widgets/Twips.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -53,27 +53,7 @@ QString Reader::readManual() const {
         return tr("The manual could not be read.\r\n\r\nFile: %1\r\nReason: %2\r\n")
             .arg(Paths::toQString(file), QString::fromStdString(error));
 
-    const QString all = QString::fromStdString(TextEncoding::toUtf8(bytes));
-    QString text;
-    text.reserve(all.size() + all.size() / 16);
-    qsizetype pos = 0;
-    const qsizetype size = all.size();
-    while (pos < size) {
-        qsizetype end = pos;
-        while (end < size && all[end] != QLatin1Char('\r') && all[end] != QLatin1Char('\n'))
-            ++end;
-        text += QStringView(all).mid(pos, end - pos);
-        text += QLatin1String("\r\n");
-        pos = end;
-        if (pos < size) {
-            // CR LF, a lone CR or a lone LF ends the line.
-            const bool carriageReturn = all[pos] == QLatin1Char('\r');
-            ++pos;
-            if (carriageReturn && pos < size && all[pos] == QLatin1Char('\n'))
-                ++pos;
-        }
-    }
-    return text;
+    return QString::fromStdString(ManualText::fromBytes(bytes));
 }
 
 void Reader::Form_Activate() {

@@ -1,15 +1,15 @@
 #include "Main.h"
 
-#include "Paths.h"
-#include "Prompter.h"
-#include "Twips.h"
-#include "chooser/DefaultPath.h"
 #include "chooser/SelectFile.h"
 #include "document/DataFileError.h"
+#include "document/DefaultPath.h"
 #include "document/ProgramState.h"
 #include "document/Rom.h"
 #include "editor/BattlePalettes.h"
 #include "reader/Reader.h"
+#include "widgets/Paths.h"
+#include "widgets/Prompter.h"
+#include "widgets/Twips.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -27,6 +27,9 @@ Main::Main(ProgramState &state, Prompter &prompter, QWidget *parent)
     : QMainWindow(parent), m_state(state), m_prompter(prompter), m_mdiArea(new QMdiArea(this)) {
     setWindowTitle(tr("Tintwright"));
     m_mdiArea->setBackground(palette().brush(QPalette::Dark));
+    // An editor cannot be maximised, so it must not inherit that state from the window
+    // that was active before it.
+    m_mdiArea->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
     setCentralWidget(m_mdiArea);
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [](QMdiSubWindow *window) {
         if (!window)

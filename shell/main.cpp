@@ -1,7 +1,7 @@
 #include "Main.h"
-#include "MessageBoxPrompter.h"
-#include "Paths.h"
 #include "document/ProgramState.h"
+#include "widgets/MessageBoxPrompter.h"
+#include "widgets/Paths.h"
 
 #include <QApplication>
 

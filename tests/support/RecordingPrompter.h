@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/Prompter.h"
+#include "widgets/Prompter.h"
 
 #include <QList>
 #include <QStringList>
@@ -11,7 +11,7 @@ public:
     void inform(QWidget *, const QString &text) override { texts << text; }
     bool ask(QWidget *, const QString &text) override {
         texts << text;
-        return answers.isEmpty() ? false : answers.takeFirst();
+        return !answers.isEmpty() && answers.takeFirst();
     }
 
     QStringList texts;

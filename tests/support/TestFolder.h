@@ -3,21 +3,23 @@
 #include "document/ProgramState.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
 
-// A throwaway program folder: Data tables written by the test, and optionally
-// a copy of the generated pictures and previews.
+// A throwaway program folder: Data tables written by the test, and optionally a copy of the
+// generated pictures and previews.
 class TestFolder {
 public:
-    TestFolder() { QDir(m_dir.path()).mkpath(QStringLiteral("Data/Palette")); }
+    TestFolder() { QDir(path()).mkpath(QStringLiteral("Data/Palette")); }
 
     QString path() const { return m_dir.path(); }
     QString filePath(const QString &relative) const { return m_dir.filePath(relative); }
-
+    std::filesystem::path fsPath(const QString &relative = {}) const {
+        return std::filesystem::path(
+            (relative.isEmpty() ? path() : filePath(relative)).toStdU16String());
+    }
     void write(const QString &relative, const QByteArray &bytes) const {
-        QDir(m_dir.path()).mkpath(QFileInfo(filePath(relative)).path());
+        QDir(path()).mkpath(QFileInfo(filePath(relative)).path());
         QFile file(filePath(relative));
         if (file.open(QIODevice::WriteOnly))
             file.write(bytes);
@@ -26,32 +28,25 @@ public:
         QFile file(filePath(relative));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
-
     void writeTables(const QByteArray &back = "16,\"First\"\r\n",
-                     const QByteArray &front = "20,\"Second\"\r\n",
-                     const QByteArray &filter = "0\r\n") const {
+                     const QByteArray &front = "20,\"Second\"\r\n") const {
         write(QStringLiteral("Data/BackLocations.txt"), back);
         write(QStringLiteral("Data/FrontLocations.txt"), front);
-        write(QStringLiteral("Data/FileTypeFilter.txt"), filter);
+        write(QStringLiteral("Data/FileTypeFilter.txt"), "0\r\n");
     }
-
     // Copies the built pictures and previews, not the tables or the demo ROM.
     void copyPictures() const {
-        const QString app = QStringLiteral(TINTWRIGHT_APP_DIR);
-        for (const char *folder :
+        for (const QString folder :
              {"Data/Palette", "Back_Silver", "Back_Ruby", "Front_Silver", "Front_Ruby"}) {
-            const QString from = app + QLatin1Char('/') + QLatin1String(folder);
-            const QString to = filePath(QLatin1String(folder));
-            QDir().mkpath(to);
+            QDir().mkpath(filePath(folder));
+            const QString from = QStringLiteral(TINTWRIGHT_APP_DIR "/") + folder;
             for (const QString &name : QDir(from).entryList(QDir::Files))
-                QFile::copy(from + QLatin1Char('/') + name, to + QLatin1Char('/') + name);
+                QFile::copy(from + '/' + name, filePath(folder + '/' + name));
         }
     }
-
     tintwright::ProgramState state() const {
         tintwright::ProgramState state;
-        state.programFolder = std::filesystem::path(path().toStdU16String());
-        state.defaultFolder = state.programFolder;
+        state.programFolder = state.defaultFolder = fsPath();
         return state;
     }
 

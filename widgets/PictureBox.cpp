@@ -1,6 +1,6 @@
 #include "PictureBox.h"
 
-#include "shell/Twips.h"
+#include "Twips.h"
 
 #include <QImageReader>
 #include <QMouseEvent>

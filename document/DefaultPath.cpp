@@ -1,7 +1,7 @@
 #include "DefaultPath.h"
 
-#include "document/FileIo.h"
-#include "document/ProgramState.h"
+#include "FileIo.h"
+#include "ProgramState.h"
 
 namespace tintwright {
 

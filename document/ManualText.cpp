@@ -1,0 +1,29 @@
+#include "ManualText.h"
+
+#include "TextEncoding.h"
+
+#include <algorithm>
+
+namespace tintwright {
+
+std::string ManualText::fromBytes(std::string_view bytes) {
+    const std::string all = TextEncoding::toUtf8(bytes);
+    std::string text;
+    text.reserve(all.size() + all.size() / 16);
+    std::size_t pos = 0;
+    while (pos < all.size()) {
+        const std::size_t end = std::min(all.find_first_of("\r\n", pos), all.size());
+        text.append(all, pos, end - pos);
+        text += "\r\n";
+        pos = end;
+        if (pos < all.size()) {
+            const bool carriageReturn = all[pos] == '\r';
+            ++pos;
+            if (carriageReturn && pos < all.size() && all[pos] == '\n')
+                ++pos;
+        }
+    }
+    return text;
+}
+
+} // namespace tintwright
