@@ -5,13 +5,9 @@
 namespace tintwright {
 
 std::optional<std::uint8_t> SpritePalette::chartValue(float x, float y) {
-    const double column = std::trunc(double(x) / kCell);
-    const double row = std::trunc(double(y) / kCell);
+    const double value = std::trunc(double(y) / kCell) * 16 + std::trunc(double(x) / kCell);
     // Written so that NaN fails too.
-    if (!(column >= 0 && column <= 255 && row >= 0 && row <= 255))
-        return std::nullopt;
-    const int value = int(row) * 16 + int(column);
-    if (value > 255)
+    if (!(x > -kCell && y > -kCell && value <= 255))
         return std::nullopt;
     return static_cast<std::uint8_t>(value);
 }

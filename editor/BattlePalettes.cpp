@@ -130,15 +130,11 @@ QString BattlePalettes::tilePicture(int colour) const {
     return picturePath(QStringLiteral("\\Data\\Palette\\%1.bmp").arg(colour));
 }
 
-bool BattlePalettes::loadInto(PictureBox *box, const QString &relative, QStringList *missing) {
-    const QString path = picturePath(relative);
-    if (box->loadPicture(path))
-        return true;
+void BattlePalettes::loadInto(PictureBox *box, const QString &relative, QStringList &missing) {
+    const QString path = QDir::toNativeSeparators(picturePath(relative));
     // Six tiles share one picture; name it once.
-    const QString shown = QDir::toNativeSeparators(path);
-    if (missing && !missing->contains(shown))
-        missing->append(shown);
-    return false;
+    if (!box->loadPicture(path) && !missing.contains(path))
+        missing.append(path);
 }
 
 void BattlePalettes::fillList(QComboBox *list, const LocationTable &table) {
@@ -152,14 +148,14 @@ void BattlePalettes::Form_Load() {
     QStringList missing;
 
     m_palette2->hide();
-    loadInto(m_palette2, QStringLiteral("\\Data\\Palette\\Palette.gif"), &missing);
+    loadInto(m_palette2, QStringLiteral("\\Data\\Palette\\Palette.gif"), missing);
     m_palette2->setTwipsLeft(Layout::chartLeft(m_palette2->twipsWidth()));
     m_palette2->show();
 
-    loadInto(m_tSelect, QStringLiteral("\\Data\\Palette\\Select.gif"), &missing);
+    loadInto(m_tSelect, QStringLiteral("\\Data\\Palette\\Select.gif"), missing);
 
     for (PictureBox *tile : m_backTile)
-        loadInto(tile, QStringLiteral("\\Data\\Palette\\15.bmp"), &missing);
+        loadInto(tile, QStringLiteral("\\Data\\Palette\\15.bmp"), missing);
 
     const auto centre = [this](int first, const Layout::Rect &frame) {
         const auto lefts = Layout::centredTiles(frame, {m_backTile[first]->twipsWidth(),

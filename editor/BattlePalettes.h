@@ -67,7 +67,7 @@ private:
     std::int32_t currentAddress(const QComboBox *list) const;
     QString picturePath(const QString &relative) const;
     QString tilePicture(int colour) const;
-    bool loadInto(PictureBox *box, const QString &relative, QStringList *missing);
+    void loadInto(PictureBox *box, const QString &relative, QStringList &missing);
     void fillList(QComboBox *list, const LocationTable &table);
     QString chartToolTip(QPoint pixel) const;
     QString tileToolTip(int tile) const;

@@ -1,6 +1,5 @@
+#include "Cases.h"
 #include "GuiTest.h"
-#include "RecordingPrompter.h"
-#include "TestFolder.h"
 #include "chooser/SelectFile.h"
 #include "document/DefaultPath.h"
 
@@ -14,9 +13,8 @@ namespace {
 
 QStringList items(QWidget *chooser, const char *name) {
     QStringList texts;
-    auto *list = chooser->findChild<QListWidget *>(name);
-    for (int i = 0; i < list->count(); ++i)
-        texts << list->item(i)->text().trimmed();
+    for (auto *list = chooser->findChild<QListWidget *>(name); texts.size() < list->count();)
+        texts << list->item(texts.size())->text();
     return texts;
 }
 
@@ -31,114 +29,83 @@ class tst_SelectFile : public QObject {
 
 private slots:
     void cleanup() { verifyNoWindowLeft(); }
-    void design();
-    void listing_data();
+    void layout();
     void listing();
-    void open_data();
+    void open_data() { addCases("windows", "chooserOpen"); }
     void open();
     void folders();
     void setAsDefaultPath();
 };
 
-void tst_SelectFile::design() {
-    TestFolder folder;
-    ProgramState state = folder.state();
-    RecordingPrompter prompter;
+void tst_SelectFile::layout() {
+    Fixture f;
     QMainWindow owner;
     owner.setGeometry(100, 80, 900, 700);
     owner.show();
-    SelectFile chooser(state, prompter, &owner);
+    SelectFile chooser(f.state, f.prompter, &owner);
     QCOMPARE(chooser.windowTitle(), QStringLiteral("Select File"));
-    QCOMPARE(chooser.minimumSize(), QSize(443, 422)); // 6645 x 6330 twips, fixed
-    QCOMPARE(chooser.maximumSize(), QSize(443, 422));
+    QVERIFY(chooser.minimumSize() == QSize(443, 422) &&
+            chooser.maximumSize() == QSize(443, 422)); // 6645 x 6330 twips
     QCOMPARE(chooser.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
                                       Qt::WindowCloseButtonHint),
              Qt::WindowCloseButtonHint);
-    // In tab order, with their places in pixels of 15 twips; Open is the default button.
-    const QList<QPair<const char *, QRect>> design{{"Dir1", {8, 8, 161, 351}},
-                                                   {"File1", {184, 8, 249, 357}},
-                                                   {"cmdOpen", {184, 376, 121, 33}},
-                                                   {"cmdCancel", {312, 376, 121, 33}},
-                                                   {"cmdDefault", {8, 376, 161, 33}}};
+    // In tab order, each where the design puts it (tests/data/windows.json).
     QWidget *widget = chooser.findChild<QWidget *>("Dir1");
-    for (const auto &[name, pixels] : design) {
-        QCOMPARE(widget->objectName(), QString(name));
-        QCOMPARE(widget->geometry(), pixels);
+    for (const QJsonArray &row : cases("windows", "chooserLayout")) {
+        QCOMPARE(widget->objectName(), row[0].toString());
+        QCOMPARE(widget->geometry(),
+                 QRect(row[1].toInt(), row[2].toInt(), row[3].toInt(), row[4].toInt()));
         do
             widget = widget->nextInFocusChain();
         while (!(widget->focusPolicy() & Qt::TabFocus));
     }
+    QCOMPARE(widget->objectName(), QStringLiteral("Dir1"));
+    QCOMPARE(button(&chooser, "cmdOpen")->text() + button(&chooser, "cmdCancel")->text() +
+                 button(&chooser, "cmdDefault")->text(),
+             "OpenCancelSet As Default Path");
     QVERIFY(button(&chooser, "cmdOpen")->isDefault() &&
             !button(&chooser, "cmdCancel")->isDefault());
-    QCOMPARE(button(&chooser, "cmdDefault")->text(), QStringLiteral("Set As Default Path"));
-    // Shown, it is centred on its owner.
-    chooser.show();
+    chooser.show(); // centred on its owner
     QVERIFY(QTest::qWaitForWindowExposed(&chooser));
     QVERIFY((chooser.frameGeometry().center() - owner.frameGeometry().center()).manhattanLength() <=
             2);
 }
 
-void tst_SelectFile::listing_data() {
-    QTest::addColumn<bool>("everyFile");
-    QTest::addColumn<QStringList>("listed");
-    QTest::newRow("ROM files only, any case") << false << QStringList{"a.nes", "B.NES", "c.Bin"};
-    QTest::newRow("filter flag: every file")
-        << true << QStringList{"a.nes", "B.NES", "c.Bin", "d.txt", "e.nes.bak", "noext"};
-}
-
 void tst_SelectFile::listing() {
-    QFETCH(bool, everyFile);
-    QFETCH(QStringList, listed);
-    TestFolder folder;
+    Fixture f;
     for (const char *name : {"noext", "d.txt", "c.Bin", "B.NES", "a.nes", "e.nes.bak"})
-        folder.write(QStringLiteral("roms/") + name, "x");
-    QDir(folder.path()).mkpath("roms/sub folder");
-    ProgramState state = folder.state();
-    state.defaultFolder = folder.fsPath("roms");
-    state.fileTypeFilter = everyFile;
-    RecordingPrompter prompter;
-    SelectFile chooser(state, prompter);
-    QCOMPARE(items(&chooser, "File1"), listed);
-    // The folder's path from the top, then its sub-folders.
-    const QStringList folders = items(&chooser, "Dir1");
+        f.folder.write(QStringLiteral("roms/") + name, "x");
+    QDir(f.folder.path()).mkpath("roms/sub folder");
+    f.state.defaultFolder = f.folder.fsPath("roms");
+    SelectFile roms(f.state, f.prompter);
+    QCOMPARE(items(&roms, "File1"), (QStringList{"a.nes", "B.NES", "c.Bin"}));
+    f.state.fileTypeFilter = true;
+    SelectFile every(f.state, f.prompter);
+    QCOMPARE(items(&every, "File1"),
+             (QStringList{"a.nes", "B.NES", "c.Bin", "d.txt", "e.nes.bak", "noext"}));
+    // The folder's path from the top, one level deeper each, then its sub-folders.
+    const QStringList folders = items(&every, "Dir1");
+    const int depth = f.folder.path().count('/');
+    QCOMPARE(folders.size(), depth + 3);
     QCOMPARE(folders.first(), QStringLiteral("/"));
-    QCOMPARE(folders.mid(folders.size() - 2), (QStringList{"roms", "sub folder"}));
-    QCOMPARE(folders.size(), folder.path().count('/') + 3);
-}
-
-void tst_SelectFile::open_data() {
-    QTest::addColumn<QString>("select"); // empty: nothing selected
-    QTest::addColumn<QString>("how");
-    QTest::addColumn<bool>("opens");
-    QTest::newRow("Open button") << "good.nes"
-                                 << "button" << true;
-    QTest::newRow("double-click") << "good.nes"
-                                  << "double-click" << true;
-    QTest::newRow("Tab, arrow, Enter") << ""
-                                       << "keys" << true;
-    QTest::newRow("empty file") << "empty.nes"
-                                << "button" << false;
-    QTest::newRow("nothing selected") << ""
-                                      << "button" << false;
+    QCOMPARE(folders.mid(depth + 1), (QStringList{QString(2 * depth + 2, ' ') + "roms",
+                                                  QString(2 * depth + 4, ' ') + "sub folder"}));
 }
 
 void tst_SelectFile::open() {
-    QFETCH(QString, select);
-    QFETCH(QString, how);
-    QFETCH(bool, opens);
-    TestFolder folder;
-    folder.write("good.nes", "\x01\x02\x03");
+    QFETCH(QJsonArray, row); // the file chosen, how it is opened, whether it opens
+    const QString how = row[2].toString();
+    const bool opens = row[3].toBool();
+    Fixture f;
+    f.folder.write("good.nes", "\x01\x02\x03");
     if (how != "keys")
-        folder.write("empty.nes", ""); // the keyboard case needs good.nes alone
-    ProgramState state = folder.state();
-    state.rom.setModified(true);
-    RecordingPrompter prompter;
-    OpenWindows windows;
-    QPointer<SelectFile> chooser = windows.add(new SelectFile(state, prompter));
+        f.folder.write("empty.nes", ""); // the keyboard case needs good.nes alone
+    f.state.rom.setModified(true);
+    SelectFile *chooser = f.add(new SelectFile(f.state, f.prompter));
     chooser->show();
     QVERIFY(QTest::qWaitForWindowActive(chooser));
     auto *list = chooser->findChild<QListWidget *>("File1");
-    list->setCurrentItem(list->findItems(select, Qt::MatchExactly).value(0));
+    list->setCurrentItem(list->findItems(row[1].toString(), Qt::MatchExactly).value(0));
     if (how == "button") {
         button(chooser, "cmdOpen")->click();
     } else if (how == "double-click") {
@@ -147,81 +114,74 @@ void tst_SelectFile::open() {
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
     } else {
         QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Dir1"));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        for (const Qt::Key key : {Qt::Key_Tab, Qt::Key_Down, Qt::Key_Return})
+            QTest::keyClick(QApplication::focusWidget(), key);
     }
-    QCOMPARE(state.rom.hasImage(), opens);
-    QCOMPARE(state.rom.isModified(), !opens);
-    QCOMPARE(prompter.texts,
+    QVERIFY(f.state.rom.hasImage() == opens && f.state.rom.isModified() == !opens);
+    QCOMPARE(f.prompter.texts,
              opens ? QStringList()
                    : QStringList{"The file you selected is incompatible with this program."});
-    if (opens) {
-        QCOMPARE(chooser->result(), int(QDialog::Accepted));
-        QCOMPARE(state.rom.path(), folder.fsPath("good.nes"));
-    }
+    QVERIFY(!opens || (chooser->result() == QDialog::Accepted &&
+                       f.state.rom.path() == f.folder.fsPath("good.nes")));
     QCOMPARE(chooser->isVisible(), !opens);
     chooser->close();
 }
 
 void tst_SelectFile::folders() {
-    TestFolder folder;
-    folder.write("inner/deep.nes", "x");
-    ProgramState state = folder.state();
-    RecordingPrompter prompter;
-    OpenWindows windows;
-    SelectFile *chooser = windows.add(new SelectFile(state, prompter));
+    Fixture f;
+    f.folder.write("inner/deep.nes", "x");
+    SelectFile *chooser = f.add(new SelectFile(f.state, f.prompter));
     chooser->show();
     QVERIFY(QTest::qWaitForWindowExposed(chooser));
     QTest::keyClick(chooser, Qt::Key_Escape); // neither cancels nor closes
     QVERIFY(chooser->isVisible());
-    // Enter in the folder list opens the folder, not a file; a double-click opens its parent.
+    // Keys move in the folder list; Enter there opens the folder, not a file; a double-click
+    // opens its parent.
     auto *folders = chooser->findChild<QListWidget *>("Dir1");
-    folders->setCurrentItem(folders->findItems("inner", Qt::MatchEndsWith).first());
+    QTest::keyClick(folders, Qt::Key_End);
+    QVERIFY(folders->currentItem()->text().endsWith("inner") &&
+            chooser->findChild<QListWidget *>("File1")->selectedItems().isEmpty());
     QTest::keyClick(folders, Qt::Key_Return);
-    QCOMPARE(chooser->currentFolder(), folder.filePath("inner"));
-    QCOMPARE(items(chooser, "File1"), QStringList{"deep.nes"});
-    QVERIFY(chooser->isVisible() && !state.rom.hasImage());
+    QCOMPARE(chooser->currentFolder(), f.folder.filePath("inner"));
+    QVERIFY(items(chooser, "File1") == QStringList{"deep.nes"} && chooser->isVisible() &&
+            !f.state.rom.hasImage());
     const QPoint parent = folders->visualItemRect(folders->item(folders->count() - 2)).center();
     QTest::mouseClick(folders->viewport(), Qt::LeftButton, {}, parent);
     QTest::mouseDClick(folders->viewport(), Qt::LeftButton, {}, parent);
-    QCOMPARE(chooser->currentFolder(), folder.path());
+    QCOMPARE(chooser->currentFolder(), f.folder.path());
     // A folder that has gone: told so, and the chooser stays where it was.
-    QVERIFY(QDir(folder.filePath("inner")).removeRecursively());
-    folders->setCurrentItem(folders->findItems("inner", Qt::MatchEndsWith).first());
+    QVERIFY(QDir(f.folder.filePath("inner")).removeRecursively());
+    QTest::keyClick(folders, Qt::Key_End);
     QTest::keyClick(folders, Qt::Key_Return);
-    QCOMPARE(prompter.texts.size(), 1);
-    QVERIFY(prompter.texts[0].contains("cannot be opened"));
-    QCOMPARE(chooser->currentFolder(), folder.path());
+    QVERIFY(f.prompter.texts.size() == 1 && f.prompter.texts[0].contains("cannot be opened"));
+    QCOMPARE(chooser->currentFolder(), f.folder.path());
     chooser->close(); // the close box closes it, as Cancel does
     QCOMPARE(chooser->result(), int(QDialog::Rejected));
 }
 
 void tst_SelectFile::setAsDefaultPath() {
-    TestFolder folder;
-    QDir(folder.path()).mkpath("hacks, old");
-    folder.write("Data/Defaultpath.txt", folder.filePath("gone").toUtf8());
-    ProgramState state = folder.state();
-    DefaultPath::Load_Path(state);
-    RecordingPrompter prompter;
-    SelectFile first(state, prompter); // a stored folder that has gone: the program folder
-    QCOMPARE(first.currentFolder(), folder.path());
-    QVERIFY(first.setFolder(folder.filePath("hacks, old")));
+    Fixture f;
+    QDir(f.folder.path()).mkpath("hacks, old");
+    f.folder.write("Data/Defaultpath.txt", f.folder.filePath("gone").toUtf8());
+    DefaultPath::Load_Path(f.state);
+    SelectFile first(f.state, f.prompter); // a stored folder that has gone: the program folder
+    QCOMPARE(first.currentFolder(), f.folder.path());
+    QVERIFY(first.setFolder(f.folder.filePath("hacks, old")));
     button(&first, "cmdDefault")->click();
-    QCOMPARE(folder.read("Data/Defaultpath.txt"),
-             (folder.filePath("hacks, old") + "\r\n").toUtf8());
+    QCOMPARE(f.folder.read("Data/Defaultpath.txt"),
+             (f.folder.filePath("hacks, old") + "\r\n").toUtf8());
     // Nothing changes in this run; the next start opens there.
-    QCOMPARE(SelectFile(state, prompter).currentFolder(), folder.path());
-    ProgramState next = folder.state();
+    QCOMPARE(SelectFile(f.state, f.prompter).currentFolder(), f.folder.path());
+    ProgramState next = f.folder.state();
     DefaultPath::Load_Path(next);
-    QCOMPARE(SelectFile(next, prompter).currentFolder(), folder.filePath("hacks, old"));
+    QCOMPARE(SelectFile(next, f.prompter).currentFolder(), f.folder.filePath("hacks, old"));
     // A folder that cannot be written: told where and why, and the chooser stays usable.
-    QVERIFY(QDir(folder.filePath("Data")).removeRecursively());
+    QVERIFY(QDir(f.folder.filePath("Data")).removeRecursively());
     button(&first, "cmdDefault")->click();
-    QCOMPARE(prompter.texts.size(), 1);
-    QVERIFY(prompter.texts[0].contains(folder.filePath("Data/Defaultpath.txt")));
-    QVERIFY2(prompter.texts[0].section("Reason: ", 1).trimmed().size() > 3,
-             qPrintable(prompter.texts[0]));
+    QVERIFY(f.prompter.texts.size() == 1 &&
+            f.prompter.texts[0].contains(f.folder.filePath("Data/Defaultpath.txt")));
+    QVERIFY2(f.prompter.texts[0].section("Reason: ", 1).trimmed().size() > 3,
+             qPrintable(f.prompter.texts[0]));
 }
 
 QTEST_MAIN(tst_SelectFile)

@@ -1,14 +1,13 @@
+#include "Cases.h"
 #include "TestFolder.h"
 #include "document/RomDocument.h"
 #include "document/SpritePalette.h"
 
-#include <QtTest>
-
 using namespace tintwright;
 
-// The one ROM and the editor's rules over it, as plain data: opening and saving lose no byte,
-// nothing reads or writes outside the image, and a pick writes only the byte its tile stands
-// for, only with the colour pressed.
+// The one ROM and the editor's rules over it: opening and saving lose no byte, nothing reads or
+// writes outside the image, and a pick writes only the byte its tile stands for, only with the
+// colour pressed. The rules' cases are in tests/data/readers.json.
 class tst_RomDocument : public QObject {
     Q_OBJECT
 
@@ -17,9 +16,13 @@ private slots:
     void open();
     void save_data();
     void save();
-    void byteAccess();
-    void pick_data();
-    void pick();
+    void paletteBytes_data() { addCases("readers", "paletteBytes"); }
+    void paletteBytes();
+    void pickIndex_data() { addCases("readers", "pickIndex"); }
+    void pickIndex();
+    void chartPick_data() { addCases("readers", "chartPick"); }
+    void chartPick();
+    void listRules();
 };
 
 void tst_RomDocument::open_data() {
@@ -51,10 +54,9 @@ void tst_RomDocument::open() {
     std::string reason;
     QCOMPARE(rom.open(folder.fsPath(file), &reason), opens);
     // A failed open changes nothing and says why; a good one takes every byte.
-    const QString now = opens ? file : "old.nes";
     QCOMPARE(QByteArray(reinterpret_cast<const char *>(rom.data()), rom.length()),
-             opens ? folder.read(file) : QByteArray("AxC"));
-    QCOMPARE(rom.path(), folder.fsPath(now));
+             opens ? folder.read(file) : "AxC");
+    QCOMPARE(rom.path(), folder.fsPath(opens ? file : "old.nes"));
     QCOMPARE(rom.isModified(), !opens);
     QCOMPARE(reason.empty(), opens);
 }
@@ -87,96 +89,60 @@ void tst_RomDocument::save() {
         QVERIFY(QDir(folder.path()).mkdir("sub/r.nes"));
     if (change == "no folder")
         QVERIFY(QDir(folder.filePath("sub")).removeRecursively());
-    const auto result = rom.write(reason);
-    QCOMPARE(result, onDisk.isEmpty() ? RomDocument::WriteResult::Failed
-                                      : RomDocument::WriteResult::Written);
+    QCOMPARE(rom.write(reason), onDisk.isEmpty() ? RomDocument::WriteResult::Failed
+                                                 : RomDocument::WriteResult::Written);
     QCOMPARE(reason.empty(), !onDisk.isEmpty());
     QCOMPARE(folder.read("sub/r.nes"), onDisk);
     // Writing never clears the flag: that waits until the user has been told.
     QVERIFY(rom.isModified() && rom.readByte(0) == 'Z');
 }
 
-void tst_RomDocument::byteAccess() {
+void tst_RomDocument::paletteBytes() {
+    QFETCH(QJsonArray, row);
     RomDocument rom;
-    QVERIFY(!rom.readByte(0) && !rom.writeByte(0, 1) &&
-            SpritePalette::paletteBytes(rom, 0).empty());
+    QVERIFY(SpritePalette::paletteBytes(rom, 0).empty() && !rom.readByte(0) &&
+            !rom.writeByte(0, 1));
     QVERIFY(rom.assign(reinterpret_cast<const std::uint8_t *>("ABCDEFGH"), 8, "r.nes"));
-    QVERIFY(!rom.assign(rom.data(), 0, "empty.nes"));
-    for (const qint64 index : {-1LL, 8LL, 0x100000001LL})
-        QVERIFY(!rom.readByte(index) && !rom.writeByte(index, 'Z'));
-    QVERIFY(rom.writeByte(7, 'Z') && rom.writeByte(0, 'a') && rom.readByte(7) == 'Z');
-    // A load shows the palette's bytes up to the first that lies outside the image.
-    const auto shown = [&](int address) {
-        const auto bytes = SpritePalette::paletteBytes(rom, address);
-        return QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
-    };
-    QCOMPARE(shown(0), QByteArray("aBC"));
-    QCOMPARE(shown(5), QByteArray("FGZ"));
-    QCOMPARE(shown(6), QByteArray("GZ"));
-    QCOMPARE(shown(7), QByteArray("Z"));
-    for (const int address : {8, -1, 0x7FFFFFFF})
-        QCOMPARE(shown(address), QByteArray());
-    // A pick on tiles 0 to 2 writes the back palette's bytes, on 3 to 5 the front's.
-    const auto index = [&](int tile, int back, int front) {
-        return SpritePalette::pickIndex(rom, tile, back, front).value_or(-1);
-    };
-    QCOMPARE(index(0, 1, 4), 1);
-    QCOMPARE(index(2, 1, 4), 3);
-    QCOMPARE(index(3, 1, 4), 4);
-    QCOMPARE(index(5, 1, 5), 7);
-    QCOMPARE(index(5, 1, 6), -1);
-    QCOMPARE(index(0, -1, 4), -1);
-    QCOMPARE(index(2, 0x7FFFFFFF, 4), -1);
-    // Previews up to position 158 show picture p + 1; the link follows to positions the
-    // other list has, and not when it is there already.
-    QCOMPARE(SpritePalette::previewNumber(158).value_or(0) +
-                 SpritePalette::previewNumber(0).value_or(0),
+    QVERIFY(!rom.assign(rom.data(), 0, "empty.nes") && rom.length() == 8);
+    const auto bytes = SpritePalette::paletteBytes(rom, row[1].toInt());
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size())),
+             row[2].toString().toLatin1());
+    const qint64 index = row[1].toInt() + 2;
+    QCOMPARE(rom.writeByte(index, 'z'), index >= 0 && index < 8);
+    QCOMPARE(rom.readByte(index).value_or(0), index >= 0 && index < 8 ? 'z' : 0);
+}
+
+void tst_RomDocument::pickIndex() {
+    QFETCH(QJsonArray, row);
+    RomDocument rom;
+    QVERIFY(rom.assign(reinterpret_cast<const std::uint8_t *>("ABCDEFGH"), 8, "r.nes"));
+    QCOMPARE(
+        SpritePalette::pickIndex(rom, row[1].toInt(), row[2].toInt(), row[3].toInt()).value_or(-1),
+        row[4].toInt());
+}
+
+void tst_RomDocument::chartPick() {
+    QFETCH(QJsonArray, row);
+    const QJsonArray at = row[1].toArray();
+    ColourPick pick;
+    pick.press(360, 0); // ignored: no tile yet
+    pick.selectTile(4);
+    QVERIFY(pick.hasTile() && pick.selectedTile() == 4 && pick.pickedColour() == 0);
+    pick.press(float(at[0].toDouble()), float(at[1].toDouble()));
+    const auto colour = pick.release(float(at[2].toDouble()), float(at[3].toDouble()));
+    QCOMPARE(colour ? int(*colour) : -1, row[2].toInt());
+    QVERIFY(!ColourPick().release(0, 0)); // nothing before the first tile click
+}
+
+void tst_RomDocument::listRules() {
+    // Previews up to position 158 show picture p + 1; the link follows to a position the other
+    // list has, and not when it is there already.
+    QCOMPARE(SpritePalette::previewNumber(0).value_or(0) +
+                 SpritePalette::previewNumber(158).value_or(0),
              160);
     QVERIFY(!SpritePalette::previewNumber(159));
     QCOMPARE(SpritePalette::linkedPosition(19, 0, 20).value_or(-1), 19);
     QVERIFY(!SpritePalette::linkedPosition(20, 0, 20) && !SpritePalette::linkedPosition(5, 5, 20));
-}
-
-void tst_RomDocument::pick_data() {
-    QTest::addColumn<bool>("tileSelected");
-    QTest::addColumn<QPointF>("press"); // twips from the chart's top-left corner
-    QTest::addColumn<QPointF>("release");
-    QTest::addColumn<int>("applied"); // -1: nothing
-    const auto row = [](const char *name, QPointF press, QPointF release, int applied) {
-        QTest::newRow(name) << true << press << release << applied;
-    };
-    row("top-left corner", {0, 0}, {0, 0}, 0x00);
-    row("bottom-right cell", {5759, 1439}, {5700, 1400}, 0x3F);
-    row("360, 360", {360, 360}, {360, 360}, 0x11);
-    row("359.9 is column 0, 360 column 1", {359.9, 0}, {360, 0}, -1);
-    row("359.9 is row 0", {0, 359.9}, {1, 1}, 0x00);
-    row("different cells cancel", {6 * 360, 360}, {7 * 360, 360}, -1);
-    row("just left of the chart is column 0", {10, 10}, {-300, 10}, 0x00);
-    row("a whole cell left names nothing", {10, 10}, {-360, 10}, -1);
-    row("far above names nothing", {10, 10}, {10, -2000}, -1);
-    row("value 255 still a byte", {5400, 5400}, {5401, 5400}, 0xFF);
-    row("value 256 names nothing", {5400, 5400}, {5760, 5400}, -1);
-    row("column 255 of row 0", {91800, 0}, {91800, 0}, 0xFF);
-    row("column 256 names nothing", {92160, 0}, {92160, 0}, -1);
-    row("off the chart, same value", {0, 360}, {5760, 0}, 0x10);
-    QTest::newRow("no tile selected") << false << QPointF(0, 0) << QPointF(0, 0) << -1;
-}
-
-void tst_RomDocument::pick() {
-    QFETCH(bool, tileSelected);
-    QFETCH(QPointF, press);
-    QFETCH(QPointF, release);
-    QFETCH(int, applied);
-    ColourPick pick;
-    pick.press(360, 0); // ignored: no tile yet
-    QCOMPARE(pick.pickedColour(), 0);
-    if (tileSelected)
-        pick.selectTile(4);
-    QCOMPARE(pick.hasTile(), tileSelected);
-    QCOMPARE(pick.selectedTile(), tileSelected ? 4 : 0);
-    pick.press(float(press.x()), float(press.y()));
-    const auto colour = pick.release(float(release.x()), float(release.y()));
-    QCOMPARE(colour ? int(*colour) : -1, applied);
 }
 
 QTEST_APPLESS_MAIN(tst_RomDocument)

@@ -1,6 +1,5 @@
+#include "Cases.h"
 #include "GuiTest.h"
-#include "RecordingPrompter.h"
-#include "TestFolder.h"
 #include "editor/BattlePalettes.h"
 #include "editor/EditorLayout.h"
 #include "widgets/PictureBox.h"
@@ -16,18 +15,15 @@ using namespace tintwright;
 
 namespace {
 
-const QString kLoadFailure = QStringLiteral(
-    "Tried to load a color outside the range of the NES Palette (greater than 3F). Address is "
-    "either incorrect or incompatible with this program.");
+const QString kLoadFailure =
+    QStringLiteral("Tried to load a color outside the range of the NES Palette (greater than 3F). "
+                   "Address is either incorrect or incompatible with this program.");
 
 // 165 back rows from 16 and 10 front rows from 256, three bytes apart, in a ROM of 512 bytes of
-// 0x0F; the shipped pictures, or a copy of them that a test may change.
-struct Fixture {
-    explicit Fixture(bool ownPictures = false) : state(folder.state()) {
-        if (ownPictures)
-            folder.copyPictures();
-        else
-            state.programFolder = std::filesystem::path(TINTWRIGHT_APP_DIR);
+// 0x0F, with a copy of the shipped pictures.
+struct EditorFixture : Fixture {
+    EditorFixture() {
+        folder.copyPictures();
         for (int i = 0; i < 165; ++i)
             state.backLocations.addresses.push_back(16 + 3 * i);
         state.backLocations.names.resize(165, "Back");
@@ -40,36 +36,22 @@ struct Fixture {
         QVERIFY(state.rom.open(folder.fsPath("game.nes")));
     }
     BattlePalettes *open() {
-        BattlePalettes *window = windows.add(new BattlePalettes(state, prompter));
+        window = add(new BattlePalettes(state, prompter));
         window->show();
         return window;
     }
-    bool shows(QWidget *window, const QString &box, const QString &picture) const {
-        const QString file =
-            QString::fromStdU16String(state.programFolder.u16string()) + '/' + picture;
-        return window->findChild<PictureBox *>(box)->picture() == QImage(file);
+    PictureBox *box(const QString &name) const { return window->findChild<PictureBox *>(name); }
+    bool shows(const QString &box, const QString &picture) const {
+        return this->box(box)->picture() == QImage(folder.filePath(picture));
     }
-    bool tileShows(QWidget *window, int tile, int colour) const {
-        return shows(window, QStringLiteral("BackTile%1").arg(tile),
+    bool tileShows(int tile, int colour) const {
+        return shows(QStringLiteral("BackTile%1").arg(tile),
                      QStringLiteral("Data/Palette/%1.bmp").arg(colour));
     }
-    TestFolder folder;
-    ProgramState state;
-    RecordingPrompter prompter;
-    OpenWindows windows;
+    QComboBox *list(const char *name) const { return window->findChild<QComboBox *>(name); }
+    void link(bool linked) const { window->findChild<QCheckBox *>("chkLink")->setChecked(linked); }
+    BattlePalettes *window = nullptr;
 };
-
-PictureBox *box(QWidget *window, const QString &name) {
-    return window->findChild<PictureBox *>(name);
-}
-
-QComboBox *list(QWidget *window, const char *name) {
-    return window->findChild<QComboBox *>(name);
-}
-
-void setLink(QWidget *window, bool linked) {
-    window->findChild<QCheckBox *>("chkLink")->setChecked(linked);
-}
 
 } // namespace
 
@@ -82,33 +64,22 @@ private slots:
     void loads_data();
     void loads();
     void previewsAndLink();
-    void picks_data();
     void picks();
-    void refusals();
+    void failures();
 };
 
 void tst_BattlePalettes::layout() {
-    Fixture fixture;
+    EditorFixture fixture;
     BattlePalettes *window = fixture.open();
     QCOMPARE(window->size(), QSize(604, 436)); // 9060 x 6540 twips, fixed
     QCOMPARE(window->minimumSize(), window->maximumSize());
     QCOMPARE(window->windowTitle() + window->findChild<QGroupBox *>("Frame3")->title(),
              "Battle PalettesLink I.");
-    // In pixels of 15 twips. The chart takes its picture's size and centres 45 twips right of
-    // the midpoint of the client's left edge and Frame2's right edge; the tiles centre under
-    // their frames, edge to edge, and the outlines lie 30 twips round them.
-    const QList<QPair<const char *, QRect>> design{
-        {"Frame1", {8, 8, 289, 57}},       {"Frame2", {304, 8, 289, 57}},
-        {"Frame3", {544, 72, 49, 57}},     {"chkLink", {16, 16, 25, 33}},
-        {"cboBack", {16, 21, 257, 21}},    {"cboFront", {16, 21, 257, 21}},
-        {"Palette2", {108, 80, 384, 96}},  {"BackTile0", {91, 208, 41, 41}},
-        {"BackTile1", {132, 208, 41, 41}}, {"BackTile2", {173, 208, 41, 41}},
-        {"BackTile3", {387, 208, 41, 41}}, {"BackTile5", {469, 208, 41, 41}},
-        {"Shape1", {89, 206, 127, 45}},    {"Shape2", {385, 206, 127, 45}},
-        {"tSelect", {272, 208, 53, 53}}};
-    for (const auto &[name, pixels] : design)
-        QVERIFY2(window->findChild<QWidget *>(name)->geometry() == pixels, name);
-    QCOMPARE(box(window, "Palette2")->twipsLeft(), 1612.5f);
+    // Every control where the design puts it, in tests/data/windows.json.
+    for (const QJsonArray &row : cases("windows", "editorLayout"))
+        QCOMPARE(window->findChild<QWidget *>(row[0].toString())->geometry(),
+                 QRect(row[1].toInt(), row[2].toInt(), row[3].toInt(), row[4].toInt()));
+    QCOMPARE(fixture.box("Palette2")->twipsLeft(), 1612.5f);
     // The same rules for pictures of other sizes, to the twip.
     using L = EditorLayout;
     QCOMPARE(L::chartLeft(1000), 3992.5f);
@@ -123,131 +94,104 @@ void tst_BattlePalettes::layout() {
 void tst_BattlePalettes::loads_data() {
     QTest::addColumn<QByteArray>("bytes"); // at the address, in a ROM of 0x0F
     QTest::addColumn<int>("address");
-    QTest::addColumn<QList<int>>("shown"); // tiles 0 to 2 afterwards; empty: the load failed
+    QTest::addColumn<QList<int>>("shown"); // tiles 0 to 2 afterwards, then 1 when the load fails
     QTest::newRow("0F 30 16") << QByteArray("\x0f\x30\x16") << 100 << QList<int>{15, 48, 22, 0};
     QTest::newRow("3F is a colour")
-        << QByteArray("\x3f\0\x3f", 3) << 100 << QList<int>{63, 0, 63, 0};
+        << QByteArray("\x3f\0\x3f", 3) << 509 << QList<int>{63, 0, 63, 0};
     QTest::newRow("40 is not") << QByteArray("\x3f\x21\x40") << 100 << QList<int>{63, 33, 15, 1};
-    QTest::newRow("bad second byte")
-        << QByteArray("\x21\xff\x30") << 100 << QList<int>{33, 15, 15, 1};
-    QTest::newRow("third byte last") << QByteArray("\x01\x02\x03") << 509 << QList<int>{1, 2, 3, 0};
-    QTest::newRow("one past the end") << QByteArray("\x02\x03") << 510 << QList<int>{2, 3, 15, 1};
-    QTest::newRow("negative address") << QByteArray() << -1 << QList<int>{15, 15, 15, 1};
+    QTest::newRow("past the end") << QByteArray("\x02\x03") << 510 << QList<int>{2, 3, 15, 1};
 }
 
 void tst_BattlePalettes::loads() {
     QFETCH(QByteArray, bytes);
     QFETCH(int, address);
-    QFETCH(QList<int>, shown); // and whether the load fails
-    Fixture fixture;
+    QFETCH(QList<int>, shown);
+    EditorFixture fixture;
     fixture.state.backLocations.names[1] = "Caf\xe9"; // Windows-1252
-    fixture.setRom(QByteArray(512, '\x0f').replace(qMax(address, 0), bytes.size(), bytes));
+    fixture.setRom(QByteArray(512, '\x0f').replace(address, bytes.size(), bytes));
     fixture.state.backLocations.addresses[0] = address;
     BattlePalettes *window = fixture.open();
     QCOMPARE(fixture.prompter.texts, shown[3] ? QStringList{kLoadFailure} : QStringList());
     for (int k = 0; k < 3; ++k)
-        QVERIFY2(fixture.tileShows(window, k, shown[k]), qPrintable(QString::number(k)));
+        QVERIFY(fixture.tileShows(k, shown[k]));
     // On the first load the tiles show only once all three bytes are in.
-    QCOMPARE(box(window, "BackTile0")->isHidden(), bool(shown[3]));
-    QVERIFY(box(window, "BackTile5")->isVisible() && fixture.tileShows(window, 5, 15));
+    QVERIFY(fixture.box("BackTile0")->isHidden() == bool(shown[3]) &&
+            fixture.box("BackTile5")->isVisible());
     // One entry per table row, in order, carrying its address; entry 0 loaded, link checked.
-    QCOMPARE(list(window, "cboBack")->count(), 165);
-    QCOMPARE(list(window, "cboBack")->itemText(1), QString::fromUtf8("Café"));
-    QCOMPARE(list(window, "cboFront")->itemData(9).toInt(), 283);
-    QCOMPARE(list(window, "cboBack")->currentIndex() + list(window, "cboFront")->currentIndex(), 0);
+    QCOMPARE(fixture.list("cboBack")->count(), 165);
+    QCOMPARE(fixture.list("cboBack")->itemText(1), QString::fromUtf8("Café"));
+    QCOMPARE(fixture.list("cboFront")->itemData(9).toInt(), 283);
+    QCOMPARE(fixture.list("cboBack")->currentIndex() + fixture.list("cboFront")->currentIndex(), 0);
     QVERIFY(window->findChild<QCheckBox *>("chkLink")->isChecked() &&
-            box(window, "tSelect")->isHidden());
+            fixture.box("tSelect")->isHidden());
     window->close();
 }
 
 void tst_BattlePalettes::previewsAndLink() {
-    Fixture fixture;
+    EditorFixture fixture;
     BattlePalettes *window = fixture.open();
     QVERIFY(QTest::qWaitForWindowExposed(window));
-    PictureBox *back1 = box(window, "BackSprite1"), *back2 = box(window, "BackSprite2");
-    PictureBox *front1 = box(window, "FrontSprite1"), *front2 = box(window, "FrontSprite2");
-    const auto doubled = [](const char *file) {
-        return QImage(QStringLiteral(TINTWRIGHT_APP_DIR "/") + file).size() * 2;
+    PictureBox *back1 = fixture.box("BackSprite1"), *back2 = fixture.box("BackSprite2");
+    PictureBox *front1 = fixture.box("FrontSprite1"), *front2 = fixture.box("FrontSprite2");
+    const auto doubled = [&](const QString &file) {
+        return QImage(fixture.folder.filePath(file)).size() * 2;
     };
-    QCOMPARE(back1->size(), doubled("Back_Silver/1.gif"));
-    // The user's choices, from the keyboard: linked, the front list follows, loading once.
+    // The user's choice from the keyboard loads the back list, and the linked front list
+    // follows, loading once; its pair sits right-aligned 30 twips inside Frame2.
     QSignalSpy loads(window, &BattlePalettes::loadStarted);
-    QComboBox *back = list(window, "cboBack");
-    back->setFocus();
-    QTest::keyClick(back, Qt::Key_Down);
+    fixture.list("cboBack")->setFocus();
+    QTest::keyClick(fixture.list("cboBack"), Qt::Key_Down);
     QCOMPARE(loads.size(), 2);
-    QCOMPARE(loads[1][0].toBool(), true);
-    QCOMPARE(list(window, "cboFront")->currentIndex(), 1);
-    QVERIFY(fixture.shows(window, "FrontSprite1", "Front_Silver/2.gif"));
-    QCOMPARE(front2->twipsLeft() + front2->twipsWidth(), 4560.f + 4335.f - 30.f); // right-aligned
-    QCOMPARE(front1->twipsLeft() + front1->twipsWidth(), front2->twipsLeft());
+    QVERIFY(!loads[0][0].toBool() && loads[1][0].toBool());
+    QVERIFY(fixture.shows("FrontSprite1", "Front_Silver/2.gif") &&
+            fixture.shows("FrontSprite2", "Front_Ruby/2.gif"));
     QCOMPARE(front1->size(), doubled("Front_Silver/2.gif"));
-    QTest::keyClick(back, Qt::Key_End); // past the front list's end: it stays
-    QCOMPARE(list(window, "cboFront")->currentIndex(), 1);
-    QCOMPARE(loads.size(), 3);
-    // Unlinked, one list never moves the other.
-    setLink(window, false);
+    QCOMPARE(front2->twipsLeft() + front2->twipsWidth(), 4560.f + 4335.f - 30.f);
+    QCOMPARE(front1->twipsLeft() + front1->twipsWidth(), front2->twipsLeft());
+    // Unlinked, the back pair grows rightwards from its left edge, at twice its size, up to
+    // position 158; past it both hide, and the palette still loads.
+    fixture.link(false);
     window->setBackIndex(158);
-    QVERIFY(fixture.shows(window, "BackSprite1", "Back_Silver/159.gif") &&
-            fixture.shows(window, "BackSprite2", "Back_Ruby/159.gif"));
-    QCOMPARE(back1->size(), doubled("Back_Silver/159.gif"));
-    QCOMPARE(back2->size(), doubled("Back_Ruby/159.gif"));
-    QCOMPARE(back2->twipsLeft(), 240 + back1->twipsWidth()); // the back pair grows rightwards
-    window->setBackIndex(159); // past the last preview: hidden, the palette still loads
-    QVERIFY(back1->isHidden() && back2->isHidden() && box(window, "BackTile0")->isVisible());
+    QVERIFY(fixture.shows("BackSprite1", "Back_Silver/159.gif") &&
+            fixture.shows("BackSprite2", "Back_Ruby/159.gif"));
+    QVERIFY(back1->size() == doubled("Back_Silver/159.gif") &&
+            back2->size() == doubled("Back_Ruby/159.gif"));
+    QCOMPARE(back2->twipsLeft(), 240 + back1->twipsWidth());
+    window->setBackIndex(159);
+    QVERIFY(back1->isHidden() && back2->isHidden() && fixture.box("BackTile0")->isVisible());
     window->setBackIndex(0); // the same size as the first time: no doubling twice
-    QCOMPARE(back1->size(), doubled("Back_Silver/1.gif"));
-    QVERIFY(back1->isVisible() && back2->isVisible());
-    QCOMPARE(list(window, "cboFront")->currentIndex(), 1);
-    QCOMPARE(loads.size(), 6);
+    QVERIFY(back1->size() == doubled("Back_Silver/1.gif") && back1->isVisible() &&
+            back2->isVisible());
+    QCOMPARE(fixture.list("cboFront")->currentIndex(), 1);
+    QCOMPARE(loads.size(), 5);
     QVERIFY(fixture.prompter.texts.isEmpty());
     window->close();
 }
 
-void tst_BattlePalettes::picks_data() {
-    QTest::addColumn<int>("tile");
-    QTest::addColumn<Qt::MouseButton>("button");
-    QTest::addColumn<int>("index");
-    QTest::newRow("tile 0, left button") << 0 << Qt::LeftButton << 16;
-    QTest::newRow("tile 2, right button") << 2 << Qt::RightButton << 18;
-    QTest::newRow("tile 4, middle button") << 4 << Qt::MiddleButton << 257;
-    QTest::newRow("tile 5") << 5 << Qt::LeftButton << 258;
-}
-
 void tst_BattlePalettes::picks() {
-    QFETCH(int, tile);
-    QFETCH(Qt::MouseButton, button);
-    QFETCH(int, index);
-    Fixture fixture;
+    EditorFixture fixture;
     BattlePalettes *window = fixture.open();
-    BattlePalettes *other = fixture.open();
+    BattlePalettes *other = fixture.add(new BattlePalettes(fixture.state, fixture.prompter));
     QVERIFY(QTest::qWaitForWindowExposed(window));
-    PictureBox *chart = box(window, "Palette2"),
-               *tileBox = box(window, QStringLiteral("BackTile%1").arg(tile));
-    const QPoint cell21(24 + 12, 48 + 12);        // row 2, column 1: colour 0x21
-    QTest::mouseClick(chart, button, {}, cell21); // no tile yet: nothing
-    QTest::mouseClick(tileBox, Qt::LeftButton);
-    QCOMPARE(box(window, "tSelect")->geometry().center(), tileBox->geometry().center());
-    QVERIFY(box(window, "tSelect")->isVisible() && box(other, "tSelect")->isHidden());
-    QTest::mousePress(chart, button, {}, cell21);
-    QTest::mouseRelease(chart, button, {}, cell21 + QPoint(24, 0)); // another cell: cancelled
-    QVERIFY(!fixture.state.rom.isModified());
-    QTest::mousePress(chart, button, {}, cell21);
-    QTest::mouseRelease(chart, button, {}, cell21 + QPoint(5, 5));
+    PictureBox *chart = fixture.box("Palette2"), *tile = fixture.box("BackTile4");
+    const QPoint cell21(24 + 12, 48 + 12);                        // row 2, column 1: colour 0x21
+    QTest::mouseClick(chart, Qt::LeftButton, {}, cell21);         // no tile yet: nothing
+    QTest::mouseClick(fixture.box("BackTile1"), Qt::RightButton); // a right click selects no tile
+    QVERIFY(fixture.box("tSelect")->isHidden());
+    QTest::mouseClick(tile, Qt::LeftButton);
+    QCOMPARE(fixture.box("tSelect")->geometry().center(), tile->geometry().center());
+    QVERIFY(fixture.box("tSelect")->isVisible());
+    QTest::mousePress(chart, Qt::RightButton, {}, cell21); // any button picks
+    QTest::mouseRelease(chart, Qt::RightButton, {}, cell21 + QPoint(5, 5));
     for (int i = 0; i < 512; ++i)
-        QCOMPARE(fixture.state.rom.readByte(i).value(), i == index ? 0x21 : 0x0F);
-    QVERIFY(fixture.state.rom.isModified() && fixture.tileShows(window, tile, 0x21));
-    QVERIFY(fixture.tileShows(other, tile, 0x0F)); // other windows keep what they show
-    // After another sprite is chosen the same tile writes into its palette, and the colour a
-    // byte already holds still counts as a pick.
-    fixture.state.rom.setModified(false);
-    setLink(window, false);
-    window->setBackIndex(3);
+        QCOMPARE(fixture.state.rom.readByte(i).value(), i == 257 ? 0x21 : 0x0F);
+    QVERIFY(fixture.state.rom.isModified() && fixture.tileShows(4, 0x21));
+    QCOMPARE(other->findChild<PictureBox *>("BackTile4")->picture(),
+             fixture.box("BackTile5")->picture()); // still 0F
+    // After another front sprite is chosen the tile writes into its palette.
     window->setFrontIndex(3);
-    QTest::mouseClick(chart, button, {}, QPoint(15 * 24 + 1, 1));
-    QVERIFY(fixture.state.rom.isModified());
-    QTest::mouseClick(chart, button, {}, QPoint(1, 25));
-    QCOMPARE(fixture.state.rom.readByte(index + 9).value(), 0x10);
+    QTest::mouseClick(chart, Qt::MiddleButton, {}, QPoint(1, 25));
+    QCOMPARE(fixture.state.rom.readByte(256 + 9 + 1).value(), 0x10);
     // Hovering names the colour under the pointer, and the byte behind a tile.
     const auto tip = [](QWidget *widget, QPoint at) {
         QHelpEvent event(QEvent::ToolTip, at, widget->mapToGlobal(at));
@@ -255,18 +199,16 @@ void tst_BattlePalettes::picks() {
         return QToolTip::text();
     };
     QCOMPARE(tip(chart, cell21), QStringLiteral("$21  RGB #57A5FF"));
-    QCOMPARE(tip(tileBox, {5, 5}),
-             QStringLiteral("$10 at 0x%1")
-                 .arg(QString::number(index + 9, 16).toUpper().rightJustified(6, '0')));
+    QCOMPARE(tip(tile, {5, 5}), QStringLiteral("$10 at 0x00010A"));
     QToolTip::hideText();
     window->close();
     other->close();
 }
 
-void tst_BattlePalettes::refusals() {
-    Fixture fixture(true);
-    QVERIFY(QFile::remove(fixture.folder.filePath("Back_Ruby/4.gif")));
-    QVERIFY(QFile::remove(fixture.folder.filePath("Data/Palette/0.bmp")));
+void tst_BattlePalettes::failures() {
+    EditorFixture fixture;
+    QVERIFY(QFile::remove(fixture.folder.filePath("Back_Ruby/4.gif")) &&
+            QFile::remove(fixture.folder.filePath("Data/Palette/0.bmp")));
     fixture.setRom(QByteArray(512, '\x0f').replace(16 + 3 * 3, 1, "\x21")); // row 3
     BattlePalettes *window = fixture.open();
     // A missing preview: the tiles were updated first, the link never ran, and the Ruby
@@ -274,20 +216,11 @@ void tst_BattlePalettes::refusals() {
     QSignalSpy loads(window, &BattlePalettes::loadStarted);
     window->setBackIndex(3);
     QCOMPARE(fixture.prompter.texts, QStringList{kLoadFailure});
-    QVERIFY(fixture.tileShows(window, 0, 0x21) &&
-            fixture.shows(window, "BackSprite2", "Back_Ruby/1.gif"));
-    QVERIFY(!box(window, "BackSprite2")->stretch());
-    QCOMPARE(loads.size(), 1);
-    QCOMPARE(list(window, "cboFront")->currentIndex(), 0);
-    // A linked load's failure is reported once, by that load.
-    setLink(window, false);
-    window->setBackIndex(0);
-    setLink(window, true);
-    window->setFrontIndex(3);
-    QCOMPARE(fixture.prompter.texts.size(), 2);
-    QCOMPARE(loads.size(), 4);
+    QVERIFY(fixture.tileShows(0, 0x21) && fixture.shows("BackSprite2", "Back_Ruby/1.gif") &&
+            !fixture.box("BackSprite2")->stretch());
+    QVERIFY(loads.size() == 1 && fixture.list("cboFront")->currentIndex() == 0);
     // A pick is refused, saying why, when its tile picture is gone or its byte lies outside
-    // the ROM now open; nothing is written, the tile and the flag stay as they were.
+    // the ROM now open: nothing is written, the tile and the flag stay as they were.
     window->BackTile_Click(2);
     window->Palette2_MouseDown(Qt::LeftButton, {}, 0, 0);
     window->Palette2_MouseUp(Qt::LeftButton, {}, 0, 0);
@@ -297,13 +230,13 @@ void tst_BattlePalettes::refusals() {
     window->Palette2_MouseUp(Qt::LeftButton, {}, 361, 0);
     QVERIFY(fixture.prompter.texts.last().contains(
         "offset 27 lies outside the ROM that is open (17 bytes)"));
-    QVERIFY(!fixture.state.rom.isModified() && fixture.tileShows(window, 2, 15));
-    QCOMPARE(fixture.prompter.texts.size(), 4);
+    QVERIFY(!fixture.state.rom.isModified() && fixture.tileShows(2, 15) &&
+            fixture.prompter.texts.size() == 3);
     window->close();
-    // Missing editor pictures: one message naming each once, and the window still opens.
-    // An empty table leaves its list empty, its tiles hidden, and the link nowhere to go.
-    QVERIFY(QFile::remove(fixture.folder.filePath("Data/Palette/Palette.gif")));
-    QVERIFY(QFile::remove(fixture.folder.filePath("Data/Palette/15.bmp")));
+    // Missing editor pictures: one message naming each once, and the window still opens. An
+    // empty table leaves its list empty, its tiles hidden, and the link nowhere to go.
+    QVERIFY(QFile::remove(fixture.folder.filePath("Data/Palette/Palette.gif")) &&
+            QFile::remove(fixture.folder.filePath("Data/Palette/15.bmp")));
     fixture.state.frontLocations = {};
     fixture.setRom(QByteArray(512, '\x21'));
     fixture.prompter.texts.clear();
@@ -311,10 +244,9 @@ void tst_BattlePalettes::refusals() {
     QCOMPARE(fixture.prompter.texts.size(), 1);
     QVERIFY(fixture.prompter.texts[0].contains("Palette.gif") &&
             fixture.prompter.texts[0].count("15.bmp") == 1);
-    QVERIFY(box(window, "BackTile3")->isHidden() && box(window, "BackTile0")->isVisible());
+    QVERIFY(fixture.box("BackTile3")->isHidden() && fixture.box("BackTile0")->isVisible());
     window->setBackIndex(4);
-    QCOMPARE(list(window, "cboFront")->currentIndex(), -1);
-    QCOMPARE(fixture.prompter.texts.size(), 1);
+    QVERIFY(fixture.list("cboFront")->currentIndex() == -1 && fixture.prompter.texts.size() == 1);
     window->close();
 }
 

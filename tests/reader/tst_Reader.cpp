@@ -1,6 +1,4 @@
 #include "GuiTest.h"
-#include "RecordingPrompter.h"
-#include "TestFolder.h"
 #include "reader/Reader.h"
 #include "shell/Main.h"
 
@@ -17,58 +15,49 @@ class tst_Reader : public QObject {
 private slots:
     void cleanup() { verifyNoWindowLeft(); }
     void readAtEachActivation();
-    void fitsTheWindow();
 };
 
 void tst_Reader::readAtEachActivation() {
-    TestFolder folder;
-    folder.writeTables();
-    ProgramState state = folder.state();
-    RecordingPrompter prompter;
-    OpenWindows windows;
-    Main *window = windows.add(new Main(state, prompter));
+    Fixture fixture;
+    Main *window = fixture.add(new Main(fixture.state, fixture.prompter));
     window->show();
     window->mnuDevs_Click(); // no manual yet: the text box says so
-    auto *first = qobject_cast<Reader *>(window->mdiArea()->subWindowList()[0]->widget());
+    QMdiArea *area = window->mdiArea();
+    auto *first = qobject_cast<Reader *>(area->subWindowList()[0]->widget());
     QPlainTextEdit *box = first->textBox();
-    QVERIFY(box->toPlainText().contains("could not be read") && box->isReadOnly());
-    QVERIFY(box->toPlainText().contains(folder.filePath("Data/Manual.txt")));
-    QVERIFY(QFontInfo(box->font()).fixedPitch() && box->font().pointSizeF() == 9.75);
-    folder.write("Data/Manual.txt", "a\nb");
+    QVERIFY(box->toPlainText().contains("could not be read."));
+    QVERIFY(box->toPlainText().contains(fixture.folder.filePath("Data/Manual.txt")));
+    QVERIFY(box->isReadOnly() && QFontInfo(box->font()).fixedPitch() &&
+            box->font().pointSizeF() == 9.75);
+    // Text box 300 and 750 twips (20 and 50 pixels) less than the outer size, frame included; a
+    // smaller window gets the difference's absolute value.
+    Reader *alone = fixture.add(new Reader(fixture.state.programFolder));
+    alone->show();
+    for (QWidget *outer :
+         {static_cast<QWidget *>(area->subWindowList()[0]), static_cast<QWidget *>(alone)}) {
+        outer->resize(outer == alone ? QSize(6, 20) : QSize(667, 482));
+        const QSize size = outer->frameGeometry().size();
+        QCOMPARE(outer->findChild<QPlainTextEdit *>()->geometry(),
+                 QRect(8, 8, qAbs(size.width() - 20), qAbs(size.height() - 50)));
+    }
+    alone->close();
+    fixture.folder.write("Data/Manual.txt", "a\nb");
     window->mnuDevs_Click();
-    auto *second = qobject_cast<Reader *>(window->mdiArea()->subWindowList()[1]->widget());
+    auto *second = qobject_cast<Reader *>(area->subWindowList()[1]->widget());
     QCOMPARE(second->text(), QStringLiteral("a\r\nb\r\n")); // every line ends with a break
     QCOMPARE(second->textBox()->toPlainText(), QStringLiteral("a\nb\n"));
     // Each activation reads the file again; an empty file keeps what is shown.
-    window->mdiArea()->setActiveSubWindow(window->mdiArea()->subWindowList()[0]);
+    area->setActiveSubWindow(area->subWindowList()[0]);
     QCOMPARE(first->text(), QStringLiteral("a\r\nb\r\n"));
-    folder.write("Data/Manual.txt", "");
-    window->mdiArea()->setActiveSubWindow(window->mdiArea()->subWindowList()[1]);
+    fixture.folder.write("Data/Manual.txt", "");
+    area->setActiveSubWindow(area->subWindowList()[1]);
     QCOMPARE(second->textBox()->toPlainText(), QStringLiteral("a\nb\n"));
     // Only a window captioned exactly "Manual" loads it.
-    folder.write("Data/Manual.txt", "new");
+    fixture.folder.write("Data/Manual.txt", "new");
     second->setWindowTitle("manual");
     second->Form_Activate();
-    QCOMPARE(second->text(), QStringLiteral("a\r\nb\r\n"));
-    QVERIFY(prompter.texts.isEmpty());
+    QVERIFY(second->text() == "a\r\nb\r\n" && fixture.prompter.texts.isEmpty());
     window->close();
-}
-
-void tst_Reader::fitsTheWindow() {
-    TestFolder folder;
-    OpenWindows windows;
-    Reader *reader = windows.add(new Reader(folder.fsPath()));
-    QCOMPARE(reader->textBox()->geometry(), QRect(8, 8, 649, 465)); // 9735 x 6975 twips
-    reader->show();
-    // Always 300 and 750 twips (20 and 50 pixels) less than the outer size, frame included;
-    // a smaller window gets the difference's absolute value.
-    for (const QSize size : {QSize(667, 482), QSize(6, 20)}) {
-        reader->resize(size);
-        const QSize outer = reader->frameGeometry().size();
-        QCOMPARE(reader->textBox()->geometry(),
-                 QRect(8, 8, qAbs(outer.width() - 20), qAbs(outer.height() - 50)));
-    }
-    reader->close();
 }
 
 QTEST_MAIN(tst_Reader)

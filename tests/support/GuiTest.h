@@ -1,5 +1,8 @@
 #pragma once
 
+#include "TestFolder.h"
+#include "widgets/Prompter.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
@@ -17,24 +20,37 @@ inline void verifyNoWindowLeft() {
     QVERIFY2(clean, "a window outlived its test");
 }
 
-// The windows a test opened over data of its own, each deleting itself when closed as the
-// program's windows do. When the test fails part-way they are deleted along with that data,
-// so the failure is reported rather than followed by a crash.
-class OpenWindows {
+// Records every message and answers questions from a script (No when it runs out).
+class RecordingPrompter : public tintwright::Prompter {
 public:
-    ~OpenWindows() {
+    void inform(QWidget *, const QString &text) override { texts << text; }
+    bool ask(QWidget *, const QString &text) override {
+        texts << text;
+        return !answers.isEmpty() && answers.takeFirst();
+    }
+    QStringList texts;
+    QList<bool> answers;
+};
+
+// A program folder with good tables, its state and prompter, and the windows a test opens over
+// them, each deleting itself when closed as the program's windows do. When the test fails
+// part-way its windows are deleted with that data, so the failure is reported, not a crash.
+struct Fixture {
+    Fixture() : state(folder.state()) { folder.writeTables(); }
+    ~Fixture() {
         if (QTest::currentTestFailed())
-            for (const QPointer<QWidget> &window : m_windows)
+            for (const QPointer<QWidget> &window : windows)
                 delete window.data();
     }
     template <typename Window> Window *add(Window *window) {
         window->setAttribute(Qt::WA_DeleteOnClose);
-        m_windows << window;
+        windows << window;
         return window;
     }
-
-private:
-    QList<QPointer<QWidget>> m_windows;
+    TestFolder folder;
+    tintwright::ProgramState state;
+    RecordingPrompter prompter;
+    QList<QPointer<QWidget>> windows;
 };
 
 // Answers the next modal dialog from inside its exec(). A dialog that the answer leaves open
@@ -50,8 +66,8 @@ public:
 
 protected:
     void timerEvent(QTimerEvent *) override {
-        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        if (!m_answered && dialog) {
+        if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            dialog && !m_answered) {
             m_answered = true;
             m_dialog = dialog;
             m_clock.restart();
