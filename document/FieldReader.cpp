@@ -126,7 +126,7 @@ std::optional<std::int32_t> FieldReader::parseNumber(std::string_view text) {
         if (digits.empty() || digits[0] < '0' || digits[0] > '9')
             return std::nullopt;
     }
-    std::int32_t value = 0;
+    std::int32_t value{};
     auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
     if (ec != std::errc() || end != digits.data() + digits.size())
         return std::nullopt;

@@ -57,7 +57,7 @@ bool FileIo::readAll(const std::filesystem::path &path, std::unique_ptr<std::uin
     } else {
         // Read into a fresh buffer so a failed read leaves the caller's data intact.
         auto buffer =
-            std::make_unique_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(length) + 1);
+            std::make_unique_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(length));
         const auto wanted = static_cast<std::size_t>(length);
         const std::size_t got = std::fread(buffer.get(), 1, wanted, file);
         if (got != wanted) {

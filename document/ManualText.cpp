@@ -9,7 +9,6 @@ namespace tintwright {
 std::string ManualText::fromBytes(std::string_view bytes) {
     const std::string all = TextEncoding::toUtf8(bytes);
     std::string text;
-    text.reserve(all.size() + all.size() / 16);
     std::size_t pos = 0;
     while (pos < all.size()) {
         const std::size_t end = std::min(all.find_first_of("\r\n", pos), all.size());

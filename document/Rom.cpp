@@ -5,7 +5,7 @@
 #include "FieldReader.h"
 #include "FileIo.h"
 
-#include <cfenv>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -42,9 +42,8 @@ std::optional<int> parseFilterValue(const std::string &text) {
     auto [end, ec] = std::from_chars(first, text.data() + text.size(), value);
     if (ec != std::errc() || end != text.data() + text.size())
         return std::nullopt;
-    if (std::fabs(value) > 1e6)
-        return 1 << 20;                             // out of range either way
-    return static_cast<int>(std::nearbyint(value)); // default rounding: half to even
+    // Default rounding is half to even; far-off values become ones just out of range.
+    return static_cast<int>(std::nearbyint(std::clamp(value, -1.0, 256.0)));
 }
 
 } // namespace

@@ -36,11 +36,15 @@ std::optional<int> SpritePalette::linkedPosition(int position, int otherPosition
     return position;
 }
 
+std::int64_t SpritePalette::tileIndex(int tile, std::int32_t backAddress,
+                                      std::int32_t frontAddress) {
+    return tile < 3 ? std::int64_t(backAddress) + tile : std::int64_t(frontAddress) + (tile - 3);
+}
+
 std::optional<std::int64_t> SpritePalette::pickIndex(const RomDocument &rom, int tile,
                                                      std::int32_t backAddress,
                                                      std::int32_t frontAddress) {
-    const std::int64_t index =
-        tile < 3 ? std::int64_t(backAddress) + tile : std::int64_t(frontAddress) + (tile - 3);
+    const std::int64_t index = tileIndex(tile, backAddress, frontAddress);
     if (!rom.readByte(index))
         return std::nullopt;
     return index;

@@ -30,8 +30,10 @@ public:
     // Where the linked list moves after this one loaded `position`; nothing when it stays.
     static std::optional<int> linkedPosition(int position, int otherPosition, int otherCount);
 
-    // The ROM index a pick on `tile` writes: tiles 0 to 2 the back palette's bytes, 3 to 5
-    // the front's. Nothing when that byte lies outside the image.
+    // The ROM index tile `tile` stands for: tiles 0 to 2 the back palette's bytes, 3 to 5 the
+    // front's.
+    static std::int64_t tileIndex(int tile, std::int32_t backAddress, std::int32_t frontAddress);
+    // The same, for a pick to write; nothing when that byte lies outside the image.
     static std::optional<std::int64_t> pickIndex(const RomDocument &rom, int tile,
                                                  std::int32_t backAddress,
                                                  std::int32_t frontAddress);

@@ -1,6 +1,8 @@
 #include "TextEncoding.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 
 namespace tintwright {
 
@@ -12,6 +14,14 @@ constexpr char16_t kHighTable[32] = {
     0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
 };
+
+// The lead bytes of two-, three- and four-byte sequences, and the least value each may carry.
+struct Lead {
+    std::uint8_t mask, bits;
+    int extra;
+    char32_t min;
+};
+constexpr Lead kLeads[] = {{0xE0, 0xC0, 1, 0x80}, {0xF0, 0xE0, 2, 0x800}, {0xF8, 0xF0, 3, 0x10000}};
 
 void appendUtf8(std::string &out, char32_t c) {
     if (c < 0x80) {
@@ -37,18 +47,13 @@ bool TextEncoding::isValidUtf8(std::string_view bytes) {
             ++i;
             continue;
         }
-        int extra = 0;
-        char32_t min = 0;
-        char32_t value = 0;
-        if ((c & 0xE0) == 0xC0) {
-            extra = 1, min = 0x80, value = c & 0x1F;
-        } else if ((c & 0xF0) == 0xE0) {
-            extra = 2, min = 0x800, value = c & 0x0F;
-        } else if ((c & 0xF8) == 0xF0) {
-            extra = 3, min = 0x10000, value = c & 0x07;
-        } else {
+        const Lead *lead = std::find_if(std::begin(kLeads), std::end(kLeads),
+                                        [c](const Lead &l) { return (c & l.mask) == l.bits; });
+        if (lead == std::end(kLeads))
             return false;
-        }
+        const int extra = lead->extra;
+        const char32_t min = lead->min;
+        char32_t value = c & ~lead->mask;
         if (i + extra >= n)
             return false;
         for (int k = 1; k <= extra; ++k) {

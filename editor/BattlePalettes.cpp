@@ -312,14 +312,13 @@ void BattlePalettes::Palette2_MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, fl
     if (!colour)
         return;
     const int tile = m_pick.selectedTile();
-    const auto index = SpritePalette::pickIndex(m_state.rom, tile, currentAddress(m_cboBack),
-                                                currentAddress(m_cboFront));
+    const std::int32_t back = currentAddress(m_cboBack), front = currentAddress(m_cboFront);
+    const auto index = SpritePalette::pickIndex(m_state.rom, tile, back, front);
     if (!index) {
-        const QComboBox *list = tile < 3 ? m_cboBack : m_cboFront;
         m_prompter.inform(this, tr("The colour was not written: this sprite's palette byte at "
                                    "offset %1 lies outside the ROM that is open (%2 bytes). "
                                    "Its address in the location table does not fit this ROM.")
-                                    .arg(std::int64_t(currentAddress(list)) + tile % 3)
+                                    .arg(SpritePalette::tileIndex(tile, back, front))
                                     .arg(m_state.rom.length()));
         return;
     }
@@ -351,10 +350,8 @@ QString BattlePalettes::chartToolTip(QPoint pixel) const {
 }
 
 QString BattlePalettes::tileToolTip(int tile) const {
-    const QComboBox *list = tile < 3 ? m_cboBack : m_cboFront;
-    if (list->currentIndex() < 0)
-        return {};
-    const std::int64_t index = std::int64_t(currentAddress(list)) + tile % 3;
+    const std::int64_t index =
+        SpritePalette::tileIndex(tile, currentAddress(m_cboBack), currentAddress(m_cboFront));
     return tr("$%1 at 0x%2").arg(hex(m_tileColour[tile], 2), hex(index, 6));
 }
 

@@ -146,7 +146,6 @@ void Main::closeEvent(QCloseEvent *event) {
         event->ignore();
         return;
     }
-    m_ending = true;
     event->accept();
 }
 

@@ -12,9 +12,9 @@ class tst_RomDocument : public QObject {
     Q_OBJECT
 
 private slots:
-    void open_data();
+    void open_data() { addCases("readers", "open"); }
     void open();
-    void save_data();
+    void save_data() { addCases("readers", "save"); }
     void save();
     void paletteBytes_data() { addCases("readers", "paletteBytes"); }
     void paletteBytes();
@@ -25,21 +25,10 @@ private slots:
     void listRules();
 };
 
-void tst_RomDocument::open_data() {
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<bool>("opens");
-    QTest::newRow("one byte") << "one.nes" << true;
-    QTest::newRow("a text file: no format test") << "words.txt" << true;
-    QTest::newRow("zero bytes") << "empty.nes" << false;
-    QTest::newRow("missing") << "missing.nes" << false;
-    QTest::newRow("a folder") << "folder.nes" << false;
-    QTest::newRow("a folder, with a separator") << "folder.nes/" << false;
-    QTest::newRow("2 GiB: too long for the image") << "huge.nes" << false;
-}
-
 void tst_RomDocument::open() {
-    QFETCH(QString, file);
-    QFETCH(bool, opens);
+    QFETCH(QJsonArray, row);
+    const QString file = row[1].toString();
+    const bool opens = row[2].toBool();
     TestFolder folder;
     folder.write("one.nes", "\x42");
     folder.write("words.txt", "just some words\n");
@@ -61,19 +50,10 @@ void tst_RomDocument::open() {
     QCOMPARE(reason.empty(), opens);
 }
 
-void tst_RomDocument::save_data() {
-    QTest::addColumn<QString>("change");    // what happened on disk since the open
-    QTest::addColumn<QByteArray>("onDisk"); // empty: the save fails
-    QTest::newRow("unchanged") << "" << QByteArray("Zbcd");
-    QTest::newRow("file grew: its tail is kept") << "grow" << QByteArray("Zbcdefgh");
-    QTest::newRow("file deleted: created again") << "delete" << QByteArray("Zbcd");
-    QTest::newRow("a folder where the file was") << "folder" << QByteArray();
-    QTest::newRow("its folder deleted") << "no folder" << QByteArray();
-}
-
 void tst_RomDocument::save() {
-    QFETCH(QString, change);
-    QFETCH(QByteArray, onDisk);
+    QFETCH(QJsonArray, row);
+    const QString change = row[1].toString();
+    const QByteArray onDisk = row[2].toString().toLatin1();
     TestFolder folder;
     folder.write("sub/r.nes", "abcd");
     RomDocument rom;

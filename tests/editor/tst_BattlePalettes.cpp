@@ -61,7 +61,7 @@ class tst_BattlePalettes : public QObject {
 private slots:
     void cleanup() { verifyNoWindowLeft(); }
     void layout();
-    void loads_data();
+    void loads_data() { addCases("windows", "editorLoads"); }
     void loads();
     void previewsAndLink();
     void picks();
@@ -91,32 +91,21 @@ void tst_BattlePalettes::layout() {
     window->close();
 }
 
-void tst_BattlePalettes::loads_data() {
-    QTest::addColumn<QByteArray>("bytes"); // at the address, in a ROM of 0x0F
-    QTest::addColumn<int>("address");
-    QTest::addColumn<QList<int>>("shown"); // tiles 0 to 2 afterwards, then 1 when the load fails
-    QTest::newRow("0F 30 16") << QByteArray("\x0f\x30\x16") << 100 << QList<int>{15, 48, 22, 0};
-    QTest::newRow("3F is a colour")
-        << QByteArray("\x3f\0\x3f", 3) << 509 << QList<int>{63, 0, 63, 0};
-    QTest::newRow("40 is not") << QByteArray("\x3f\x21\x40") << 100 << QList<int>{63, 33, 15, 1};
-    QTest::newRow("past the end") << QByteArray("\x02\x03") << 510 << QList<int>{2, 3, 15, 1};
-}
-
 void tst_BattlePalettes::loads() {
-    QFETCH(QByteArray, bytes);
-    QFETCH(int, address);
-    QFETCH(QList<int>, shown);
+    QFETCH(QJsonArray, row); // bytes at an address, the colours tiles 0 to 2 show, a failure
+    const QByteArray bytes = row[1].toString().toLatin1();
+    const int address = row[2].toInt();
+    const bool fails = row[4].toBool();
     EditorFixture fixture;
     fixture.state.backLocations.names[1] = "Caf\xe9"; // Windows-1252
     fixture.setRom(QByteArray(512, '\x0f').replace(address, bytes.size(), bytes));
     fixture.state.backLocations.addresses[0] = address;
     BattlePalettes *window = fixture.open();
-    QCOMPARE(fixture.prompter.texts, shown[3] ? QStringList{kLoadFailure} : QStringList());
+    QCOMPARE(fixture.prompter.texts, fails ? QStringList{kLoadFailure} : QStringList());
     for (int k = 0; k < 3; ++k)
-        QVERIFY(fixture.tileShows(k, shown[k]));
+        QVERIFY(fixture.tileShows(k, row[3][k].toInt()));
     // On the first load the tiles show only once all three bytes are in.
-    QVERIFY(fixture.box("BackTile0")->isHidden() == bool(shown[3]) &&
-            fixture.box("BackTile5")->isVisible());
+    QVERIFY(fixture.box("BackTile0")->isHidden() == fails && fixture.box("BackTile5")->isVisible());
     // One entry per table row, in order, carrying its address; entry 0 loaded, link checked.
     QCOMPARE(fixture.list("cboBack")->count(), 165);
     QCOMPARE(fixture.list("cboBack")->itemText(1), QString::fromUtf8("Café"));
@@ -200,6 +189,7 @@ void tst_BattlePalettes::picks() {
     };
     QCOMPARE(tip(chart, cell21), QStringLiteral("$21  RGB #57A5FF"));
     QCOMPARE(tip(tile, {5, 5}), QStringLiteral("$10 at 0x00010A"));
+    QCOMPARE(tip(fixture.box("BackTile3"), {5, 5}), QStringLiteral("$0F at 0x000109"));
     QToolTip::hideText();
     window->close();
     other->close();

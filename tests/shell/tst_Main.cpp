@@ -73,17 +73,16 @@ void tst_Main::startUpAndOpen() {
                                  "&Edit (off): Battle Palettes", "Help: Manual"}));
     QVERIFY(window->mnuSave_Click()); // nothing open: nothing done, nothing said
     // Cancel in the chooser changes nothing; Open enables the editor for good.
-    ModalAnswer cancel(
+    const auto cancelled = answerModal(
         [](QDialog *chooser) { chooser->findChild<QPushButton *>("cmdCancel")->click(); });
     menuItem(window, "&File", "&Open Rom")->trigger();
-    QVERIFY(cancel.ok() && !menuItem(window, "&Edit")->isEnabled() &&
-            !fixture.state.rom.hasImage());
-    ModalAnswer open([](QDialog *chooser) {
+    QVERIFY(*cancelled && !menuItem(window, "&Edit")->isEnabled() && !fixture.state.rom.hasImage());
+    const auto opened = answerModal([](QDialog *chooser) {
         chooser->findChild<QListWidget *>("File1")->setCurrentRow(0);
         chooser->findChild<QPushButton *>("cmdOpen")->click();
     });
     menuItem(window, "&File", "&Open Rom")->trigger();
-    QVERIFY(open.ok() && menuItem(window, "&Edit")->isEnabled());
+    QVERIFY(*opened && menuItem(window, "&Edit")->isEnabled());
     QVERIFY(fixture.state.rom.length() == 3 && fixture.prompter.texts.isEmpty());
     window->close();
 }

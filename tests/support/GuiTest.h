@@ -5,11 +5,12 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QPointer>
+#include <QTimer>
 #include <QtTest>
 
 #include <functional>
+#include <memory>
 
 // Fails the test when a window outlived it, then deletes what is left so the next starts clean.
 inline void verifyNoWindowLeft() {
@@ -53,35 +54,18 @@ struct Fixture {
     QList<QPointer<QWidget>> windows;
 };
 
-// Answers the next modal dialog from inside its exec(). A dialog that the answer leaves open
-// (a check inside it failed, say) is rejected a few seconds later, so that exec() returns and
-// the test fails instead of hanging: check ok() once exec() has returned.
-class ModalAnswer : public QObject {
-public:
-    explicit ModalAnswer(std::function<void(QDialog *)> answer) : m_answer(std::move(answer)) {
-        m_clock.start();
-        startTimer(10);
-    }
-    bool ok() const { return m_answered && !m_forced; }
-
-protected:
-    void timerEvent(QTimerEvent *) override {
-        if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-            dialog && !m_answered) {
-            m_answered = true;
-            m_dialog = dialog;
-            m_clock.restart();
-            m_answer(dialog);
-        } else if (m_dialog && m_dialog->isVisible() && m_clock.elapsed() > 3000) {
-            m_forced = true;
-            m_dialog->reject();
+// Answers the next modal dialog from inside its exec(). Whatever the answer does (a check in
+// it may fail), the dialog is closed afterwards, so exec() returns and the test fails rather
+// than hangs; the flag tells once exec() has returned whether the answer itself closed it.
+inline std::shared_ptr<bool> answerModal(std::function<void(QDialog *)> answer) {
+    auto closed = std::make_shared<bool>(false);
+    QTimer::singleShot(0, qApp, [=] {
+        if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+            answer(dialog);
+            *closed = !dialog->isVisible();
+            if (!*closed)
+                dialog->reject();
         }
-    }
-
-private:
-    std::function<void(QDialog *)> m_answer;
-    QElapsedTimer m_clock;
-    QPointer<QDialog> m_dialog;
-    bool m_answered = false;
-    bool m_forced = false;
-};
+    });
+    return closed;
+}
