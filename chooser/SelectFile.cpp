@@ -7,6 +7,7 @@
 #include "widgets/Twips.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QPushButton>
@@ -105,6 +106,9 @@ void SelectFile::fillFolders() {
     const QStringList subfolders =
         current.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     for (const QString &name : subfolders) {
+        // A link is listed when it leads to a folder, not to a device or a pipe.
+        if (!QFileInfo(current.absoluteFilePath(name)).isDir())
+            continue;
         auto *item =
             new QListWidgetItem(closedIcon, QString(depth * 2, QLatin1Char(' ')) + name, m_dir1);
         item->setData(kPathRole, current.absoluteFilePath(name));
@@ -114,8 +118,12 @@ void SelectFile::fillFolders() {
 void SelectFile::fillFiles() {
     m_file1->clear();
     const QDir dir(m_folder);
-    // Without QDir::CaseSensitive the patterns ignore case, so GAME.NES is listed.
-    m_file1->addItems(dir.entryList(m_patterns, QDir::Files, QDir::Name | QDir::IgnoreCase));
+    // Without QDir::CaseSensitive the patterns ignore case, so GAME.NES is listed. A link is
+    // listed when it leads to a file, not to a device or a pipe.
+    for (const QString &name :
+         dir.entryList(m_patterns, QDir::Files, QDir::Name | QDir::IgnoreCase))
+        if (QFileInfo(dir.filePath(name)).isFile())
+            m_file1->addItem(name);
 }
 
 void SelectFile::openFolderItem() {

@@ -1,5 +1,7 @@
 #include "DefaultPath.h"
 
+#include "FieldError.h"
+#include "FieldReader.h"
 #include "FileIo.h"
 #include "ProgramState.h"
 
@@ -10,12 +12,12 @@ std::filesystem::path DefaultPath::file(const std::filesystem::path &programFold
 }
 
 std::string DefaultPath::folderFromText(std::string_view text) {
-    // The whole line, so a folder with a comma in it comes back intact.
-    const auto end = text.find_first_of("\r\n");
-    std::string_view line = text.substr(0, end);
-    if (line.size() >= 2 && line.front() == '"' && line.back() == '"')
-        line = line.substr(1, line.size() - 2);
-    return std::string(line);
+    // One text field, except that a comma does not end it: folders may hold commas.
+    try {
+        return FieldReader(text).readText(false);
+    } catch (const FieldError &) {
+        return {}; // nothing but blanks
+    }
 }
 
 void DefaultPath::Load_Path(ProgramState &state) {
@@ -24,10 +26,14 @@ void DefaultPath::Load_Path(ProgramState &state) {
     std::string folder;
     if (FileIo::readText(file(state.programFolder), text, error))
         folder = folderFromText(text);
-    if (folder.empty())
-        state.defaultFolder = state.programFolder;
-    else
-        state.defaultFolder = std::filesystem::path(std::u8string(folder.begin(), folder.end()));
+    state.defaultFolder = state.programFolder;
+    try {
+        if (!folder.empty())
+            state.defaultFolder =
+                std::filesystem::path(std::u8string(folder.begin(), folder.end()));
+    } catch (const std::exception &) {
+        // Bytes the platform cannot take as a path: the folder cannot be used.
+    }
 }
 
 bool DefaultPath::store(const std::filesystem::path &programFolder,

@@ -17,7 +17,8 @@ public:
     static bool store(const std::filesystem::path &programFolder,
                       const std::filesystem::path &folder, std::string &error);
 
-    // The folder a file's text names: its whole first line, without enclosing quotes.
+    // The folder a file's text names: its first field, read as the Data tables are, except
+    // that a comma does not end it.
     static std::string folderFromText(std::string_view text);
 
     static std::filesystem::path file(const std::filesystem::path &programFolder);

@@ -1,6 +1,7 @@
 #include "FieldReader.h"
 
 #include "FieldError.h"
+#include "TextEncoding.h"
 
 #include <charconv>
 #include <limits>
@@ -14,7 +15,7 @@ bool isBlank(char c) {
 }
 
 std::optional<std::int32_t> parseHex(std::string_view digits) {
-    if (digits.empty() || digits.size() > 8)
+    if (digits.empty())
         return std::nullopt;
     std::uint32_t value = 0;
     auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value, 16);
@@ -25,6 +26,8 @@ std::optional<std::int32_t> parseHex(std::string_view digits) {
 }
 
 } // namespace
+
+FieldReader::FieldReader(std::string_view text) : m_text(TextEncoding::withoutBom(text)) {}
 
 void FieldReader::consumeBreak() {
     if (m_text[m_pos] == '\r' && m_pos + 1 < m_text.size() && m_text[m_pos + 1] == '\n')
@@ -40,7 +43,7 @@ void FieldReader::countBreaks(std::string_view span) {
     }
 }
 
-std::string FieldReader::readText() {
+std::string FieldReader::readText(bool commaEnds) {
     const std::size_t size = m_text.size();
     while (m_pos < size && isBlank(m_text[m_pos]))
         ++m_pos;
@@ -60,7 +63,7 @@ std::string FieldReader::readText() {
         // Whatever follows the closing quote is dropped up to the separator.
         while (m_pos < size) {
             const char c = m_text[m_pos];
-            if (c == ',') {
+            if (c == ',' && commaEnds) {
                 ++m_pos;
                 break;
             }
@@ -74,17 +77,17 @@ std::string FieldReader::readText() {
     }
 
     const std::size_t start = m_pos;
-    while (m_pos < size && m_text[m_pos] != ',' && !isBreak(m_text[m_pos]))
+    while (m_pos < size && !(m_text[m_pos] == ',' && commaEnds) && !isBreak(m_text[m_pos]))
         ++m_pos;
     std::size_t end = m_pos;
     while (end > start && isBlank(m_text[end - 1]))
         --end;
     value.assign(m_text.substr(start, end - start));
     if (m_pos < size) {
-        if (m_text[m_pos] == ',')
-            ++m_pos;
-        else
+        if (isBreak(m_text[m_pos]))
             consumeBreak();
+        else
+            ++m_pos;
     }
     return value;
 }
@@ -97,17 +100,23 @@ std::int32_t FieldReader::readNumber() {
         throw FieldError(FieldError::Kind::Empty, line, "the field is empty");
     if (const auto value = parseNumber(text))
         return *value;
-    // A plain decimal integer that parseNumber refused can only be too large.
-    const std::size_t start = (text[0] == '+' || text[0] == '-') ? 1 : 0;
-    const bool decimal =
-        start < text.size() && text.find_first_not_of("0123456789", start) == std::string::npos;
-    if (decimal)
-        throw FieldError(FieldError::Kind::OutOfRange, line,
-                         "\"" + text + "\" is outside the range of a 32-bit signed number");
+    // Digits that parseNumber refused can only stand for a number too large.
+    const auto digits = [&](std::size_t start, const char *set) {
+        return start < text.size() && text.find_first_not_of(set, start) == std::string::npos;
+    };
+    const bool sign = text[0] == '+' || text[0] == '-';
+    const bool hex = text.starts_with('$') || text.starts_with("&H") || text.starts_with("&h") ||
+                     text.starts_with("0x") || text.starts_with("0X");
+    if (digits(sign ? 1 : 0, "0123456789") ||
+        (hex && digits(text[0] == '$' ? 1 : 2, "0123456789abcdefABCDEF")))
+        throw FieldError(
+            FieldError::Kind::OutOfRange, line,
+            TextEncoding::quoted(text) + " is outside the range of a 32-bit signed number", text);
     throw FieldError(FieldError::Kind::NotANumber, line,
-                     "\"" + text +
-                         "\" is not a number (write it in decimal, or in hexadecimal as &H1A2B, "
-                         "0x1A2B or $1A2B)");
+                     TextEncoding::quoted(text) +
+                         " is not a number (write it in decimal, or in hexadecimal as &H1A2B, "
+                         "0x1A2B or $1A2B)",
+                     text);
 }
 
 std::optional<std::int32_t> FieldReader::parseNumber(std::string_view text) {

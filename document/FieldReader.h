@@ -11,14 +11,16 @@ namespace tintwright {
 // CR LF, a lone LF and a lone CR all end a line. Throws FieldError.
 class FieldReader {
 public:
-    explicit FieldReader(std::string_view text) : m_text(text) {}
+    // A UTF-8 byte-order mark at the start is skipped.
+    explicit FieldReader(std::string_view text);
 
     // True once every byte has been consumed.
     bool atEnd() const { return m_pos >= m_text.size(); }
     // 1-based line of the next unread byte.
     int line() const { return m_line; }
 
-    std::string readText();
+    // A comma ends the field unless `commaEnds` is false; a line break always does.
+    std::string readText(bool commaEnds = true);
     std::int32_t readNumber();
 
     // Decimal with an optional sign, or hexadecimal as &H1A2B, 0x1A2B or $1A2B.

@@ -83,6 +83,13 @@ bool FileIo::readText(const std::filesystem::path &path, std::string &text, std:
 
 bool FileIo::writeAll(const std::filesystem::path &path, const void *data, std::size_t size,
                       Mode mode, std::string &error) {
+    // A pipe or a device would take the bytes, or block, and store nothing.
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        error = "it is not a regular file";
+        return false;
+    }
     errno = 0;
     std::FILE *file = nullptr;
     if (mode == Mode::InPlace) {

@@ -7,7 +7,7 @@
 namespace tintwright {
 
 std::string ManualText::fromBytes(std::string_view bytes) {
-    const std::string all = TextEncoding::toUtf8(bytes);
+    const std::string all = TextEncoding::toUtf8(TextEncoding::withoutBom(bytes));
     std::string text;
     std::size_t pos = 0;
     while (pos < all.size()) {

@@ -4,6 +4,7 @@
 #include "FieldError.h"
 #include "FieldReader.h"
 #include "FileIo.h"
+#include "TextEncoding.h"
 
 #include <algorithm>
 #include <charconv>
@@ -82,6 +83,12 @@ LocationTable Rom::readLocationTable(std::string_view text, const std::string &d
                          "with a comma)";
                 break;
             case FieldError::Kind::NotANumber:
+                if (error.field().find_first_not_of('\x1A') == std::string::npos) {
+                    reason = "a Ctrl-Z end-of-file mark (0x1A), as old DOS tools leave it, "
+                             "follows the last record: delete it";
+                    break;
+                }
+                [[fallthrough]];
             case FieldError::Kind::OutOfRange:
                 reason = "palette address " + std::string(error.what());
                 break;
@@ -105,11 +112,12 @@ bool Rom::readFileTypeFilter(std::string_view text, const std::string &displayNa
     const auto value = parseFilterValue(field);
     if (!value)
         throw DataFileError(displayName, 1,
-                            "\"" + field +
-                                "\" is not a number (write 0 to list only ROM files, "
+                            TextEncoding::quoted(field) +
+                                " is not a number (write 0 to list only ROM files, "
                                 "or 1 to list every file)");
     if (*value < 0 || *value > 255)
-        throw DataFileError(displayName, 1, "\"" + field + "\" is outside 0 to 255 (write 0 or 1)");
+        throw DataFileError(displayName, 1,
+                            TextEncoding::quoted(field) + " is outside 0 to 255 (write 0 or 1)");
     return *value != 0;
 }
 

@@ -69,6 +69,34 @@ bool TextEncoding::isValidUtf8(std::string_view bytes) {
     return true;
 }
 
+std::string_view TextEncoding::withoutBom(std::string_view bytes) {
+    return bytes.starts_with("\xEF\xBB\xBF") ? bytes.substr(3) : bytes;
+}
+
+std::string TextEncoding::quoted(std::string_view field) {
+    constexpr std::size_t kShown = 60; // characters
+    const std::string text = toUtf8(field);
+    std::string out = "\"";
+    std::size_t shown = 0;
+    std::size_t i = 0;
+    for (; i < text.size() && shown < kShown; ++shown) {
+        const auto byte = static_cast<std::uint8_t>(text[i]);
+        if (byte < 0x20 || byte == 0x7F) {
+            constexpr char kHex[] = "0123456789ABCDEF";
+            out += {'\\', 'x', kHex[byte >> 4], kHex[byte & 0xF]};
+            ++i;
+            continue;
+        }
+        // One character: its lead byte and any continuation bytes.
+        do
+            out += text[i++];
+        while (i < text.size() && (static_cast<std::uint8_t>(text[i]) & 0xC0) == 0x80);
+    }
+    if (i < text.size())
+        return out + "\u2026\" (" + std::to_string(field.size()) + " bytes in all)";
+    return out + '"';
+}
+
 std::string TextEncoding::toUtf8(std::string_view bytes) {
     if (isValidUtf8(bytes))
         return std::string(bytes);

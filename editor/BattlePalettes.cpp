@@ -51,7 +51,9 @@ BattlePalettes::BattlePalettes(ProgramState &state, Prompter &prompter, QWidget 
       m_frontSprite1(new PictureBox(this)), m_frontSprite2(new PictureBox(this)) {
     for (auto &tile : m_backTile)
         tile = new PictureBox(this);
-    m_tSelect = new PictureBox(this); // made last so it draws over the tiles
+    m_tSelect = new PictureBox(this); // made last so it draws over the tiles...
+    // ...but a click on any visible part of a tile reaches the tile.
+    m_tSelect->setAttribute(Qt::WA_TransparentForMouseEvents);
 
     setWindowTitle(tr("Battle Palettes"));
     setFixedSize(Twips::size(Layout::kClientWidth, Layout::kClientHeight));
@@ -106,6 +108,8 @@ BattlePalettes::BattlePalettes(ProgramState &state, Prompter &prompter, QWidget 
     setTabOrder(m_frame3, m_chkLink);
     setTabOrder(m_chkLink, m_cboBack);
     setTabOrder(m_cboBack, m_cboFront);
+    // Focus given to the window goes to its first control in that order.
+    setFocusProxy(m_chkLink);
 
     // activated comes for every choice the user makes, the current entry included.
     connect(m_cboBack, &QComboBox::activated, this, &BattlePalettes::cboBack_Click);

@@ -29,18 +29,17 @@ Reader::Reader(const std::filesystem::path &programFolder, QWidget *parent)
 }
 
 QFont Reader::manualFont() {
-    // Courier New where it exists; otherwise the first fixed-pitch font this system has.
-    const QStringList families{QStringLiteral("Courier New"), QStringLiteral("DejaVu Sans Mono"),
-                               QStringLiteral("Liberation Mono"), QStringLiteral("Noto Mono")};
-    for (const QString &family : families) {
-        QFont font(family);
+    // Courier New, or what the platform's font matching offers for it (Liberation Mono has
+    // its metrics); a fixed-pitch face of the system's only when that is not fixed-pitch.
+    QFont font;
+    for (const char *family : {"Courier New", "monospace"}) {
+        font = QFont(QString::fromLatin1(family));
         font.setPointSizeF(9.75);
         font.setStyleHint(QFont::TypeWriter);
-        const QFontInfo info(font);
-        if (info.family() == family && info.fixedPitch())
+        if (QFontInfo(font).fixedPitch())
             return font;
     }
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     font.setPointSizeF(9.75);
     return font;
 }

@@ -127,6 +127,7 @@ void Main::mnuBattlePalettes_Click() {
     QMdiSubWindow *window = m_mdiArea->addSubWindow(editor, BattlePalettes::windowFlagsForMdi());
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
+    editor->setFocus();
 }
 
 void Main::mnuDevs_Click() {

@@ -1,71 +1,74 @@
 #include "DataGenerator.h"
 
 #include "Artwork.h"
+#include "FileBatch.h"
 #include "GifWriter.h"
 #include "document/DataFileError.h"
 #include "document/LocationTable.h"
 #include "document/Rom.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
 
 namespace tintwright {
 
 namespace {
 
-bool saveFile(const QString &path, const QByteArray &bytes, QString *error) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error)
-            *error = path + QStringLiteral(": ") + file.errorString();
-        return false;
-    }
-    return true;
+QByteArray encodeBmp(const QImage &image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "BMP");
+    return bytes;
 }
 
-bool saveGif(const QImage &image, const QString &path, QString *error) {
+bool addGif(FileBatch &batch, const QImage &image, const QString &path, QString *error) {
+    QByteArray bytes;
     QString reason;
-    if (GifWriter::write(image, path, &reason))
+    if (GifWriter::encode(image, bytes, &reason)) {
+        batch.add(path, bytes);
         return true;
+    }
     if (error)
-        *error = path + QStringLiteral(": ") + reason;
-    return false;
-}
-
-bool makeFolder(const QString &path, QString *error) {
-    if (QDir().mkpath(path))
-        return true;
-    if (error)
-        *error = path + QStringLiteral(": the folder cannot be created");
+        *error = path + QStringLiteral(": ") + reason + QStringLiteral(". Nothing was changed.");
     return false;
 }
 
 } // namespace
 
-bool DataGenerator::writePalettePictures(const QString &programFolder,
-                                         const NesPalette::Colours &colours, QString *error) {
-    const QString folder = programFolder + QStringLiteral("/Data/Palette");
-    if (!makeFolder(folder, error))
-        return false;
-    for (int index = 0; index < 64; ++index) {
-        const QString path = folder + QStringLiteral("/%1.bmp").arg(index);
-        if (!Artwork::tile(colours[std::size_t(index)]).save(path, "BMP")) {
-            if (error)
-                *error = path + QStringLiteral(": cannot be written");
-            return false;
-        }
-    }
-    return saveGif(Artwork::chart(colours), folder + QStringLiteral("/Palette.gif"), error);
+bool DataGenerator::addPalettePictures(FileBatch &batch, const QString &programFolder,
+                                       const NesPalette::Colours &colours, QString *error) {
+    const QString folder = programFolder + QStringLiteral("/Data/Palette/");
+    for (int index = 0; index < 64; ++index)
+        batch.add(folder + QStringLiteral("%1.bmp").arg(index),
+                  encodeBmp(Artwork::tile(colours[std::size_t(index)])));
+    return addGif(batch, Artwork::chart(colours), folder + QStringLiteral("Palette.gif"), error);
 }
 
 bool DataGenerator::build(const QString &programFolder, QString *error) {
-    if (!writePalettePictures(programFolder, NesPalette::standard(), error))
+    // The tables first: a broken one stops the build before anything is written.
+    LocationTable back;
+    LocationTable front;
+    try {
+        const auto root = std::filesystem::path(QFile::encodeName(programFolder).toStdString());
+        back = Rom::readLocationTable(Rom::readDataFile(root, "Data/BackLocations.txt"),
+                                      "Data/BackLocations.txt");
+        front = Rom::readLocationTable(Rom::readDataFile(root, "Data/FrontLocations.txt"),
+                                       "Data/FrontLocations.txt");
+    } catch (const DataFileError &failure) {
+        if (error)
+            *error =
+                QString::fromStdString(failure.what()) + QStringLiteral(". Nothing was written.");
         return false;
-    if (!saveGif(Artwork::marker(), programFolder + QStringLiteral("/Data/Palette/Select.gif"),
-                 error))
-        return false;
+    }
 
+    FileBatch batch;
+    if (!addPalettePictures(batch, programFolder, NesPalette::standard(), error) ||
+        !addGif(batch, Artwork::marker(),
+                programFolder + QStringLiteral("/Data/Palette/Select.gif"), error))
+        return false;
     struct Folder {
         const char *name;
         Artwork::Edition edition;
@@ -77,30 +80,16 @@ bool DataGenerator::build(const QString &programFolder, QString *error) {
         {"Front_Silver", Artwork::Edition::Silver, Artwork::View::Front},
         {"Front_Ruby", Artwork::Edition::Ruby, Artwork::View::Front},
     };
-    for (const Folder &folder : folders) {
-        const QString path = programFolder + QLatin1Char('/') + QLatin1String(folder.name);
-        if (!makeFolder(path, error))
-            return false;
+    for (const Folder &folder : folders)
         for (int number = 1; number <= kPreviewCount; ++number)
-            if (!saveGif(Artwork::preview(number, folder.edition, folder.view),
-                         path + QStringLiteral("/%1.gif").arg(number), error))
+            if (!addGif(
+                    batch, Artwork::preview(number, folder.edition, folder.view),
+                    programFolder +
+                        QStringLiteral("/%1/%2.gif").arg(QLatin1String(folder.name)).arg(number),
+                    error))
                 return false;
-    }
-
-    LocationTable back;
-    LocationTable front;
-    try {
-        const std::filesystem::path root(programFolder.toStdU16String());
-        back = Rom::readLocationTable(Rom::readDataFile(root, "Data/BackLocations.txt"),
-                                      "Data/BackLocations.txt");
-        front = Rom::readLocationTable(Rom::readDataFile(root, "Data/FrontLocations.txt"),
-                                       "Data/FrontLocations.txt");
-    } catch (const DataFileError &failure) {
-        if (error)
-            *error = QString::fromStdString(failure.what());
-        return false;
-    }
-    return saveFile(programFolder + QStringLiteral("/Demo.nes"), demoRom(back, front), error);
+    batch.add(programFolder + QStringLiteral("/Demo.nes"), demoRom(back, front));
+    return batch.commit(error);
 }
 
 QByteArray DataGenerator::demoRom(const LocationTable &back, const LocationTable &front) {
@@ -133,21 +122,30 @@ QByteArray DataGenerator::demoRom(const LocationTable &back, const LocationTable
 }
 
 std::optional<NesPalette::Colours> DataGenerator::readPal(const QString &path, QString *error) {
+    const auto refuse = [&](const QString &why) {
+        if (error)
+            *error = path + QStringLiteral(": ") + why + QStringLiteral(" Nothing was written.");
+        return std::nullopt;
+    };
+    // Only a regular file of a size a .pal file can have is read, and never more than that.
+    constexpr qint64 kLargest = 512 * 3;
+    const QFileInfo info(path);
+    if (!info.exists())
+        return refuse(QStringLiteral("there is no such file."));
+    if (!info.isFile())
+        return refuse(QStringLiteral("it is not a regular file."));
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = path + QStringLiteral(": ") + file.errorString();
-        return std::nullopt;
-    }
-    const QByteArray bytes = file.readAll();
-    if (bytes.size() != 64 * 3 && bytes.size() != 512 * 3) {
-        if (error)
-            *error = QStringLiteral("%1 holds %2 bytes; a .pal file holds 192 bytes (64 colours) "
-                                    "or 1536 bytes (512 colours). Nothing was written.")
-                         .arg(path)
-                         .arg(bytes.size());
-        return std::nullopt;
-    }
+    if (info.size() > kLargest || !file.open(QIODevice::ReadOnly))
+        return refuse(file.isOpen() || info.size() > kLargest
+                          ? QStringLiteral("it holds %1 bytes; a .pal file holds 192 bytes (64 "
+                                           "colours) or 1536 bytes (512 colours).")
+                                .arg(info.size())
+                          : file.errorString() + QLatin1Char('.'));
+    const QByteArray bytes = file.read(kLargest + 1);
+    if (bytes.size() != 64 * 3 && bytes.size() != kLargest)
+        return refuse(QStringLiteral("it holds %1 bytes; a .pal file holds 192 bytes (64 colours) "
+                                     "or 1536 bytes (512 colours).")
+                          .arg(bytes.size()));
     NesPalette::Colours colours{};
     for (int i = 0; i < 64; ++i) {
         const auto byte = [&](int k) { return std::uint32_t(std::uint8_t(bytes[i * 3 + k])); };
@@ -166,7 +164,8 @@ bool DataGenerator::applyPal(const QString &palFile, const QString &programFolde
                                                     "program folder? Nothing was written.");
         return false;
     }
-    return writePalettePictures(programFolder, *colours, error);
+    FileBatch batch;
+    return addPalettePictures(batch, programFolder, *colours, error) && batch.commit(error);
 }
 
 } // namespace tintwright

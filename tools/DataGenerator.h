@@ -9,22 +9,24 @@
 
 namespace tintwright {
 
+class FileBatch;
 struct LocationTable;
 
 // Lays out the generated part of a program folder: palette pictures, the
 // selection marker, the sprite previews and the demo ROM.
 class DataGenerator {
 public:
-    // Everything, using the tables already in `programFolder`/Data.
+    // Everything, using the tables already in `programFolder`/Data; all or nothing.
     static bool build(const QString &programFolder, QString *error);
 
-    // The 64 tile pictures and the chart for a palette.
-    static bool writePalettePictures(const QString &programFolder,
-                                     const NesPalette::Colours &colours, QString *error);
+    // The 64 tile pictures and the chart for a palette, to be written with the rest.
+    static bool addPalettePictures(FileBatch &batch, const QString &programFolder,
+                                   const NesPalette::Colours &colours, QString *error);
 
-    // A .pal file: 64 RGB triples, or 512 of which the first 64 count.
+    // A .pal file: 64 RGB triples, or 512 of which the first 64 count. Anything but a regular
+    // file of one of those sizes is refused unread.
     static std::optional<NesPalette::Colours> readPal(const QString &file, QString *error);
-    // Rewrites tiles and chart from a .pal file; writes nothing when the file is refused.
+    // Rewrites tiles and chart from a .pal file, all or nothing.
     static bool applyPal(const QString &palFile, const QString &programFolder, QString *error);
 
     // iNES header and 128 KiB of PRG, with a valid palette at every table address.

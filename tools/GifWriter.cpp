@@ -8,7 +8,16 @@
 
 namespace tintwright {
 
-bool GifWriter::write(const QImage &source, const QString &path, QString *error) {
+namespace {
+
+int appendBytes(GifFileType *gif, const GifByteType *bytes, int length) {
+    static_cast<QByteArray *>(gif->UserData)->append(reinterpret_cast<const char *>(bytes), length);
+    return length;
+}
+
+} // namespace
+
+bool GifWriter::encode(const QImage &source, QByteArray &gifBytes, QString *error) {
     const QImage image = source.convertToFormat(QImage::Format_ARGB32);
     const int width = image.width();
     const int height = image.height();
@@ -50,8 +59,6 @@ bool GifWriter::write(const QImage &source, const QString &path, QString *error)
     while ((1 << bits) < int(table.size()))
         ++bits;
     ColorMapObject *map = GifMakeMapObject(1 << bits, nullptr);
-    if (!map)
-        return false;
     for (int i = 0; i < (1 << bits); ++i) {
         const QRgb colour = i < int(table.size()) ? table[std::size_t(i)] : 0;
         map->Colors[i] = {GifByteType(qRed(colour)), GifByteType(qGreen(colour)),
@@ -59,7 +66,8 @@ bool GifWriter::write(const QImage &source, const QString &path, QString *error)
     }
 
     int code = 0;
-    GifFileType *gif = EGifOpenFileName(path.toLocal8Bit().constData(), false, &code);
+    QByteArray bytes;
+    GifFileType *gif = map ? EGifOpen(&bytes, appendBytes, &code) : nullptr;
     if (!gif) {
         GifFreeMapObject(map);
         if (error)
@@ -87,6 +95,8 @@ bool GifWriter::write(const QImage &source, const QString &path, QString *error)
             *error = QString::fromLatin1(GifErrorString(code));
     }
     GifFreeMapObject(map);
+    if (ok)
+        gifBytes = bytes;
     return ok;
 }
 

@@ -5,11 +5,11 @@
 
 namespace tintwright {
 
-// Writes a picture of at most 256 colours as a GIF through giflib. Fully
-// transparent pixels become the transparent colour.
+// Encodes a picture of at most 256 colours as a GIF through giflib. Fully transparent pixels
+// become the transparent colour.
 class GifWriter {
 public:
-    static bool write(const QImage &image, const QString &path, QString *error);
+    static bool encode(const QImage &image, QByteArray &gif, QString *error);
 };
 
 } // namespace tintwright

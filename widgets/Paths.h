@@ -1,19 +1,30 @@
 #pragma once
 
+#include <QFile>
 #include <QString>
 
 #include <filesystem>
 
 namespace tintwright {
 
-// Conversions between the document layer's paths and Qt's strings.
+// Conversions between the document layer's paths and Qt's strings. They never fail: bytes that
+// do not decode (a name saved by another system) become replacement characters, and such a
+// path then names nothing, as a missing file does.
 class Paths {
 public:
     static QString toQString(const std::filesystem::path &path) {
-        return QString::fromStdU16String(path.generic_u16string());
+#ifdef _WIN32
+        return QString::fromStdWString(path.generic_wstring());
+#else
+        return QFile::decodeName(QByteArray::fromStdString(path.native()));
+#endif
     }
     static std::filesystem::path fromQString(const QString &text) {
-        return std::filesystem::path(text.toStdU16String());
+#ifdef _WIN32
+        return std::filesystem::path(text.toStdWString());
+#else
+        return std::filesystem::path(QFile::encodeName(text).toStdString());
+#endif
     }
     // The program folder followed by a data path written with either separator.
     static QString inProgramFolder(const std::filesystem::path &programFolder,

@@ -76,6 +76,9 @@ void tst_SelectFile::listing() {
     for (const char *name : {"noext", "d.txt", "c.Bin", "B.NES", "a.nes", "e.nes.bak"})
         f.folder.write(QStringLiteral("roms/") + name, "x");
     QDir(f.folder.path()).mkpath("roms/sub folder");
+    // Links are listed by what they lead to: a folder as a folder, a device not at all.
+    QVERIFY(QFile::link("/dev/zero", f.folder.filePath("roms/zero")) &&
+            QFile::link(f.folder.filePath("roms/sub folder"), f.folder.filePath("roms/sub link")));
     f.state.defaultFolder = f.folder.fsPath("roms");
     SelectFile roms(f.state, f.prompter);
     QCOMPARE(items(&roms, "File1"), (QStringList{"a.nes", "B.NES", "c.Bin"}));
@@ -86,10 +89,11 @@ void tst_SelectFile::listing() {
     // The folder's path from the top, one level deeper each, then its sub-folders.
     const QStringList folders = items(&every, "Dir1");
     const int depth = f.folder.path().count('/');
-    QCOMPARE(folders.size(), depth + 3);
+    QCOMPARE(folders.size(), depth + 4);
     QCOMPARE(folders.first(), QStringLiteral("/"));
     QCOMPARE(folders.mid(depth + 1), (QStringList{QString(2 * depth + 2, ' ') + "roms",
-                                                  QString(2 * depth + 4, ' ') + "sub folder"}));
+                                                  QString(2 * depth + 4, ' ') + "sub folder",
+                                                  QString(2 * depth + 4, ' ') + "sub link"}));
 }
 
 void tst_SelectFile::open() {
@@ -167,6 +171,10 @@ void tst_SelectFile::setAsDefaultPath() {
     DefaultPath::Load_Path(f.state);
     SelectFile first(f.state, f.prompter); // a stored folder that has gone: the program folder
     QCOMPARE(first.currentFolder(), f.folder.path());
+    f.folder.write("Data/Defaultpath.txt", "/tmp/jos\xE9/roms\r\n"); // and one not in UTF-8
+    ProgramState other = f.folder.state();
+    DefaultPath::Load_Path(other);
+    QCOMPARE(SelectFile(other, f.prompter).currentFolder(), f.folder.path());
     QVERIFY(first.setFolder(f.folder.filePath("hacks, old")));
     button(&first, "cmdDefault")->click();
     QCOMPARE(f.folder.read("Data/Defaultpath.txt"),

@@ -3,6 +3,8 @@
 #include "document/RomDocument.h"
 #include "document/SpritePalette.h"
 
+#include <sys/stat.h>
+
 using namespace tintwright;
 
 // The one ROM and the editor's rules over it: opening and saving lose no byte, nothing reads or
@@ -67,12 +69,15 @@ void tst_RomDocument::save() {
         QVERIFY(QFile::remove(folder.filePath("sub/r.nes")));
     if (change == "folder")
         QVERIFY(QDir(folder.path()).mkdir("sub/r.nes"));
+    if (change == "pipe") // a save must neither block on it nor call it saved
+        QVERIFY(QFile::remove(folder.filePath("sub/r.nes")) &&
+                mkfifo(folder.filePath("sub/r.nes").toUtf8(), 0600) == 0);
     if (change == "no folder")
         QVERIFY(QDir(folder.filePath("sub")).removeRecursively());
     QCOMPARE(rom.write(reason), onDisk.isEmpty() ? RomDocument::WriteResult::Failed
                                                  : RomDocument::WriteResult::Written);
     QCOMPARE(reason.empty(), !onDisk.isEmpty());
-    QCOMPARE(folder.read("sub/r.nes"), onDisk);
+    QVERIFY(onDisk.isEmpty() || folder.read("sub/r.nes") == onDisk);
     // Writing never clears the flag: that waits until the user has been told.
     QVERIFY(rom.isModified() && rom.readByte(0) == 'Z');
 }

@@ -27,8 +27,9 @@ void tst_Reader::readAtEachActivation() {
     QPlainTextEdit *box = first->textBox();
     QVERIFY(box->toPlainText().contains("could not be read."));
     QVERIFY(box->toPlainText().contains(fixture.folder.filePath("Data/Manual.txt")));
-    QVERIFY(box->isReadOnly() && QFontInfo(box->font()).fixedPitch() &&
-            box->font().pointSizeF() == 9.75);
+    QVERIFY(box->isReadOnly() && box->font().pointSizeF() == 9.75);
+    QCOMPARE(box->font().family() + " as " + QFontInfo(box->font()).family(),
+             "Courier New as Liberation Mono");
     // Text box 300 and 750 twips (20 and 50 pixels) less than the outer size, frame included; a
     // smaller window gets the difference's absolute value.
     Reader *alone = fixture.add(new Reader(fixture.state.programFolder));

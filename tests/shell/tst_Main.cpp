@@ -1,11 +1,13 @@
 #include "Cases.h"
 #include "GuiTest.h"
 #include "shell/Main.h"
+#include "widgets/MessageBoxPrompter.h"
 
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 
 using namespace tintwright;
@@ -45,6 +47,7 @@ private slots:
     void closing_data() { addCases("windows", "closing"); }
     void closing();
     void childWindows();
+    void questionBox();
 };
 
 void tst_Main::startUpAndOpen() {
@@ -98,10 +101,14 @@ void tst_Main::closing() {
         QVERIFY(QDir(fixture.folder.filePath("roms")).removeRecursively());
     fixture.prompter.answers << row[3].toBool();
     QPointer<Main> window = fixture.start();
+    QAction *item = menuItem(window, "&File", row[1].toString());
     if (row[1] == "close")
         window->close();
-    else
-        menuItem(window, "&File", row[1].toString())->trigger();
+    else if (row[1] == "E&xit") { // ends the program's event loop, with success
+        QTimer::singleShot(0, item, &QAction::trigger);
+        QCOMPARE(QApplication::exec(), 0);
+    } else
+        item->trigger();
     QCOMPARE(fixture.prompter.texts.size(), row[4].toArray().size());
     for (int i = 0; i < fixture.prompter.texts.size(); ++i)
         QVERIFY(fixture.prompter.texts[i].startsWith(row[4][i].toString()));
@@ -132,8 +139,12 @@ void tst_Main::childWindows() {
     menuItem(window, "Help", "Manual")->trigger();
     menuItem(window, "Help", "Manual")->trigger();
     window->mdiArea()->subWindowList().last()->showMaximized();
-    menuItem(window, "&Edit", "Battle Palettes")->trigger();
-    menuItem(window, "&Edit", "Battle Palettes")->trigger();
+    for (int i = 0; i < 2; ++i) { // each opens with its first control, the link box, focused
+        menuItem(window, "&Edit", "Battle Palettes")->trigger();
+        QTRY_VERIFY(QApplication::focusWidget() &&
+                    QApplication::focusWidget()->objectName() == "chkLink");
+        QVERIFY(window->mdiArea()->activeSubWindow()->isAncestorOf(QApplication::focusWidget()));
+    }
     const auto windows = window->mdiArea()->subWindowList();
     QStringList titles;
     for (QMdiSubWindow *sub : windows)
@@ -165,6 +176,18 @@ void tst_Main::childWindows() {
     QTRY_COMPARE(window->mdiArea()->subWindowList().size(), 3);
     QVERIFY(fixture.prompter.texts.isEmpty());
     window->close();
+}
+
+void tst_Main::questionBox() {
+    // The close question has no Cancel: Esc and the box's close button leave it waiting.
+    MessageBoxPrompter prompter;
+    const auto answered = answerModal([](QDialog *box) {
+        QTest::keyClick(box, Qt::Key_Escape);
+        box->close();
+        QVERIFY(box->isVisible());
+        static_cast<QMessageBox *>(box)->button(QMessageBox::Yes)->click();
+    });
+    QVERIFY(prompter.ask(nullptr, "Save?") && *answered);
 }
 
 QTEST_MAIN(tst_Main)

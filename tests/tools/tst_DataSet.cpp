@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using namespace tintwright;
 
 // The generated program folder read back the way the program reads it, and the data tool.
@@ -70,16 +72,14 @@ void tst_DataSet::gif() {
         const int c = i % (colours + int(transparent));
         image.setPixel(i % 40, i / 40, c == colours ? 0u : qRgb(c % 256, c / 256 * 100, 50));
     }
-    QTemporaryDir dir;
+    QByteArray gif;
     QString error;
-    QCOMPARE(GifWriter::write(image, dir.filePath("p.gif"), &error), colours <= 256);
+    QCOMPARE(GifWriter::encode(image, gif, &error), colours <= 256);
     QCOMPARE(error, colours <= 256 ? QString() : QStringLiteral("more than 256 colours"));
-    QFile gif(dir.filePath("p.gif"));
-    if (colours <= 256 && gif.open(QIODevice::ReadOnly)) {
-        QCOMPARE(gif.readAll().at(10) & 7, row[3].toInt());
-        QCOMPARE(QImage(dir.filePath("p.gif")).convertToFormat(QImage::Format_ARGB32), image);
+    if (colours <= 256) {
+        QCOMPARE(gif.at(10) & 7, row[3].toInt());
+        QCOMPARE(QImage::fromData(gif).convertToFormat(QImage::Format_ARGB32), image);
     }
-    QVERIFY(!GifWriter::write(image, dir.filePath("missing/p.gif"), &error) && !error.isEmpty());
 }
 
 void tst_DataSet::tool() {
@@ -96,17 +96,31 @@ void tst_DataSet::tool() {
         for (int i = 0; i < size; ++i)
             pal.putChar(char(i * 7));
     }
+    QFile huge(dir.filePath("huge.pal"));
+    QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(3) << 30)); // sparse
+    QVERIFY(mkfifo(QFile::encodeName(dir.filePath("pipe.pal")), 0600) == 0);
+    const bool blocked = row[0].toString().contains("cannot be replaced");
+    QVERIFY(!blocked || QDir(dir.path()).mkpath("Data/Palette/7.bmp"));
+    QFile table(dir.filePath("Data/BackLocations.txt"));
+    QVERIFY(table.open(QIODevice::WriteOnly) && table.write("x,A\r\n") && table.flush());
+    umask(022);
     QProcess tool;
     tool.start(QStringLiteral(TINTWRIGHT_DATA_TOOL), arguments.replaceInStrings("@", dir.path()));
     QVERIFY(tool.waitForFinished(30000));
     QCOMPARE(tool.exitCode(), exitCode);
     QVERIFY(QString(tool.readAllStandardOutput() + tool.readAllStandardError())
                 .contains(row[3].toString()));
-    // Tile 5 and the chart take the file's sixth colour; a refused file writes nothing.
+    // All or nothing: every tile and the chart, readable by all under umask 022; or not one
+    // file or folder more, nor a half-written one.
+    const QStringList written =
+        QDir(dir.filePath("Data/Palette")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    QCOMPARE(written.size(), exitCode ? int(blocked) : 65);
+    QVERIFY(!QFile::exists(dir.filePath("Back_Silver")));
     const QImage tile(dir.filePath("Data/Palette/5.bmp"));
-    QCOMPARE(tile.isNull(), exitCode != 0);
-    QCOMPARE(QFile::exists(dir.filePath("Data/Palette/0.bmp")), exitCode == 0);
     if (exitCode == 0) {
+        for (const QString name : {"Palette.gif", "0.bmp"})
+            QCOMPARE(QFile::permissions(dir.filePath("Data/Palette/" + name)) & 0x7077,
+                     QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
         QCOMPARE(tile.pixel(0, 0), qRgb(15 * 7, 16 * 7, 17 * 7));
         const QImage chart(dir.filePath("Data/Palette/Palette.gif"));
         QCOMPARE(chart.pixel(5 * 24 + 12, 12), tile.pixel(0, 0));
