@@ -27,6 +27,7 @@ bool RomDocument::open(const std::filesystem::path &path, std::string *reason) {
     m_length = static_cast<std::int32_t>(size);
     m_path = path;
     m_modified = false;
+    m_history.clear();
     return true;
 }
 
@@ -40,6 +41,7 @@ bool RomDocument::assign(const std::uint8_t *data, std::size_t size,
     m_length = static_cast<std::int32_t>(size);
     m_path = path;
     m_modified = false;
+    m_history.clear();
     return true;
 }
 
@@ -63,6 +65,32 @@ bool RomDocument::writeByte(std::int64_t index, std::uint8_t value) {
         return false;
     m_image[static_cast<std::size_t>(index)] = value;
     return true;
+}
+
+bool RomDocument::applyPick(std::int64_t index, std::uint8_t value) {
+    const auto before = readByte(index);
+    if (!before)
+        return false;
+    m_history.record({index, *before, value});
+    m_image[static_cast<std::size_t>(index)] = value;
+    m_modified = true;
+    return true;
+}
+
+std::optional<std::int64_t> RomDocument::undoPick() {
+    const auto step = m_history.undo();
+    if (!step || !writeByte(step->index, step->before))
+        return std::nullopt;
+    m_modified = true;
+    return step->index;
+}
+
+std::optional<std::int64_t> RomDocument::redoPick() {
+    const auto step = m_history.redo();
+    if (!step || !writeByte(step->index, step->after))
+        return std::nullopt;
+    m_modified = true;
+    return step->index;
 }
 
 } // namespace tintwright

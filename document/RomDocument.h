@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PickHistory.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -32,6 +34,13 @@ public:
     std::optional<std::uint8_t> readByte(std::int64_t index) const;
     bool writeByte(std::int64_t index, std::uint8_t value);
 
+    // A colour pick: writes the byte, remembers it for undo and sets the modified flag. False,
+    // with nothing changed, outside the image.
+    bool applyPick(std::int64_t index, std::uint8_t value);
+    // Takes back the last pick, or applies again the last one taken back: the index changed.
+    std::optional<std::int64_t> undoPick();
+    std::optional<std::int64_t> redoPick();
+
     bool isModified() const { return m_modified; }
     void setModified(bool modified) { m_modified = modified; }
 
@@ -40,6 +49,7 @@ private:
     std::int32_t m_length = 0;
     std::filesystem::path m_path;
     bool m_modified = false;
+    PickHistory m_history; // cleared by each successful open, kept by saves
 };
 
 } // namespace tintwright

@@ -12,6 +12,26 @@ std::optional<std::uint8_t> SpritePalette::chartValue(float x, float y) {
     return static_cast<std::uint8_t>(value);
 }
 
+int SpritePalette::moveFocusCell(int cell, ChartKey key) {
+    const int row = cell / 16;
+    const int column = cell % 16;
+    switch (key) {
+    case ChartKey::Left:
+        return row * 16 + (column + 15) % 16;
+    case ChartKey::Right:
+        return row * 16 + (column + 1) % 16;
+    case ChartKey::Up:
+        return (row + 3) % 4 * 16 + column;
+    case ChartKey::Down:
+        return (row + 1) % 4 * 16 + column;
+    case ChartKey::Home:
+        return row * 16;
+    case ChartKey::End:
+        break;
+    }
+    return row * 16 + 15;
+}
+
 std::vector<std::uint8_t> SpritePalette::paletteBytes(const RomDocument &rom,
                                                       std::int32_t address) {
     std::vector<std::uint8_t> bytes;

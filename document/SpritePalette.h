@@ -24,6 +24,14 @@ public:
     // lies outside the image: fewer than three means the load stops there.
     static std::vector<std::uint8_t> paletteBytes(const RomDocument &rom, std::int32_t address);
 
+    // Keys that move the chart's focus cell: along its row or its column, wrapping round, and
+    // to the first or last cell of its row.
+    enum class ChartKey { Left, Right, Up, Down, Home, End };
+    static int moveFocusCell(int cell, ChartKey key);
+    // The middle of a chart cell, in twips from the chart's top-left corner.
+    static float cellCentreX(int cell) { return float(cell % 16) * kCell + kCell / 2; }
+    static float cellCentreY(int cell) { return float(cell / 16) * kCell + kCell / 2; }
+
     // The number of list position `position`'s preview pictures; nothing past the limit.
     static std::optional<int> previewNumber(int position);
 

@@ -15,7 +15,11 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QHelpEvent>
+#include <QKeyEvent>
+#include <QShortcut>
 #include <QToolTip>
+
+#include <algorithm>
 
 namespace tintwright {
 
@@ -67,6 +71,7 @@ BattlePalettes::BattlePalettes(ProgramState &state, Prompter &prompter, QWidget 
     place(m_tSelect, Layout::kMarker);
     m_tSelect->hide();
     for (int i = 0; i < 6; ++i) {
+        m_backTile[i]->setFocusPolicy(Qt::StrongFocus);
         place(m_backTile[i],
               {Layout::kTileLefts[i], Layout::kTileTop, Layout::kTileSize, Layout::kTileSize});
         m_backTile[i]->setStretch(true);
@@ -81,6 +86,8 @@ BattlePalettes::BattlePalettes(ProgramState &state, Prompter &prompter, QWidget 
                             Layout::kPreviewSize});
     place(m_palette2, Layout::kChart);
     m_palette2->installEventFilter(this);
+    m_palette2->setFocusPolicy(Qt::StrongFocus);
+    m_palette2->setAccessibleName(tr("Colour chart"));
     m_shape1->setGeometry(pixels(Layout::kShape1));
     m_shape2->setGeometry(pixels(Layout::kShape2));
     for (QFrame *shape : {m_shape1, m_shape2}) {
@@ -108,6 +115,16 @@ BattlePalettes::BattlePalettes(ProgramState &state, Prompter &prompter, QWidget 
     setTabOrder(m_frame3, m_chkLink);
     setTabOrder(m_chkLink, m_cboBack);
     setTabOrder(m_cboBack, m_cboFront);
+    setTabOrder(m_cboFront, m_backTile[0]);
+    for (int i = 0; i < 5; ++i)
+        setTabOrder(m_backTile[i], m_backTile[i + 1]);
+    setTabOrder(m_backTile[5], m_palette2);
+    m_frame1->setAccessibleName(m_frame1->title());
+    m_frame2->setAccessibleName(m_frame2->title());
+    m_frame3->setAccessibleName(m_frame3->title());
+    m_cboBack->setAccessibleName(m_frame1->title());
+    m_cboFront->setAccessibleName(m_frame2->title());
+    m_chkLink->setAccessibleName(tr("Link"));
     // Focus given to the window goes to its first control in that order.
     setFocusProxy(m_chkLink);
 
@@ -116,6 +133,20 @@ BattlePalettes::BattlePalettes(ProgramState &state, Prompter &prompter, QWidget 
     connect(m_cboFront, &QComboBox::activated, this, &BattlePalettes::cboFront_Click);
     connect(m_palette2, &PictureBox::pressed, this, &BattlePalettes::Palette2_MouseDown);
     connect(m_palette2, &PictureBox::released, this, &BattlePalettes::Palette2_MouseUp);
+    // Window shortcuts, not menu items: the menus stay as they are.
+    auto *undo = new QShortcut(QKeySequence::Undo, this, this, &BattlePalettes::undoPick,
+                               Qt::WidgetWithChildrenShortcut);
+    auto *redo = new QShortcut(QKeySequence(), this, this, &BattlePalettes::redoPick,
+                               Qt::WidgetWithChildrenShortcut);
+    QList<QKeySequence> redoKeys = QKeySequence::keyBindings(QKeySequence::Redo);
+    for (const QKeySequence &keys :
+         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)})
+        if (!redoKeys.contains(keys))
+            redoKeys.append(keys);
+    redo->setKeys(redoKeys);
+    undo->setObjectName(QStringLiteral("undo"));
+    redo->setObjectName(QStringLiteral("redo"));
+    setFocusCell(0);
 
     Form_Load();
 }
@@ -237,11 +268,10 @@ void BattlePalettes::loadPalette(const Side &side) {
 
     const auto bytes = SpritePalette::paletteBytes(m_state.rom, currentAddress(side.list));
     for (std::size_t k = 0; k < bytes.size(); ++k) {
-        if (!m_backTile[side.firstTile + k]->loadPicture(tilePicture(bytes[k]))) {
+        if (!showTile(side.firstTile + int(k), bytes[k])) {
             fail();
             return;
         }
-        m_tileColour[side.firstTile + k] = bytes[k];
     }
     if (bytes.size() < 3) {
         fail();
@@ -309,6 +339,9 @@ void BattlePalettes::BackTile_Click(int index) {
 
 void BattlePalettes::Palette2_MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, float x, float y) {
     m_pick.press(x, y);
+    // The keyboard carries on from the cell the mouse pressed.
+    if (const auto cell = SpritePalette::chartValue(x, y); cell && *cell <= 0x3F)
+        setFocusCell(*cell);
 }
 
 void BattlePalettes::Palette2_MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, float x, float y) {
@@ -326,17 +359,77 @@ void BattlePalettes::Palette2_MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, fl
                                     .arg(m_state.rom.length()));
         return;
     }
-    const QString picture = tilePicture(*colour);
-    if (!m_backTile[tile]->loadPicture(picture)) {
-        m_prompter.inform(
-            this, tr("The colour was not written: its tile picture\n%1\n"
-                     "is missing or cannot be read (%2).")
-                      .arg(QDir::toNativeSeparators(picture), m_backTile[tile]->errorString()));
+    if (!showTile(tile, *colour)) {
+        m_prompter.inform(this, tr("The colour was not written: its tile picture\n%1\n"
+                                   "is missing or cannot be read (%2).")
+                                    .arg(QDir::toNativeSeparators(tilePicture(*colour)),
+                                         m_backTile[tile]->errorString()));
         return;
     }
-    m_tileColour[tile] = *colour;
-    m_state.rom.writeByte(*index, *colour);
-    m_state.rom.setModified(true);
+    m_state.rom.applyPick(*index, *colour);
+}
+
+bool BattlePalettes::showTile(int tile, int colour) {
+    if (!m_backTile[tile]->loadPicture(tilePicture(colour)))
+        return false;
+    m_tileColour[tile] = colour;
+    const std::int64_t index =
+        SpritePalette::tileIndex(tile, currentAddress(m_cboBack), currentAddress(m_cboFront));
+    m_backTile[tile]->setAccessibleName(
+        (tile < 3 ? tr("Back colour %1") : tr("Front colour %1")).arg(tile % 3 + 1));
+    m_backTile[tile]->setAccessibleDescription(
+        tr("0x%1, ROM offset 0x%2").arg(hex(colour, 2), hex(index, 6)));
+    return true;
+}
+
+void BattlePalettes::showTilesAt(std::int64_t index) {
+    const auto colour = m_state.rom.readByte(index);
+    for (int tile = 0; tile < 6; ++tile)
+        if (colour && !m_backTile[tile]->isHidden() &&
+            SpritePalette::tileIndex(tile, currentAddress(m_cboBack), currentAddress(m_cboFront)) ==
+                index)
+            showTile(tile, *colour);
+}
+
+void BattlePalettes::undoPick() {
+    if (const auto index = m_state.rom.undoPick())
+        showTilesAt(*index);
+}
+
+void BattlePalettes::redoPick() {
+    if (const auto index = m_state.rom.redoPick())
+        showTilesAt(*index);
+}
+
+void BattlePalettes::setFocusCell(int cell) {
+    m_focusCell = cell;
+    const int size = Twips::toPixels(SpritePalette::kCell);
+    m_palette2->setFocusMark(QRect(cell % 16 * size, cell / 16 * size, size, size));
+    const QPoint centre(cell % 16 * size + size / 2, cell / 16 * size + size / 2);
+    const QString text = chartToolTip(centre);
+    m_palette2->setAccessibleDescription(text);
+    if (m_palette2->hasFocus())
+        QToolTip::showText(m_palette2->mapToGlobal(centre), text, m_palette2);
+}
+
+// Arrows, Home and End move the focus cell; Space and Enter press and release it.
+bool BattlePalettes::chartKey(int key) {
+    using Key = SpritePalette::ChartKey;
+    const std::pair<int, Key> moves[] = {{Qt::Key_Left, Key::Left}, {Qt::Key_Right, Key::Right},
+                                         {Qt::Key_Up, Key::Up},     {Qt::Key_Down, Key::Down},
+                                         {Qt::Key_Home, Key::Home}, {Qt::Key_End, Key::End}};
+    for (const auto &[qtKey, move] : moves)
+        if (key == qtKey) {
+            setFocusCell(SpritePalette::moveFocusCell(m_focusCell, move));
+            return true;
+        }
+    if (key != Qt::Key_Space && key != Qt::Key_Return && key != Qt::Key_Enter)
+        return false;
+    const float x = SpritePalette::cellCentreX(m_focusCell);
+    const float y = SpritePalette::cellCentreY(m_focusCell);
+    Palette2_MouseDown(Qt::NoButton, Qt::NoModifier, x, y);
+    Palette2_MouseUp(Qt::NoButton, Qt::NoModifier, x, y);
+    return true;
 }
 
 QString BattlePalettes::chartToolTip(QPoint pixel) const {
@@ -360,6 +453,21 @@ QString BattlePalettes::tileToolTip(int tile) const {
 }
 
 bool BattlePalettes::eventFilter(QObject *watched, QEvent *event) {
+    const auto tile = std::find(m_backTile.begin(), m_backTile.end(), watched) - m_backTile.begin();
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (watched == m_palette2)
+            return chartKey(key) || QWidget::eventFilter(watched, event);
+        if (tile < 6 && (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)) {
+            BackTile_Click(int(tile));
+            return true;
+        }
+    }
+    if (event->type() == QEvent::FocusIn && watched == m_palette2)
+        setFocusCell(m_focusCell);
+    if (event->type() == QEvent::FocusIn && tile < 6)
+        QToolTip::showText(m_backTile[tile]->mapToGlobal(m_backTile[tile]->rect().center()),
+                           tileToolTip(int(tile)), m_backTile[tile]);
     if (event->type() == QEvent::ToolTip) {
         const auto *help = static_cast<QHelpEvent *>(event);
         QString text;

@@ -38,6 +38,9 @@ public:
     void setFrontIndex(int index);
 
     void BackTile_Click(int index);
+    // Ctrl+Z and Ctrl+Shift+Z or Ctrl+Y: the last pick in the ROM, whichever window made it.
+    void undoPick();
+    void redoPick();
     void Palette2_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, float x, float y);
     void Palette2_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, float x, float y);
 
@@ -71,6 +74,10 @@ private:
     void fillList(QComboBox *list, const LocationTable &table);
     QString chartToolTip(QPoint pixel) const;
     QString tileToolTip(int tile) const;
+    bool showTile(int tile, int colour);
+    void showTilesAt(std::int64_t index);
+    void setFocusCell(int cell);
+    bool chartKey(int key);
 
     ProgramState &m_state;
     Prompter &m_prompter;
@@ -93,6 +100,7 @@ private:
 
     ColourPick m_pick;
     std::array<int, 6> m_tileColour{};
+    int m_focusCell = 0; // the chart cell the keyboard picks
 };
 
 } // namespace tintwright

@@ -33,6 +33,9 @@ public:
     void setTwipsHeight(float height);
     void setTwipsGeometry(float left, float top, float width, float height);
 
+    // Where the keyboard focus shows while the box has it, in pixels: the whole box when empty.
+    void setFocusMark(const QRect &mark);
+
 signals:
     void clicked();
     void pressed(Qt::MouseButton button, Qt::KeyboardModifiers shift, float x, float y);
@@ -50,6 +53,7 @@ private:
     QImage m_picture;
     QString m_error;
     bool m_stretch = false;
+    QRect m_focusMark;
     float m_left = 0;
     float m_top = 0;
     float m_width = 0;

@@ -3,6 +3,8 @@
 #include "document/RomDocument.h"
 #include "document/SpritePalette.h"
 
+#include <QRandomGenerator>
+
 #include <sys/stat.h>
 
 using namespace tintwright;
@@ -25,6 +27,11 @@ private slots:
     void chartPick_data() { addCases("readers", "chartPick"); }
     void chartPick();
     void listRules();
+    void focusCell_data() { addCases("readers", "focusCell"); }
+    void focusCell();
+    void picks_data() { addCases("readers", "picks"); }
+    void picks();
+    void randomPicks();
 };
 
 void tst_RomDocument::open() {
@@ -128,6 +135,72 @@ void tst_RomDocument::listRules() {
     QVERIFY(!SpritePalette::previewNumber(159));
     QCOMPARE(SpritePalette::linkedPosition(19, 0, 20).value_or(-1), 19);
     QVERIFY(!SpritePalette::linkedPosition(20, 0, 20) && !SpritePalette::linkedPosition(5, 5, 20));
+}
+
+void tst_RomDocument::focusCell() {
+    QFETCH(QJsonArray, row);
+    const QStringList keys{"Left", "Right", "Up", "Down", "Home", "End"};
+    const auto key = SpritePalette::ChartKey(keys.indexOf(row[2].toString()));
+    QCOMPARE(SpritePalette::moveFocusCell(row[1].toInt(), key), row[3].toInt());
+}
+
+void tst_RomDocument::picks() {
+    QFETCH(QJsonArray, row); // steps, then the image, the file and the flag afterwards
+    TestFolder folder;
+    folder.write("r.nes", "ABCDEFGH");
+    RomDocument rom;
+    QVERIFY(rom.open(folder.fsPath("r.nes")));
+    std::string reason;
+    for (const QJsonValue step : row[1].toArray()) {
+        const QString text = step.toString();
+        if (text == "u" || text == "r")
+            (void)(text == "u" ? rom.undoPick() : rom.redoPick());
+        else if (text == "s")
+            QVERIFY(rom.write(reason) == RomDocument::WriteResult::Written &&
+                    (rom.setModified(false), true));
+        else if (text == "o")
+            QVERIFY(rom.open(folder.fsPath("r.nes")));
+        else
+            rom.applyPick(text.section('=', 0, 0).toLongLong(),
+                          text.section('=', 1).at(0).toLatin1());
+    }
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(rom.data()), rom.length()),
+             row[2].toString().toLatin1());
+    QCOMPARE(folder.read("r.nes"), row[3].toString().toLatin1());
+    QCOMPARE(rom.isModified(), row[4].toBool());
+}
+
+void tst_RomDocument::randomPicks() {
+    // Whatever the picks, undos and redos, the image is the opened one with the steps still
+    // done applied in order.
+    const std::vector<std::uint8_t> original{1, 2, 3, 4, 5, 6, 7, 8};
+    QRandomGenerator random(12345);
+    for (int run = 0; run < 200; ++run) {
+        RomDocument rom;
+        QVERIFY(rom.assign(original.data(), original.size(), "r.nes"));
+        std::vector<std::pair<int, std::uint8_t>> steps;
+        std::size_t done = 0;
+        for (int i = 0; i < 30; ++i) {
+            const int choice = random.bounded(4);
+            if (choice == 0 && done > 0 && rom.undoPick())
+                --done;
+            else if (choice == 1 && done < steps.size() && rom.redoPick())
+                ++done;
+            else if (choice >= 2) {
+                const int index = random.bounded(8);
+                const auto value = std::uint8_t(random.bounded(256));
+                QVERIFY(rom.applyPick(index, value));
+                steps.resize(done);
+                steps.emplace_back(index, value);
+                done = steps.size();
+            }
+        }
+        QVERIFY(!(done == 0 && rom.undoPick()) && !(done == steps.size() && rom.redoPick()));
+        std::vector<std::uint8_t> replayed = original;
+        for (std::size_t i = 0; i < done; ++i)
+            replayed[std::size_t(steps[i].first)] = steps[i].second;
+        QVERIFY(std::equal(replayed.begin(), replayed.end(), rom.data()));
+    }
 }
 
 QTEST_APPLESS_MAIN(tst_RomDocument)

@@ -4,6 +4,7 @@
 #include "editor/EditorLayout.h"
 #include "widgets/PictureBox.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -66,6 +67,7 @@ private slots:
     void previewsAndLink();
     void picks();
     void failures();
+    void keyboard();
 };
 
 void tst_BattlePalettes::layout() {
@@ -246,6 +248,68 @@ void tst_BattlePalettes::failures() {
     window->setBackIndex(4);
     QVERIFY(fixture.list("cboFront")->currentIndex() == -1 && fixture.prompter.texts.size() == 1);
     window->close();
+}
+
+void tst_BattlePalettes::keyboard() {
+    EditorFixture fixture;
+    BattlePalettes *other = fixture.open();
+    BattlePalettes *window = fixture.open();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    PictureBox *chart = fixture.box("Palette2"), *tile = fixture.box("BackTile2");
+    // After the lists Tab reaches the six tiles in order, then the chart.
+    fixture.list("cboFront")->setFocus();
+    QStringList order;
+    for (int i = 0; i < 7; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(order.join(' '),
+             "BackTile0 BackTile1 BackTile2 BackTile3 BackTile4 BackTile5 Palette2");
+    // A focused tile shows a mark; Space on it does what a click does. On the chart the keys
+    // move a focus cell, and Enter picks it as a press and a release there do.
+    const QImage unfocused = tile->grab().toImage();
+    tile->setFocus();
+    QVERIFY(tile->grab().toImage() != unfocused);
+    QTest::keyClick(tile, Qt::Key_Space);
+    QCOMPARE(fixture.box("tSelect")->geometry().center(), tile->geometry().center());
+    chart->setFocus();
+    for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Right, Qt::Key_Return})
+        QTest::keyClick(chart, key);
+    QVERIFY(fixture.state.rom.readByte(18) == 0x21 && fixture.tileShows(2, 0x21) &&
+            fixture.state.rom.isModified());
+    // A screen reader hears which sprite and byte a tile is, its colour, and the chart's cell.
+    const auto text = [](QWidget *widget, QAccessible::Text which) {
+        return QAccessible::queryAccessibleInterface(widget)->text(which);
+    };
+    QCOMPARE(text(tile, QAccessible::Name) + ": " + text(tile, QAccessible::Description),
+             "Back colour 3: 0x21, ROM offset 0x000012");
+    QCOMPARE(text(chart, QAccessible::Description), QStringLiteral("$21  RGB #57A5FF"));
+    QStringList names;
+    for (const char *name : {"Frame1", "cboBack", "Frame2", "cboFront", "Frame3", "chkLink"})
+        names << text(window->findChild<QWidget *>(name), QAccessible::Name);
+    QCOMPARE(names.join(','), "Back,Back,Front,Front,Link I.,Link");
+    // Undo and redo, by their keys, in the window where they are pressed.
+    fixture.state.rom.setModified(false);
+    QTest::keyClick(chart, Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(fixture.state.rom.readByte(18) == 0x0F && fixture.tileShows(2, 15) &&
+            fixture.state.rom.isModified());
+    QTest::keyClick(chart, Qt::Key_Z, Qt::ControlModifier); // nothing more to undo
+    for (const auto modifiers :
+         {Qt::ControlModifier | Qt::ShiftModifier, Qt::ControlModifier | Qt::NoModifier}) {
+        QTest::keyClick(chart, modifiers & Qt::ShiftModifier ? Qt::Key_Z : Qt::Key_Y, modifiers);
+        QVERIFY(fixture.state.rom.readByte(18) == 0x21 && fixture.tileShows(2, 0x21));
+        QTest::keyClick(tile, Qt::Key_Z, Qt::ControlModifier);
+    }
+    QCOMPARE(other->findChild<PictureBox *>("BackTile2")->picture(),
+             fixture.box("BackTile0")->picture());
+    // A press on the chart moves its focus cell there.
+    QTest::mouseClick(chart, Qt::LeftButton, {}, QPoint(5 * 24 + 5, 5));
+    QTest::keyClick(chart, Qt::Key_Left);
+    QTest::keyClick(chart, Qt::Key_Space);
+    QCOMPARE(fixture.state.rom.readByte(18).value(), 0x04);
+    QToolTip::hideText();
+    window->close();
+    other->close();
 }
 
 QTEST_MAIN(tst_BattlePalettes)
