@@ -114,6 +114,22 @@ void tst_FieldReader::loadTables() {
             QVERIFY(error.reason().starts_with("the file cannot be read ("));
         }
     }
+    // A field of a million bytes: the report quotes a short part of it and says how long it
+    // is. A Data file of 2 GiB is not read at all.
+    for (const char *file : {"Data/BackLocations.txt", "Data/FileTypeFilter.txt"}) {
+        folder.writeTables(file[5] == 'B' ? "1,A\r\n" + QByteArray(1000000, 'x') : "1,A");
+        QFile filter(folder.filePath("Data/FileTypeFilter.txt"));
+        QVERIFY(file[5] == 'B' ||
+                (filter.open(QIODevice::WriteOnly) && filter.resize(qint64(1) << 31))); // sparse
+        try {
+            Rom::Load_Tables(state);
+            QFAIL("started with a broken table");
+        } catch (const DataFileError &error) {
+            QVERIFY2(std::string_view(error.what()).size() < 300 && error.file() == file, error.what());
+            QVERIFY(error.reason().find(error.line() ? "(1000000 bytes in all)" : "too large") !=
+                    std::string::npos);
+        }
+    }
 }
 
 QTEST_APPLESS_MAIN(tst_FieldReader)

@@ -82,6 +82,9 @@ void tst_BattlePalettes::layout() {
         QCOMPARE(window->findChild<QWidget *>(row[0].toString())->geometry(),
                  QRect(row[1].toInt(), row[2].toInt(), row[3].toInt(), row[4].toInt()));
     QCOMPARE(fixture.box("Palette2")->twipsLeft(), 1612.5f);
+    QCOMPARE(fixture.box("Palette2")->grab().toImage(),
+             QImage(fixture.folder.filePath("Data/Palette/Palette.gif"))
+                 .convertToFormat(QImage::Format_ARGB32_Premultiplied));
     // The same rules for pictures of other sizes, to the twip.
     using L = EditorLayout;
     QCOMPARE(L::chartLeft(1000), 3992.5f);
@@ -238,6 +241,7 @@ void tst_BattlePalettes::failures() {
     QVERIFY(QFile::remove(fixture.folder.filePath("Data/Palette/Palette.gif")) &&
             QFile::remove(fixture.folder.filePath("Data/Palette/15.bmp")));
     fixture.state.frontLocations = {};
+    fixture.state.backLocations = {{16}, {"Only"}}; // one row loads
     fixture.setRom(QByteArray(512, '\x21'));
     fixture.prompter.texts.clear();
     window = fixture.open();
@@ -245,7 +249,7 @@ void tst_BattlePalettes::failures() {
     QVERIFY(fixture.prompter.texts[0].contains("Palette.gif") &&
             fixture.prompter.texts[0].count("15.bmp") == 1);
     QVERIFY(fixture.box("BackTile3")->isHidden() && fixture.box("BackTile0")->isVisible());
-    window->setBackIndex(4);
+    window->setBackIndex(0);
     QVERIFY(fixture.list("cboFront")->currentIndex() == -1 && fixture.prompter.texts.size() == 1);
     window->close();
 }

@@ -141,6 +141,10 @@ void tst_Main::childWindows() {
     window->mdiArea()->subWindowList().last()->showMaximized();
     for (int i = 0; i < 2; ++i) { // each opens with its first control, the link box, focused
         menuItem(window, "&Edit", "Battle Palettes")->trigger();
+        QVERIFY(window->mdiArea()
+                    ->activeSubWindow()
+                    ->findChild<QWidget *>("BackTile3")
+                    ->isVisible()); // one row
         QTRY_VERIFY(QApplication::focusWidget() &&
                     QApplication::focusWidget()->objectName() == "chkLink");
         QVERIFY(window->mdiArea()->activeSubWindow()->isAncestorOf(QApplication::focusWidget()));
