@@ -75,7 +75,7 @@ bool FileIo::readAll(const std::filesystem::path &path, std::unique_ptr<std::uin
 bool FileIo::readText(const std::filesystem::path &path, std::string &text, std::string &error) {
     std::unique_ptr<std::uint8_t[]> data;
     std::size_t size = 0;
-    if (!readAll(path, data, size, error, std::size_t(1) << 31))
+    if (!readAll(path, data, size, error, kLargestText))
         return false;
     text.assign(reinterpret_cast<const char *>(data.get()), size);
     return true;

@@ -16,7 +16,8 @@ public:
     static bool readAll(const std::filesystem::path &path, std::unique_ptr<std::uint8_t[]> &data,
                         std::size_t &size, std::string &error, std::size_t maxSize);
 
-    // Same, into text; for the small Data files.
+    // Same, into text; for the Data files, which are refused from 1 GiB on.
+    static constexpr std::size_t kLargestText = (std::size_t(1) << 30) - 1;
     static bool readText(const std::filesystem::path &path, std::string &text, std::string &error);
 
     enum class Mode {

@@ -74,16 +74,17 @@ std::string_view TextEncoding::withoutBom(std::string_view bytes) {
 }
 
 std::string TextEncoding::quoted(std::string_view field) {
-    constexpr std::size_t kShown = 60; // characters
+    constexpr std::size_t kShown = 60; // characters shown, an escape counting as four
     const std::string text = toUtf8(field);
     std::string out = "\"";
     std::size_t shown = 0;
     std::size_t i = 0;
-    for (; i < text.size() && shown < kShown; ++shown) {
+    while (i < text.size() && shown < kShown) {
         const auto byte = static_cast<std::uint8_t>(text[i]);
         if (byte < 0x20 || byte == 0x7F) {
             constexpr char kHex[] = "0123456789ABCDEF";
             out += {'\\', 'x', kHex[byte >> 4], kHex[byte & 0xF]};
+            shown += 4;
             ++i;
             continue;
         }
@@ -91,6 +92,7 @@ std::string TextEncoding::quoted(std::string_view field) {
         do
             out += text[i++];
         while (i < text.size() && (static_cast<std::uint8_t>(text[i]) & 0xC0) == 0x80);
+        ++shown;
     }
     if (i < text.size())
         return out + "\u2026\" (" + std::to_string(field.size()) + " bytes in all)";
