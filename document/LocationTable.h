@@ -10,6 +10,7 @@ namespace tintwright {
 struct LocationTable {
     std::vector<std::int32_t> addresses;
     std::vector<std::string> names; // as stored in the file (any encoding)
+    std::vector<int> lines;         // where each row starts in its file, from 1
 
     int rows() const { return static_cast<int>(addresses.size()); }
 };

@@ -70,6 +70,7 @@ LocationTable Rom::readLocationTable(std::string_view text, const std::string &d
             std::string name = reader.readText();
             table.addresses.push_back(address);
             table.names.push_back(std::move(name));
+            table.lines.push_back(recordLine);
         } catch (const FieldError &error) {
             std::string reason;
             switch (error.kind()) {

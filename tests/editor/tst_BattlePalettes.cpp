@@ -241,7 +241,7 @@ void tst_BattlePalettes::failures() {
     QVERIFY(QFile::remove(fixture.folder.filePath("Data/Palette/Palette.gif")) &&
             QFile::remove(fixture.folder.filePath("Data/Palette/15.bmp")));
     fixture.state.frontLocations = {};
-    fixture.state.backLocations = {{16}, {"Only"}}; // one row loads
+    fixture.state.backLocations = {{16}, {"Only"}, {1}}; // one row loads
     fixture.setRom(QByteArray(512, '\x21'));
     fixture.prompter.texts.clear();
     window = fixture.open();

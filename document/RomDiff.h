@@ -1,0 +1,30 @@
+#pragma once
+
+#include "LocationTable.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace tintwright {
+
+// What an edited ROM changed against the original, by palette of the tables.
+class RomDiff {
+public:
+    struct Palette {
+        bool front;
+        int row;
+        std::int64_t address;
+        std::array<int, 3> before; // -1: past the end of that file
+        std::array<int, 3> after;
+    };
+    struct Result {
+        std::vector<Palette> palettes;
+        std::int64_t outside = 0; // bytes that differ where no palette lies
+    };
+    static Result compare(const std::uint8_t *original, std::int64_t originalSize,
+                          const std::uint8_t *edited, std::int64_t editedSize,
+                          const LocationTable &back, const LocationTable &front);
+};
+
+} // namespace tintwright

@@ -1,0 +1,86 @@
+#include "TableCheck.h"
+
+#include "SpritePalette.h"
+#include "TextEncoding.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace tintwright {
+
+namespace {
+
+std::string hexByte(int value) {
+    char text[4];
+    std::snprintf(text, sizeof text, "%02X", value);
+    return text;
+}
+
+} // namespace
+
+std::vector<TableCheck::Finding> TableCheck::check(const std::uint8_t *rom, std::int64_t size,
+                                                   const Tables &tables,
+                                                   const std::function<bool(bool, int)> &previews) {
+    static const char *const kOrdinal[] = {"first", "second", "third"};
+    std::vector<Finding> findings;
+    struct Palette {
+        std::int64_t address;
+        bool front;
+        int row;
+    };
+    std::vector<Palette> palettes;
+    for (const bool front : {false, true}) {
+        const LocationTable &table = front ? tables.front : tables.back;
+        for (int row = 0; row < table.rows(); ++row) {
+            const auto add = [&](bool error, std::string message) {
+                findings.push_back({error, front, row, std::move(message)});
+            };
+            const std::int64_t address = table.addresses[std::size_t(row)];
+            palettes.push_back({address, front, row});
+            if (address < 0)
+                add(true, "the address is negative");
+            for (int k = 0; k < 3 && address >= 0; ++k) {
+                if (address + k >= size) {
+                    add(true, std::string(kOrdinal[k]) + " byte lies past the end of the ROM (" +
+                                  std::to_string(size) + " bytes)");
+                    break;
+                }
+                const int byte = rom[address + k];
+                if (byte > 0x3F)
+                    add(true, std::string(kOrdinal[k]) + " byte is $" + hexByte(byte) +
+                                  ", above $3F: there is no such colour");
+                else if (byte == 0x0D)
+                    add(false, std::string(kOrdinal[k]) +
+                                   " byte is $0D, darker than black, unsafe on many TVs");
+            }
+            if (const auto number = SpritePalette::previewNumber(row);
+                number && !previews(front, *number))
+                add(false, "its preview pictures " + std::to_string(*number) + ".gif are missing");
+            if (table.names[std::size_t(row)].find_first_of("\r\n") != std::string::npos)
+                add(false, "its name holds a line break (a quote left open?)");
+        }
+    }
+    // Palettes that share bytes without starting together show each other's colours.
+    std::stable_sort(palettes.begin(), palettes.end(),
+                     [](const Palette &a, const Palette &b) { return a.address < b.address; });
+    for (std::size_t i = 1; i < palettes.size(); ++i) {
+        const Palette &later = palettes[i];
+        for (std::size_t j = i; j-- > 0 && palettes[j].address + 3 > later.address;) {
+            if (palettes[j].address == later.address)
+                continue;
+            const LocationTable &other = palettes[j].front ? tables.front : tables.back;
+            findings.push_back(
+                {false, later.front, later.row,
+                 "its palette overlaps that of " +
+                     TextEncoding::quoted(other.names[std::size_t(palettes[j].row)]) + " (" +
+                     (palettes[j].front ? "front" : "back") + " row " +
+                     std::to_string(palettes[j].row) + ")"});
+        }
+    }
+    std::stable_sort(findings.begin(), findings.end(), [](const Finding &a, const Finding &b) {
+        return std::pair(a.front, a.row) < std::pair(b.front, b.row);
+    });
+    return findings;
+}
+
+} // namespace tintwright

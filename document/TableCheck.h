@@ -1,0 +1,32 @@
+#pragma once
+
+#include "LocationTable.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tintwright {
+
+// Whether a set of location tables fits a ROM: every row of both tables looked at as the editor
+// would, for what it cannot show (errors) and for what it shows but is likely wrong (warnings).
+class TableCheck {
+public:
+    struct Finding {
+        bool error;
+        bool front;          // which table: the front one, or the back one
+        int row;             // from 0
+        std::string message; // what is wrong, in a sentence without the row's own details
+    };
+    struct Tables {
+        const LocationTable &back;
+        const LocationTable &front;
+    };
+    // `previews(front, number)` tells whether both preview pictures of that number exist.
+    static std::vector<Finding> check(const std::uint8_t *rom, std::int64_t size,
+                                      const Tables &tables,
+                                      const std::function<bool(bool front, int number)> &previews);
+};
+
+} // namespace tintwright

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QStringList>
+#include <QTextStream>
+
+class QCommandLineParser;
+
+namespace tintwright {
+
+struct LocationTable;
+
+// tintwright-data's commands: each parses its arguments, reads and writes files and prints;
+// the rules they apply live in the document library.
+class DataTool {
+public:
+    Q_DECLARE_TR_FUNCTIONS(DataTool)
+
+public:
+    // Exit status: 0 done, 1 the command found problems or refused its input, 2 wrong usage
+    // or a file that cannot be read or written.
+    static constexpr int kDone = 0, kRefused = 1, kFailed = 2;
+
+    DataTool(QTextStream &out, QTextStream &err) : m_out(out), m_err(err) {}
+    int run(const QStringList &arguments);
+
+private:
+    struct Tables;
+    int build(const QStringList &args);
+    int palette(const QStringList &args);
+    int check(const QStringList &args, const QCommandLineParser &parser);
+    int exportCsv(const QStringList &args, const QCommandLineParser &parser);
+    int importCsv(const QStringList &args, const QCommandLineParser &parser);
+    int diff(const QStringList &args, const QCommandLineParser &parser);
+
+    int fail(int status, const QString &message);
+    bool readTables(const QCommandLineParser &parser, Tables &tables, int &status);
+    bool readRom(const QString &path, QByteArray &bytes);
+
+    QTextStream &m_out;
+    QTextStream &m_err;
+};
+
+} // namespace tintwright
