@@ -3,35 +3,57 @@
 #include "FieldReader.h"
 #include "TextEncoding.h"
 
+#include <charconv>
 #include <cstdio>
 
 namespace tintwright {
 
 namespace {
 
-std::string quote(const std::string &field) {
-    if (field.find_first_of(",\"\r\n") == std::string::npos)
-        return field;
-    std::string out = "\"";
-    for (const char c : field)
-        out += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return out + '"';
+// Hexadecimal digits, at least `digits` of them, written backwards from `end`.
+char *hexBefore(char *end, std::int64_t value, int digits) {
+    constexpr char kHex[] = "0123456789ABCDEF";
+    for (; value > 0 || digits > 0; value >>= 4, --digits)
+        *--end = kHex[value & 0xF];
+    return end;
 }
 
 std::string hex(std::int64_t value, int digits) {
     char text[24];
-    std::snprintf(text, sizeof text, "%0*llX", digits, static_cast<long long>(value));
-    return text;
+    return std::string(hexBefore(text + sizeof text, value, digits), text + sizeof text);
 }
 
 } // namespace
 
-std::string PaletteCsv::record(const Row &row) {
-    std::string out = std::string(row.front ? "front," : "back,") + std::to_string(row.row) + ',' +
-                      quote(row.name) + ",0x" + hex(row.address, 6);
-    for (const int byte : row.bytes)
-        out += ',' + (byte < 0 ? std::string() : hex(byte, 2));
-    return out + "\r\n";
+void PaletteCsv::appendRecord(std::string &out, bool front, int row, std::string_view name,
+                              std::int64_t address, const std::array<int, 3> &bytes) {
+    char head[24];
+    char *end = std::to_chars(head, head + sizeof head, row).ptr;
+    out += front ? "front," : "back,";
+    out.append(head, end);
+    out += ',';
+    if (name.find_first_of(",\"\r\n") == std::string_view::npos) {
+        out += name;
+    } else {
+        out += '"';
+        for (const char c : name)
+            (c == '"' ? out += "\"\"" : out += c);
+        out += '"';
+    }
+    // The rest, written backwards into one buffer: ",0x" address, three bytes, CR LF.
+    char tail[48];
+    char *start = tail + sizeof tail;
+    *--start = '\n';
+    *--start = '\r';
+    for (int k = 2; k >= 0; --k) {
+        if (bytes[std::size_t(k)] >= 0)
+            start = hexBefore(start, bytes[std::size_t(k)], 2);
+        *--start = ',';
+    }
+    start = hexBefore(start, address, 6);
+    start -= 3;
+    start[0] = ',', start[1] = '0', start[2] = 'x';
+    out.append(start, tail + sizeof tail);
 }
 
 std::vector<std::pair<int, std::vector<std::string>>> PaletteCsv::records(std::string_view text) {

@@ -36,8 +36,9 @@ public:
         int m_line;
     };
 
-    // One record of the file, CR LF at its end.
-    static std::string record(const Row &row);
+    // One record of the file, CR LF at its end, added to `out`; the name in UTF-8.
+    static void appendRecord(std::string &out, bool front, int row, std::string_view name,
+                             std::int64_t address, const std::array<int, 3> &bytes);
     // The fields of each record, with the line each starts on; throws Error on an unclosed
     // quote or text after a closing quote.
     static std::vector<std::pair<int, std::vector<std::string>>> records(std::string_view text);

@@ -298,13 +298,13 @@ int DataTool::exportCsv(const QStringList &args, const QCommandLineParser &parse
         const LocationTable &table = tables.of(front);
         for (int row = 0; row < table.rows(); ++row) {
             const auto r = std::size_t(row);
-            PaletteCsv::Row record{
-                front, row, TextEncoding::toUtf8(table.names[r]), table.addresses[r], {}, 0};
-            for (int k = 0; k < 3; ++k)
-                record.bytes[std::size_t(k)] =
-                    rom.readByte(std::int64_t(table.addresses[r]) + k).value_or(-1);
-            if (std::find(record.bytes.begin(), record.bytes.end(), -1) != record.bytes.end()) {
-                record.bytes = {-1, -1, -1};
+            std::array<int, 3> bytes{};
+            for (int k = 0; k < 3; ++k) {
+                const auto byte = rom.readByte(std::int64_t(table.addresses[r]) + k);
+                bytes[std::size_t(k)] = byte ? int(*byte) : -1;
+            }
+            if (std::find(bytes.begin(), bytes.end(), -1) != bytes.end()) {
+                bytes = {-1, -1, -1};
                 status =
                     fail(kRefused,
                          tr("%1, line %2, %3, address %4: its bytes lie outside the ROM (%5 bytes)")
@@ -313,7 +313,11 @@ int DataTool::exportCsv(const QStringList &args, const QCommandLineParser &parse
                              .arg(quotedName(table.names[r]), addressText(table.addresses[r]))
                              .arg(rom.length()));
             }
-            csv += PaletteCsv::record(record);
+            const std::string &name = table.names[r];
+            PaletteCsv::appendRecord(csv, front, row,
+                                     TextEncoding::isValidUtf8(name) ? name
+                                                                     : TextEncoding::toUtf8(name),
+                                     table.addresses[r], bytes);
         }
     }
     const QByteArray bytes = QByteArray::fromStdString(csv);

@@ -3,6 +3,7 @@
 #include "document/DataFileError.h"
 #include "document/DefaultPath.h"
 #include "document/ManualText.h"
+#include "document/PaletteCsv.h"
 #include "document/Rom.h"
 #include "document/TextEncoding.h"
 
@@ -26,6 +27,8 @@ private slots:
     void defaultFolder_data() { addCases("readers", "defaultFolder"); }
     void defaultFolder();
     void loadTables();
+    void csv_data() { addCases("readers", "csv"); }
+    void csv();
 };
 
 void tst_FieldReader::locationTable() {
@@ -125,10 +128,29 @@ void tst_FieldReader::loadTables() {
             Rom::Load_Tables(state);
             QFAIL("started with a broken table");
         } catch (const DataFileError &error) {
-            QVERIFY2(std::string_view(error.what()).size() < 300 && error.file() == file, error.what());
+            QVERIFY2(std::string_view(error.what()).size() < 300 && error.file() == file,
+                     error.what());
             QVERIFY(error.reason().find(error.line() ? "(1000000 bytes in all)" : "too large") !=
                     std::string::npos);
         }
+    }
+}
+
+void tst_FieldReader::csv() {
+    QFETCH(QJsonArray, row);
+    try {
+        QJsonArray records;
+        for (const auto &[line, fields] :
+             PaletteCsv::records(row[1].toString().toLatin1().toStdString())) {
+            QJsonArray record{line};
+            for (const std::string &field : fields)
+                record.append(QString::fromLatin1(field.data(), qsizetype(field.size())));
+            records.append(record);
+        }
+        QCOMPARE(QJsonValue(records), row[2]);
+    } catch (const PaletteCsv::Error &error) {
+        const QString got = QStringLiteral("line %1: %2").arg(error.line()).arg(error.what());
+        QVERIFY2(row[2].isString() && got.startsWith(row[2].toString()), qPrintable(got));
     }
 }
 
