@@ -9,10 +9,14 @@
 #include "document/RomDocument.h"
 #include "document/TableCheck.h"
 #include "document/TextEncoding.h"
+#include "patches/BpsPatch.h"
+#include "patches/IpsPatch.h"
+#include "patches/PatchError.h"
 
 #include <QCommandLineParser>
 #include <QCryptographicHash>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -20,6 +24,8 @@
 
 #include <zlib.h>
 
+#include <cstring>
+#include <limits>
 #include <set>
 
 namespace tintwright {
@@ -46,6 +52,12 @@ const Command kCommands[] = {
     {"diff", "ORIGINAL EDITED",
      QT_TRANSLATE_NOOP("DataTool",
                        "List the palettes an edited ROM changed against the original.")},
+    {"patch", "ORIGINAL EDITED OUTPUT",
+     QT_TRANSLATE_NOOP("DataTool",
+                       "Make an IPS or BPS patch (by OUTPUT's extension or --format).")},
+    {"apply", "ORIGINAL PATCH OUTPUT",
+     QT_TRANSLATE_NOOP("DataTool",
+                       "Apply an IPS or BPS patch into a new file; --info PATCH describes one.")},
 };
 
 QString hex(qint64 value, int digits) {
@@ -133,9 +145,21 @@ int DataTool::run(const QStringList &arguments) {
                                     tr("Write to FILE, not to standard output."),
                                     QStringLiteral("FILE"));
     const QCommandLineOption dryRun(QStringLiteral("dry-run"), tr("Report, but write nothing."));
+    const QCommandLineOption patchFormat(QStringLiteral("format"),
+                                         tr("ips or bps, whatever OUTPUT ends in."),
+                                         QStringLiteral("FORMAT"));
+    const QCommandLineOption info(QStringLiteral("info"),
+                                  tr("Describe PATCH, the only argument, without applying it."));
     const QString commandName = QLatin1String(command->name);
-    if (commandName != QLatin1String("build") && commandName != QLatin1String("palette"))
+    const bool usesTables =
+        commandName == QLatin1String("check") || commandName == QLatin1String("export") ||
+        commandName == QLatin1String("import") || commandName == QLatin1String("diff");
+    if (usesTables)
         parser.addOption(folder);
+    if (commandName == QLatin1String("patch"))
+        parser.addOption(patchFormat);
+    if (commandName == QLatin1String("apply"))
+        parser.addOption(info);
     if (commandName == QLatin1String("check"))
         parser.addOption(format);
     if (commandName == QLatin1String("export"))
@@ -147,6 +171,9 @@ int DataTool::run(const QStringList &arguments) {
     if (parser.isSet(help))
         return m_out << parser.helpText() << Qt::flush, kDone;
     const QStringList args = parser.positionalArguments().mid(1);
+    if (commandName == QLatin1String("apply") && parser.isSet(info))
+        return args.size() == 1 ? describe(args[0])
+                                : fail(kFailed, tr("usage: tintwright-data apply --info PATCH"));
     if (args.size() != words.size())
         return fail(
             kFailed,
@@ -166,6 +193,10 @@ int DataTool::run(const QStringList &arguments) {
         return exportCsv(args, parser);
     if (commandName == QLatin1String("import"))
         return importCsv(args, parser);
+    if (commandName == QLatin1String("patch"))
+        return patch(args, parser);
+    if (commandName == QLatin1String("apply"))
+        return apply(args);
     return diff(args, parser);
 }
 
@@ -420,6 +451,116 @@ int DataTool::diff(const QStringList &args, const QCommandLineParser &parser) {
     const bool same =
         result.palettes.empty() && result.outside == 0 && original.length() == edited.length();
     return same ? kDone : kRefused;
+}
+
+bool DataTool::readFile(const QString &path, std::vector<std::uint8_t> &bytes) {
+    std::unique_ptr<std::uint8_t[]> data;
+    std::size_t size = 0;
+    std::string reason;
+    if (!FileIo::readAll(QFile::encodeName(path).toStdString(), data, size, reason,
+                         std::size_t(std::numeric_limits<std::int32_t>::max())))
+        return fail(kFailed, path + QStringLiteral(": ") + QString::fromStdString(reason)), false;
+    bytes.assign(data.get(), data.get() + size);
+    return true;
+}
+
+bool DataTool::writeFile(const QString &path, const std::vector<std::uint8_t> &bytes) {
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) &&
+        file.write(reinterpret_cast<const char *>(bytes.data()), qint64(bytes.size())) ==
+            qint64(bytes.size()) &&
+        file.commit())
+        return true;
+    return fail(kFailed, path + QStringLiteral(": ") + file.errorString()), false;
+}
+
+int DataTool::patch(const QStringList &args, const QCommandLineParser &parser) {
+    const QString format = parser.isSet(QStringLiteral("format"))
+                               ? parser.value(QStringLiteral("format")).toLower()
+                               : QFileInfo(args[2]).suffix().toLower();
+    if (format != QLatin1String("ips") && format != QLatin1String("bps"))
+        return fail(kFailed,
+                    tr("say --format ips or --format bps, or name the output .ips or .bps"));
+    std::vector<std::uint8_t> original, edited;
+    if (!readFile(args[0], original) || !readFile(args[1], edited))
+        return kFailed;
+    if (original == edited)
+        return fail(kRefused, tr("nothing to patch: %1 and %2 are the same").arg(args[0], args[1]));
+    const bool ips = format == QLatin1String("ips");
+    std::vector<std::uint8_t> bytes;
+    try {
+        bytes = ips ? IpsPatch::create(original, edited) : BpsPatch::create(original, edited);
+        // The patch must make EDITED of ORIGINAL before anyone gets it.
+        if ((ips ? IpsPatch::apply(original, bytes) : BpsPatch::apply(original, bytes)) != edited)
+            return fail(kRefused,
+                        tr("the patch made does not give %1; nothing was written").arg(args[1]));
+    } catch (const PatchError &error) {
+        return fail(kRefused,
+                    tr("no %1 patch can be made: at offset 0x%2, %3. Nothing was written.")
+                        .arg(format.toUpper(), hex(qint64(error.offset()), 6),
+                             QString::fromStdString(error.what())));
+    }
+    if (!writeFile(args[2], bytes))
+        return kFailed;
+    m_out << tr("Wrote %1, %2 of %3.")
+                 .arg(args[2], ips ? tr("an IPS patch") : tr("a BPS patch"),
+                      count(qint64(bytes.size()), "byte", "bytes"))
+          << Qt::endl;
+    return kDone;
+}
+
+int DataTool::apply(const QStringList &args) {
+    const QFileInfo output(args[2]);
+    for (int i = 0; i < 2; ++i)
+        if (output.exists() && output.canonicalFilePath() == QFileInfo(args[i]).canonicalFilePath())
+            return fail(
+                kFailed,
+                tr("%1 would be written over; name a new file for the output").arg(args[2]));
+    std::vector<std::uint8_t> original, bytes;
+    if (!readFile(args[0], original) || !readFile(args[1], bytes))
+        return kFailed;
+    std::vector<std::uint8_t> result;
+    try {
+        const bool bps = bytes.size() >= 4 && std::memcmp(bytes.data(), "BPS1", 4) == 0;
+        result = bps ? BpsPatch::apply(original, bytes) : IpsPatch::apply(original, bytes);
+    } catch (const PatchError &error) {
+        return fail(kRefused, tr("%1, offset 0x%2: %3. Nothing was written.")
+                                  .arg(args[1], hex(qint64(error.offset()), 6),
+                                       QString::fromStdString(error.what())));
+    }
+    if (!writeFile(args[2], result))
+        return kFailed;
+    m_out << tr("Wrote %1 (%2).").arg(args[2], count(qint64(result.size()), "byte", "bytes"))
+          << Qt::endl;
+    return kDone;
+}
+
+int DataTool::describe(const QString &path) {
+    std::vector<std::uint8_t> bytes;
+    if (!readFile(path, bytes))
+        return kFailed;
+    const auto size = [](std::uint64_t n) { return count(qint64(n), "byte", "bytes"); };
+    try {
+        if (bytes.size() >= 4 && std::memcmp(bytes.data(), "BPS1", 4) == 0) {
+            const auto info = BpsPatch::info(bytes);
+            m_out << tr("BPS patch of %1\nSource: %2, CRC32 %3\nTarget: %4, CRC32 %5\n"
+                        "Metadata: %6\nPatch CRC32: %7\nActions: %8")
+                         .arg(size(bytes.size()), size(info.sourceSize), hex(info.sourceCrc, 8),
+                              size(info.targetSize), hex(info.targetCrc, 8), size(info.metadata),
+                              hex(info.patchCrc, 8), QString::number(info.actions));
+        } else {
+            const auto info = IpsPatch::info(bytes);
+            m_out << tr("IPS patch of %1\nRecords: %2").arg(size(bytes.size())).arg(info.records);
+            if (info.truncation)
+                m_out << tr("\nCuts the file to %1").arg(size(*info.truncation));
+        }
+    } catch (const PatchError &error) {
+        return fail(kRefused, tr("%1, offset 0x%2: %3.")
+                                  .arg(path, hex(qint64(error.offset()), 6),
+                                       QString::fromStdString(error.what())));
+    }
+    m_out << Qt::endl;
+    return kDone;
 }
 
 } // namespace tintwright

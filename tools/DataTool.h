@@ -4,6 +4,9 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include <cstdint>
+#include <vector>
+
 class QCommandLineParser;
 
 namespace tintwright {
@@ -32,6 +35,11 @@ private:
     int exportCsv(const QStringList &args, const QCommandLineParser &parser);
     int importCsv(const QStringList &args, const QCommandLineParser &parser);
     int diff(const QStringList &args, const QCommandLineParser &parser);
+    int patch(const QStringList &args, const QCommandLineParser &parser);
+    int apply(const QStringList &args);
+    int describe(const QString &path);
+    bool readFile(const QString &path, std::vector<std::uint8_t> &bytes);
+    bool writeFile(const QString &path, const std::vector<std::uint8_t> &bytes);
 
     int fail(int status, const QString &message);
     bool readTables(const QCommandLineParser &parser, Tables &tables, int &status);

@@ -1,0 +1,266 @@
+#include "BpsPatch.h"
+
+#include "PatchError.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace tintwright {
+
+namespace {
+
+enum Action { SourceRead, TargetRead, SourceCopy, TargetCopy };
+
+void putNumber(BpsPatch::Bytes &out, std::uint64_t value) {
+    for (;;) {
+        const std::uint8_t low = value & 0x7F;
+        value >>= 7;
+        if (value == 0) {
+            out.push_back(0x80 | low);
+            return;
+        }
+        out.push_back(low);
+        --value;
+    }
+}
+
+void putCrc(BpsPatch::Bytes &out, std::uint32_t crc) {
+    for (int i = 0; i < 4; ++i)
+        out.push_back(std::uint8_t(crc >> (8 * i)));
+}
+
+// Reads a patch front to back, every read checked against its end (the footer excluded).
+class Reader {
+public:
+    Reader(std::span<const std::uint8_t> patch, std::size_t end) : m_patch(patch), m_end(end) {}
+    std::size_t at() const { return m_at; }
+    bool done() const { return m_at >= m_end; }
+    std::uint64_t number(const char *what) {
+        const std::size_t start = m_at;
+        std::uint64_t value = 0, shift = 1;
+        for (;;) {
+            if (m_at >= m_end)
+                throw PatchError(start, std::string("the patch ends inside ") + what);
+            const std::uint8_t byte = m_patch[m_at++];
+            const std::uint64_t part = (byte & 0x7F) * shift;
+            if (shift > (std::uint64_t(1) << 56) || part > ~value)
+                throw PatchError(start, std::string(what) + " is too large a number");
+            value += part;
+            if (byte & 0x80)
+                return value;
+            shift <<= 7;
+            if (shift > ~value)
+                throw PatchError(start, std::string(what) + " is too large a number");
+            value += shift;
+        }
+    }
+    std::span<const std::uint8_t> bytes(std::uint64_t count, const char *what) {
+        if (count > m_end - m_at)
+            throw PatchError(m_at, std::string("the patch ends inside ") + what);
+        m_at += std::size_t(count);
+        return m_patch.subspan(m_at - std::size_t(count), std::size_t(count));
+    }
+
+private:
+    std::span<const std::uint8_t> m_patch;
+    std::size_t m_end;
+    std::size_t m_at = 4;
+};
+
+std::string describe(std::uint64_t size, std::uint32_t crc) {
+    char text[80];
+    std::snprintf(text, sizeof text, "%llu bytes with CRC32 %08X",
+                  static_cast<unsigned long long>(size), crc);
+    return text;
+}
+
+std::uint32_t crcAt(std::span<const std::uint8_t> patch, std::size_t at) {
+    std::uint32_t crc = 0;
+    for (int i = 3; i >= 0; --i)
+        crc = crc << 8 | patch[at + std::size_t(i)];
+    return crc;
+}
+
+// The header and footer checked; the reader placed at the first action.
+BpsPatch::Info header(std::span<const std::uint8_t> patch, Reader &reader) {
+    if (patch.size() < 4 || std::memcmp(patch.data(), "BPS1", 4) != 0)
+        throw PatchError(0, "it does not start with BPS1, so it is no BPS patch");
+    if (patch.size() < 4 + 3 + 12)
+        throw PatchError(patch.size(), "the patch is too short to hold its sizes and checksums");
+    BpsPatch::Info info;
+    const std::size_t footer = patch.size() - 12;
+    info.sourceCrc = crcAt(patch, footer);
+    info.targetCrc = crcAt(patch, footer + 4);
+    info.patchCrc = crcAt(patch, footer + 8);
+    if (BpsPatch::crc32(patch.first(footer + 8)) != info.patchCrc)
+        throw PatchError(footer + 8, "the patch is damaged: its own CRC32 does not match");
+    info.sourceSize = reader.number("the source size");
+    info.targetSize = reader.number("the target size");
+    info.metadata = reader.number("the metadata size");
+    reader.bytes(info.metadata, "the metadata");
+    return info;
+}
+
+} // namespace
+
+std::uint32_t BpsPatch::crc32(std::span<const std::uint8_t> bytes) {
+    return std::uint32_t(crc32_z(0, bytes.data(), bytes.size()));
+}
+
+BpsPatch::Bytes BpsPatch::create(std::span<const std::uint8_t> source,
+                                 std::span<const std::uint8_t> target) {
+    Bytes out{'B', 'P', 'S', '1'};
+    putNumber(out, source.size());
+    putNumber(out, target.size());
+    putNumber(out, 0);
+    const std::size_t size = target.size();
+    const auto action = [&](Action kind, std::size_t length) {
+        putNumber(out, (std::uint64_t(length - 1) << 2) | kind);
+    };
+    const auto offsetNumber = [&](std::int64_t delta) {
+        putNumber(out, std::uint64_t(delta < 0 ? -delta : delta) << 1 | (delta < 0));
+    };
+    std::size_t literal = 0; // start of bytes not yet written
+    std::int64_t sourceAt = 0, targetAt = 0;
+    const auto flush = [&](std::size_t end) {
+        if (end > literal) {
+            action(TargetRead, end - literal);
+            out.insert(out.end(), target.begin() + std::ptrdiff_t(literal),
+                       target.begin() + std::ptrdiff_t(end));
+        }
+    };
+    const std::int64_t shift = std::int64_t(target.size()) - std::int64_t(source.size());
+    const auto matching = [&](std::size_t from, std::int64_t in) {
+        std::size_t length = 0;
+        while (from + length < size && in + std::int64_t(length) < std::int64_t(source.size()) &&
+               source[std::size_t(in) + length] == target[from + length])
+            ++length;
+        return length;
+    };
+    for (std::size_t p = 0; p < size;) {
+        // The same place in the source: whole blocks first, as most of the file is unchanged.
+        std::size_t same = 0;
+        while (p + same + 64 <= std::min(size, source.size()) &&
+               std::memcmp(&source[p + same], &target[p + same], 64) == 0)
+            same += 64;
+        if (p < source.size())
+            same += matching(p + same, std::int64_t(p + same));
+        std::size_t run = 1;
+        while (p + run < size && target[p + run] == target[p])
+            ++run;
+        const std::size_t moved =
+            shift != 0 && std::int64_t(p) - shift >= 0 ? matching(p, std::int64_t(p) - shift) : 0;
+        // A read costs a byte, and one more when it splits the bytes taken from the patch.
+        if (same >= (p == literal ? 2u : 3u)) {
+            flush(p);
+            action(SourceRead, same);
+            p = literal = p + same;
+        } else if (moved > 8) {
+            // Content that moved when bytes were added or taken out before it.
+            flush(p);
+            action(SourceCopy, moved);
+            offsetNumber(std::int64_t(p) - shift - sourceAt);
+            sourceAt = std::int64_t(p) - shift + std::int64_t(moved);
+            p = literal = p + moved;
+        } else if (run > 6) {
+            // A repeated byte: one literal, then copies of the byte before.
+            flush(p + 1);
+            action(TargetCopy, run - 1);
+            offsetNumber(std::int64_t(p) - targetAt);
+            targetAt = std::int64_t(p + run - 1);
+            p = literal = p + run;
+        } else {
+            ++p;
+        }
+    }
+    flush(size);
+    putCrc(out, crc32(source));
+    putCrc(out, crc32(target));
+    putCrc(out, crc32(out));
+    return out;
+}
+
+BpsPatch::Info BpsPatch::info(std::span<const std::uint8_t> patch) {
+    Reader reader(patch, patch.size() >= 12 ? patch.size() - 12 : 0);
+    Info info = header(patch, reader);
+    for (; !reader.done(); ++info.actions) {
+        const std::uint64_t data = reader.number("an action");
+        const std::uint64_t length = (data >> 2) + 1;
+        if ((data & 3) == TargetRead)
+            reader.bytes(length, "an action's bytes");
+        else if ((data & 3) != SourceRead)
+            reader.number("an action's offset");
+    }
+    return info;
+}
+
+BpsPatch::Bytes BpsPatch::apply(std::span<const std::uint8_t> source,
+                                std::span<const std::uint8_t> patch) {
+    Reader reader(patch, patch.size() >= 12 ? patch.size() - 12 : 0);
+    const Info info = header(patch, reader);
+    if (info.sourceSize != source.size() || crc32(source) != info.sourceCrc)
+        throw PatchError(0, "this patch is not for this ROM: it wants " +
+                                describe(info.sourceSize, info.sourceCrc) + ", not " +
+                                describe(source.size(), crc32(source)));
+    if (info.targetSize > (std::uint64_t(1) << 32))
+        throw PatchError(4, "the target would be larger than 4 GiB");
+    Bytes target(std::size_t(info.targetSize));
+    std::size_t out = 0;
+    std::int64_t sourceAt = 0, targetAt = 0;
+    // A copy starts inside its file: the source, or the target as far as it is written, where
+    // the copy may go on into the bytes it writes itself.
+    const auto offset = [&](std::int64_t &at, std::uint64_t limit, std::size_t where) {
+        const std::uint64_t number = reader.number("an action's offset");
+        const auto delta = std::int64_t(number >> 1);
+        if (delta > std::int64_t(limit))
+            throw PatchError(where, "a copy reaches outside the file it copies from");
+        at += number & 1 ? -delta : delta;
+        if (at < 0 || std::uint64_t(at) >= limit)
+            throw PatchError(where, "a copy reaches outside the file it copies from");
+    };
+    while (!reader.done()) {
+        const std::size_t where = reader.at();
+        const std::uint64_t data = reader.number("an action");
+        const std::uint64_t length = (data >> 2) + 1;
+        if (length > target.size() - out)
+            throw PatchError(where, "an action writes past the end of the target");
+        switch (data & 3) {
+        case SourceRead:
+            if (out + length > source.size())
+                throw PatchError(where, "an action reads past the end of the source");
+            std::copy_n(source.begin() + std::ptrdiff_t(out), length,
+                        target.begin() + std::ptrdiff_t(out));
+            break;
+        case TargetRead: {
+            const auto bytes = reader.bytes(length, "an action's bytes");
+            std::copy(bytes.begin(), bytes.end(), target.begin() + std::ptrdiff_t(out));
+            break;
+        }
+        case SourceCopy:
+            offset(sourceAt, source.size(), where);
+            if (length > source.size() - std::uint64_t(sourceAt))
+                throw PatchError(where, "a copy reaches outside the file it copies from");
+            std::copy_n(source.begin() + sourceAt, length, target.begin() + std::ptrdiff_t(out));
+            sourceAt += std::int64_t(length);
+            break;
+        case TargetCopy:
+            offset(targetAt, out, where);
+            for (std::uint64_t i = 0; i < length; ++i)
+                target[out + i] = target[std::size_t(targetAt) + i];
+            targetAt += std::int64_t(length);
+            break;
+        }
+        out += std::size_t(length);
+    }
+    if (out != target.size())
+        throw PatchError(reader.at(), "the actions end before the target is complete");
+    if (crc32(target) != info.targetCrc)
+        throw PatchError(patch.size() - 8, "the result's CRC32 is not the one the patch names");
+    return target;
+}
+
+} // namespace tintwright

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace tintwright {
+
+// BPS patches: "BPS1", the sizes of source and target and the metadata's, actions that read
+// the source at the same place, take bytes from the patch, or copy from elsewhere in the source
+// or in the target made so far, then the CRC32 of the source, the target and the patch.
+class BpsPatch {
+public:
+    using Bytes = std::vector<std::uint8_t>;
+
+    static Bytes create(std::span<const std::uint8_t> source, std::span<const std::uint8_t> target);
+    // The target the patch makes of `source`. Throws PatchError, naming the patch offset: a
+    // source of the wrong size or CRC32, a damaged patch, or a target whose CRC32 is wrong.
+    static Bytes apply(std::span<const std::uint8_t> source, std::span<const std::uint8_t> patch);
+
+    struct Info {
+        std::uint64_t sourceSize = 0, targetSize = 0, metadata = 0;
+        std::uint32_t sourceCrc = 0, targetCrc = 0, patchCrc = 0;
+        std::size_t actions = 0;
+    };
+    static Info info(std::span<const std::uint8_t> patch);
+    static std::uint32_t crc32(std::span<const std::uint8_t> bytes);
+};
+
+} // namespace tintwright
