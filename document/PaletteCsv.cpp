@@ -67,7 +67,7 @@ std::vector<std::pair<int, std::vector<std::string>>> PaletteCsv::records(std::s
         std::vector<std::string> fields;
         for (bool more = true; more;) {
             std::string field;
-            if (text[i] == '"') {
+            if (i < text.size() && text[i] == '"') { // a comma may end the text
                 for (++i;; ++i) {
                     if (i >= text.size())
                         throw Error(start, "a quoted field is not closed");

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds Tintwright and runs the whole test suite: first the normal build (with the
-# real-window test), then a second build with AddressSanitizer, UndefinedBehaviorSanitizer
-# and the fuzzers.
+# real-window test) and its packages, then a second build with AddressSanitizer,
+# UndefinedBehaviorSanitizer and the fuzzers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh build
@@ -12,6 +12,8 @@ if grep -q '(Skipped)' build/ctest.log; then
     echo "A test was skipped: the whole suite must run here." >&2
     exit 1
 fi
+# The .deb and the portable archive, unpacked into a scratch folder and checked.
+scripts/check-packages.sh build
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
     -DTINTWRIGHT_SANITIZE=ON -DTINTWRIGHT_FUZZ=ON

@@ -11,8 +11,10 @@
 #include "widgets/Prompter.h"
 #include "widgets/Twips.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QGuiApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -75,6 +77,15 @@ bool Main::Form_Load() {
         return false;
     }
     return true;
+}
+
+void Main::dressApplication(const std::filesystem::path &programFolder) {
+    const QDir folder(Paths::inProgramFolder(programFolder, QStringLiteral("/Data/Icon")));
+    QIcon icon;
+    for (const QString &file : folder.entryList({QStringLiteral("*.png")}, QDir::Files))
+        icon.addFile(folder.filePath(file));
+    QApplication::setWindowIcon(icon);
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tintwright.Tintwright"));
 }
 
 void Main::showAtStart() {

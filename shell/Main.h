@@ -2,6 +2,8 @@
 
 #include <QMainWindow>
 
+#include <filesystem>
+
 class QAction;
 class QMdiArea;
 class QMenu;
@@ -21,6 +23,9 @@ public:
     // Reads the default folder and the Data tables. Returns false, after
     // reporting which file and line is broken, when the program cannot start.
     bool Form_Load();
+    // Gives every window, the child windows too, the program's icon from the program folder,
+    // and names the desktop entry so that desktops match the windows to it.
+    static void dressApplication(const std::filesystem::path &programFolder);
     // Shows the window maximized, its restored place centred on the screen.
     void showAtStart();
 

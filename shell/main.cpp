@@ -12,6 +12,7 @@ int main(int argc, char *argv[]) {
     tintwright::ProgramState state;
     state.programFolder = tintwright::Paths::fromQString(QCoreApplication::applicationDirPath());
     tintwright::MessageBoxPrompter prompter;
+    tintwright::Main::dressApplication(state.programFolder);
 
     tintwright::Main window(state, prompter);
     if (!window.Form_Load())

@@ -76,6 +76,26 @@ QImage Artwork::chart(const NesPalette::Colours &colours) {
     return image;
 }
 
+QImage Artwork::icon(int size) {
+    QImage image(size, size, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const qreal unit = size / 16.0;
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(34, 34, 44));
+    painter.drawRoundedRect(QRectF(0, 0, size, size), 3 * unit, 3 * unit);
+    const auto &colours = NesPalette::standard();
+    const int swatches[] = {0x21, 0x16, 0x2A, 0x28}; // blue, red, green, yellow
+    for (int i = 0; i < 4; ++i) {
+        painter.setBrush(fromRgb(colours[std::size_t(swatches[i])]));
+        painter.drawRoundedRect(
+            QRectF((2 + (i % 2) * 6.5) * unit, (2 + (i / 2) * 6.5) * unit, 5.5 * unit, 5.5 * unit),
+            unit, unit);
+    }
+    return image;
+}
+
 QImage Artwork::marker() {
     QImage image(kMarkerSize, kMarkerSize, QImage::Format_ARGB32);
     image.fill(Qt::transparent);

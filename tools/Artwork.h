@@ -17,6 +17,8 @@ public:
     static QImage tile(std::uint32_t rgb);
     static QImage chart(const NesPalette::Colours &colours);
     static QImage marker();
+    // The program's icon: four NES colour swatches on a dark tile.
+    static QImage icon(int size);
 
     enum class Edition { Silver, Ruby };
     enum class View { Back, Front };

@@ -88,6 +88,13 @@ bool DataGenerator::build(const QString &programFolder, QString *error) {
                         QStringLiteral("/%1/%2.gif").arg(QLatin1String(folder.name)).arg(number),
                     error))
                 return false;
+    for (const int size : kIconSizes) {
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        Artwork::icon(size).save(&buffer, "PNG");
+        batch.add(programFolder + QStringLiteral("/Data/Icon/%1.png").arg(size), png);
+    }
     batch.add(programFolder + QStringLiteral("/Demo.nes"), demoRom(back, front));
     return batch.commit(error);
 }

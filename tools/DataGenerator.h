@@ -33,6 +33,8 @@ public:
     static QByteArray demoRom(const LocationTable &back, const LocationTable &front);
 
     static constexpr int kPreviewCount = 159;
+    // The icon's sizes: the usual ones of desktops, and a large one.
+    static constexpr int kIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256, 512};
 };
 
 } // namespace tintwright

@@ -99,7 +99,7 @@ void tst_RomDocument::paletteBytes() {
     const auto bytes = SpritePalette::paletteBytes(rom, row[1].toInt());
     QCOMPARE(QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size())),
              row[2].toString().toLatin1());
-    const qint64 index = row[1].toInt() + 2;
+    const qint64 index = qint64(row[1].toInt()) + 2;
     QCOMPARE(rom.writeByte(index, 'z'), index >= 0 && index < 8);
     QCOMPARE(rom.readByte(index).value_or(0), index >= 0 && index < 8 ? 'z' : 0);
 }

@@ -134,6 +134,7 @@ void tst_Main::childWindows() {
     window->enableEdit();
     window->resize(1000, 800);
     QVERIFY(QTest::qWaitForWindowExposed(window));
+    Main::dressApplication(fixture.state.programFolder);
     // Each choice opens another window; an editor, having no maximise button, opens at its own
     // size even beside a maximised window.
     menuItem(window, "Help", "Manual")->trigger();
@@ -155,6 +156,9 @@ void tst_Main::childWindows() {
         titles << sub->windowTitle() + (sub->isMaximized() ? "+" : "") +
                       (sub->windowFlags() & Qt::WindowMaximizeButtonHint ? "^" : "");
     QCOMPARE(titles, (QStringList{"Manual^", "Manual+^", "Battle Palettes", "Battle Palettes"}));
+    for (const QWidget *shown :
+         std::initializer_list<const QWidget *>{window, windows[1], windows[3]})
+        QCOMPARE(shown->windowIcon().availableSizes().size(), 9); // 16 to 512 pixels
     // Its frame cannot be resized: not by any edge or corner, also once moved away from the
     // workspace's corner, nor from the system menu.
     QMdiSubWindow *editor = windows[3];

@@ -34,10 +34,10 @@ public:
         write(QStringLiteral("Data/FrontLocations.txt"), front);
         write(QStringLiteral("Data/FileTypeFilter.txt"), "0\r\n");
     }
-    // Copies the built pictures and previews, not the tables or the demo ROM.
+    // Copies the built pictures, previews and icons, not the tables or the demo ROM.
     void copyPictures() const {
         for (const QString folder :
-             {"Data/Palette", "Back_Silver", "Back_Ruby", "Front_Silver", "Front_Ruby"}) {
+             {"Data/Palette", "Data/Icon", "Back_Silver", "Back_Ruby", "Front_Silver", "Front_Ruby"}) {
             QDir().mkpath(filePath(folder));
             const QString from = QStringLiteral(TINTWRIGHT_APP_DIR "/") + folder;
             for (const QString &name : QDir(from).entryList(QDir::Files))
