@@ -36,8 +36,8 @@ public:
     }
     // Copies the built pictures, previews and icons, not the tables or the demo ROM.
     void copyPictures() const {
-        for (const QString folder :
-             {"Data/Palette", "Data/Icon", "Back_Silver", "Back_Ruby", "Front_Silver", "Front_Ruby"}) {
+        for (const QString folder : {"Data/Palette", "Data/Icon", "Back_Silver", "Back_Ruby",
+                                     "Front_Silver", "Front_Ruby"}) {
             QDir().mkpath(filePath(folder));
             const QString from = QStringLiteral(TINTWRIGHT_APP_DIR "/") + folder;
             for (const QString &name : QDir(from).entryList(QDir::Files))
