@@ -48,8 +48,9 @@ void tst_DataTool::commands() {
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     };
     write("Data/BackLocations.txt",
-          setup.contains("back") ? latin(setup["back"])
-                                 : "16,\"Quill, the First\"\r\n19,Caf\xe9 \"Noir\"\r\n40,Third\r\n");
+          setup.contains("back")
+              ? latin(setup["back"])
+              : "16,\"Quill, the First\"\r\n19,Caf\xe9 \"Noir\"\r\n40,Third\r\n");
     write("Data/FrontLocations.txt",
           setup.contains("front") ? latin(setup["front"]) : "24,Alpha\r\n28,Beta\r\n");
     write("Data/FileTypeFilter.txt", "0\r\n");
