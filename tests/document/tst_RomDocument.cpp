@@ -3,8 +3,6 @@
 #include "document/RomDocument.h"
 #include "document/SpritePalette.h"
 
-#include <QRandomGenerator>
-
 #include <sys/stat.h>
 
 using namespace tintwright;
@@ -31,7 +29,6 @@ private slots:
     void focusCell();
     void picks_data() { addCases("readers", "picks"); }
     void picks();
-    void randomPicks();
 };
 
 void tst_RomDocument::open() {
@@ -168,39 +165,6 @@ void tst_RomDocument::picks() {
              row[2].toString().toLatin1());
     QCOMPARE(folder.read("r.nes"), row[3].toString().toLatin1());
     QCOMPARE(rom.isModified(), row[4].toBool());
-}
-
-void tst_RomDocument::randomPicks() {
-    // Whatever the picks, undos and redos, the image is the opened one with the steps still
-    // done applied in order.
-    const std::vector<std::uint8_t> original{1, 2, 3, 4, 5, 6, 7, 8};
-    QRandomGenerator random(12345);
-    for (int run = 0; run < 200; ++run) {
-        RomDocument rom;
-        QVERIFY(rom.assign(original.data(), original.size(), "r.nes"));
-        std::vector<std::pair<int, std::uint8_t>> steps;
-        std::size_t done = 0;
-        for (int i = 0; i < 30; ++i) {
-            const int choice = random.bounded(4);
-            if (choice == 0 && done > 0 && rom.undoPick())
-                --done;
-            else if (choice == 1 && done < steps.size() && rom.redoPick())
-                ++done;
-            else if (choice >= 2) {
-                const int index = random.bounded(8);
-                const auto value = std::uint8_t(random.bounded(256));
-                QVERIFY(rom.applyPick(index, value));
-                steps.resize(done);
-                steps.emplace_back(index, value);
-                done = steps.size();
-            }
-        }
-        QVERIFY(!(done == 0 && rom.undoPick()) && !(done == steps.size() && rom.redoPick()));
-        std::vector<std::uint8_t> replayed = original;
-        for (std::size_t i = 0; i < done; ++i)
-            replayed[std::size_t(steps[i].first)] = steps[i].second;
-        QVERIFY(std::equal(replayed.begin(), replayed.end(), rom.data()));
-    }
 }
 
 QTEST_APPLESS_MAIN(tst_RomDocument)
