@@ -203,6 +203,8 @@ void tst_BattlePalettes::picks() {
     QCOMPARE(tip(chart, cell21), QStringLiteral("$21  RGB #57A5FF"));
     QCOMPARE(tip(tile, {5, 5}), QStringLiteral("$10 at 0x00010A"));
     QCOMPARE(tip(fixture.box("BackTile3"), {5, 5}), QStringLiteral("$0F at 0x000109"));
+    QCOMPARE(tip(fixture.box("BackTile0"), {5, 5}),
+             QStringLiteral("$0F at 0x000019")); // linked: back row 3
     QToolTip::hideText();
     window->close();
     other->close();

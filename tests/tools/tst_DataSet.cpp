@@ -88,8 +88,8 @@ void tst_DataSet::tool() {
     for (const QJsonValue argument : row[1].toArray())
         arguments << argument.toString();
     const int exitCode = row[2].toInt();
-    QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkpath("Data/Palette"));
+    QTemporaryDir dir; // no Data/Palette yet: the tool makes it, or leaves none
+    QVERIFY(QDir(dir.path()).mkpath("Data"));
     for (int size : {191, 192, 193, 1536}) {
         QFile pal(dir.filePath(QStringLiteral("%1.pal").arg(size)));
         QVERIFY(pal.open(QIODevice::WriteOnly));
@@ -115,6 +115,7 @@ void tst_DataSet::tool() {
     const QStringList written =
         QDir(dir.filePath("Data/Palette")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     QCOMPARE(written.size(), exitCode ? int(blocked) : 65);
+    QCOMPARE(QFileInfo(dir.filePath("Data/Palette")).isDir(), !exitCode || blocked);
     QVERIFY(!QFile::exists(dir.filePath("Back_Silver")));
     const QImage tile(dir.filePath("Data/Palette/5.bmp"));
     if (exitCode == 0) {
