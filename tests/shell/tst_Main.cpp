@@ -76,10 +76,8 @@ void tst_Main::startUpAndOpen() {
                                  "&Edit (off): Battle Palettes", "Help: Manual"}));
     QVERIFY(window->mnuSave_Click()); // nothing open: nothing done, nothing said
     // Cancel in the chooser changes nothing; Open enables the editor for good.
-    const auto cancelled = answerModal([window](QDialog *chooser) {
-        QCOMPARE(chooser->frameGeometry().center(), window->frameGeometry().center());
-        chooser->findChild<QPushButton *>("cmdCancel")->click();
-    });
+    const auto cancelled = answerModal(
+        [](QDialog *chooser) { chooser->findChild<QPushButton *>("cmdCancel")->click(); });
     menuItem(window, "&File", "&Open Rom")->trigger();
     QVERIFY(*cancelled && !menuItem(window, "&Edit")->isEnabled() && !fixture.state.rom.hasImage());
     const auto opened = answerModal([](QDialog *chooser) {
