@@ -157,9 +157,9 @@ void tst_RomDocument::picks() {
                     (rom.setModified(false), true));
         else if (text == "o")
             QVERIFY(rom.open(folder.fsPath("r.nes")));
-        else
-            rom.applyPick(text.section('=', 0, 0).toLongLong(),
-                          text.section('=', 1).at(0).toLatin1());
+        else if (const qint64 index = text.section('=', 0, 0).toLongLong(); true)
+            QCOMPARE(rom.applyPick(index, text.section('=', 1).at(0).toLatin1()),
+                     index >= 0 && index < 8); // a pick outside the image is refused
     }
     QCOMPARE(QByteArray(reinterpret_cast<const char *>(rom.data()), rom.length()),
              row[2].toString().toLatin1());

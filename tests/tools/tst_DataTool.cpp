@@ -20,12 +20,12 @@ QByteArray latin(const QJsonValue &value) {
     return value.toString().toLatin1();
 }
 
-// Bytes as given, then changed where `patch` says ("offset": "hex bytes"), or cut to "size".
+// Bytes as given, cut or grown with zeros to "size", then changed where `patch` says
+// ("offset": "hex bytes").
 QByteArray patched(QByteArray bytes, const QJsonObject &patch) {
+    bytes.resize(patch["size"].toString(QString::number(bytes.size())).toInt(), '\0');
     for (auto it = patch.begin(); it != patch.end(); ++it)
-        if (it.key() == "size")
-            bytes.resize(it.value().toString().toInt());
-        else
+        if (it.key() != "size")
             bytes.replace(it.key().toInt(), it.value().toString().size() / 2,
                           QByteArray::fromHex(latin(*it)));
     return bytes;
