@@ -56,13 +56,16 @@ std::vector<TableCheck::Finding> TableCheck::check(const std::uint8_t *rom, std:
             if (const auto number = SpritePalette::previewNumber(row);
                 number && !previews(front, *number))
                 add(false, "its preview pictures " + std::to_string(*number) + ".gif are missing");
-            if (table.names[std::size_t(row)].find_first_of("\r\n") != std::string::npos)
+            const std::string &name = table.names[std::size_t(row)];
+            if (name.find('\r') != std::string::npos || name.find('\n') != std::string::npos)
                 add(false, "its name holds a line break (a quote left open?)");
         }
     }
     // Palettes that share bytes without starting together show each other's colours.
-    std::stable_sort(palettes.begin(), palettes.end(),
-                     [](const Palette &a, const Palette &b) { return a.address < b.address; });
+    // Tables are mostly written in address order already.
+    const auto byAddress = [](const Palette &a, const Palette &b) { return a.address < b.address; };
+    if (!std::is_sorted(palettes.begin(), palettes.end(), byAddress))
+        std::stable_sort(palettes.begin(), palettes.end(), byAddress);
     for (std::size_t i = 1; i < palettes.size(); ++i) {
         const Palette &later = palettes[i];
         for (std::size_t j = i; j-- > 0 && palettes[j].address + 3 > later.address;) {
