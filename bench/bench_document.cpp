@@ -3,7 +3,8 @@
 #include "document/Rom.h"
 #include "document/RomDocument.h"
 
-#include <chrono>
+#include "BestTime.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -12,22 +13,6 @@
 #include <vector>
 
 using namespace tintwright;
-using Clock = std::chrono::steady_clock;
-
-namespace {
-
-template <typename F> double bestMs(int runs, F &&f) {
-    double best = 1e100;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = Clock::now();
-        f();
-        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-        best = std::min(best, ms);
-    }
-    return best;
-}
-
-} // namespace
 
 int main() {
     const auto dir = std::filesystem::temp_directory_path() / "tintwright-bench";

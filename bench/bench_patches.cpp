@@ -4,7 +4,8 @@
 #include "patches/BpsPatch.h"
 #include "patches/IpsPatch.h"
 
-#include <chrono>
+#include "BestTime.h"
+
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -12,21 +13,9 @@
 #include <memory>
 
 using namespace tintwright;
-using Clock = std::chrono::steady_clock;
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {
-
-template <typename F> double bestMs(int runs, F &&f) {
-    double best = 1e100;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = Clock::now();
-        f();
-        best =
-            std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-    }
-    return best;
-}
 
 Bytes read(const std::filesystem::path &path) {
     std::unique_ptr<std::uint8_t[]> data;

@@ -7,7 +7,8 @@
 #include "document/RomDocument.h"
 #include "document/TableCheck.h"
 
-#include <chrono>
+#include "BestTime.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -15,20 +16,8 @@
 #include <vector>
 
 using namespace tintwright;
-using Clock = std::chrono::steady_clock;
 
 namespace {
-
-template <typename F> double bestMs(int runs, F &&f) {
-    double best = 1e100;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = Clock::now();
-        f();
-        best =
-            std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-    }
-    return best;
-}
 
 void report(const char *what, double ms, double floorMs, double megabytes) {
     std::printf("%-34s %9.1f ms  %7.0f MB/s   floor %9.1f ms   ratio %.2f\n", what, ms,

@@ -23,11 +23,7 @@ bool RomDocument::open(const std::filesystem::path &path, std::string *reason) {
             *reason = "the file is empty";
         return false;
     }
-    m_image = std::move(image);
-    m_length = static_cast<std::int32_t>(size);
-    m_path = path;
-    m_modified = false;
-    m_history.clear();
+    adopt(std::move(image), size, path);
     return true;
 }
 
@@ -37,12 +33,17 @@ bool RomDocument::assign(const std::uint8_t *data, std::size_t size,
         return false;
     auto image = std::make_unique_for_overwrite<std::uint8_t[]>(size);
     std::copy(data, data + size, image.get());
+    adopt(std::move(image), size, path);
+    return true;
+}
+
+void RomDocument::adopt(std::unique_ptr<std::uint8_t[]> image, std::size_t size,
+                        const std::filesystem::path &path) {
     m_image = std::move(image);
     m_length = static_cast<std::int32_t>(size);
     m_path = path;
     m_modified = false;
     m_history.clear();
-    return true;
 }
 
 RomDocument::WriteResult RomDocument::write(std::string &reason) const {

@@ -45,6 +45,10 @@ public:
     void setModified(bool modified) { m_modified = modified; }
 
 private:
+    // A new image: nothing of the old one, its flag or its history, carries over.
+    void adopt(std::unique_ptr<std::uint8_t[]> image, std::size_t size,
+               const std::filesystem::path &path);
+
     std::unique_ptr<std::uint8_t[]> m_image;
     std::int32_t m_length = 0;
     std::filesystem::path m_path;

@@ -214,6 +214,14 @@ int DataTool::palette(const QStringList &args) {
     return kDone;
 }
 
+bool DataTool::openRom(const QString &path, RomDocument &rom, int &status) {
+    std::string reason;
+    if (rom.open(QFile::encodeName(path).toStdString(), &reason))
+        return true;
+    status = fail(kFailed, path + QStringLiteral(": ") + QString::fromStdString(reason));
+    return false;
+}
+
 bool DataTool::readTables(const QCommandLineParser &parser, Tables &tables, int &status) {
     tables.folder = parser.isSet(QStringLiteral("folder")) ? parser.value(QStringLiteral("folder"))
                                                            : QCoreApplication::applicationDirPath();
@@ -234,10 +242,9 @@ bool DataTool::readTables(const QCommandLineParser &parser, Tables &tables, int 
 int DataTool::check(const QStringList &args, const QCommandLineParser &parser) {
     Tables tables;
     RomDocument rom;
-    std::string reason;
     int status = kDone;
-    if (!rom.open(QFile::encodeName(args[0]).toStdString(), &reason))
-        return fail(kFailed, args[0] + QStringLiteral(": ") + QString::fromStdString(reason));
+    if (!openRom(args[0], rom, status))
+        return status;
     if (!readTables(parser, tables, status))
         return status;
     const auto previews = [&](bool front, int number) {
@@ -316,10 +323,9 @@ int DataTool::check(const QStringList &args, const QCommandLineParser &parser) {
 int DataTool::exportCsv(const QStringList &args, const QCommandLineParser &parser) {
     Tables tables;
     RomDocument rom;
-    std::string reason;
     int status = kDone;
-    if (!rom.open(QFile::encodeName(args[0]).toStdString(), &reason))
-        return fail(kFailed, args[0] + QStringLiteral(": ") + QString::fromStdString(reason));
+    if (!openRom(args[0], rom, status))
+        return status;
     if (!readTables(parser, tables, status))
         return status;
     std::string csv(PaletteCsv::kHeader);
@@ -372,8 +378,8 @@ int DataTool::importCsv(const QStringList &args, const QCommandLineParser &parse
     std::string reason;
     std::string text;
     int status = kDone;
-    if (!rom.open(QFile::encodeName(args[0]).toStdString(), &reason))
-        return fail(kFailed, args[0] + QStringLiteral(": ") + QString::fromStdString(reason));
+    if (!openRom(args[0], rom, status))
+        return status;
     if (!FileIo::readText(QFile::encodeName(args[1]).toStdString(), text, reason))
         return fail(kFailed, args[1] + QStringLiteral(": ") + QString::fromStdString(reason));
     if (!readTables(parser, tables, status))

@@ -12,6 +12,7 @@ class QCommandLineParser;
 namespace tintwright {
 
 struct LocationTable;
+class RomDocument;
 
 // tintwright-data's commands: each parses its arguments, reads and writes files and prints;
 // the rules they apply live in the document library.
@@ -42,6 +43,7 @@ private:
     bool writeFile(const QString &path, const std::vector<std::uint8_t> &bytes);
 
     int fail(int status, const QString &message);
+    bool openRom(const QString &path, RomDocument &rom, int &status);
     bool readTables(const QCommandLineParser &parser, Tables &tables, int &status);
     bool readRom(const QString &path, QByteArray &bytes);
 
