@@ -27,8 +27,11 @@ Bytes bytes(const QByteArray &array) {
     return Bytes(array.begin(), array.end());
 }
 
-Bytes applied(const Bytes &original, const Bytes &patch) {
-    const bool bps = patch.size() >= 4 && std::equal(patch.begin(), patch.begin() + 4, "BPS1");
+// By its first bytes, as the command tells them apart, unless the case names the format.
+Bytes applied(const Bytes &original, const Bytes &patch, const QString &name = {}) {
+    const bool bps =
+        name.startsWith("BPS:") || (!name.startsWith("IPS:") && patch.size() >= 4 &&
+                                    std::equal(patch.begin(), patch.begin() + 4, "BPS1"));
     return bps ? BpsPatch::apply(original, patch) : IpsPatch::apply(original, patch);
 }
 
@@ -50,8 +53,9 @@ void tst_Patches::apply() {
     QFETCH(QJsonArray, row); // source, patch in hex, result or refusal
     QString got;
     try {
-        const Bytes result = applied(bytes(row[1].toString().toLatin1()),
-                                     bytes(QByteArray::fromHex(row[2].toString().toLatin1())));
+        const Bytes result =
+            applied(bytes(row[1].toString().toLatin1()),
+                    bytes(QByteArray::fromHex(row[2].toString().toLatin1())), row[0].toString());
         got = QString::fromLatin1(reinterpret_cast<const char *>(result.data()),
                                   qsizetype(result.size()));
     } catch (const PatchError &error) {
