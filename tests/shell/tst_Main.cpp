@@ -2,6 +2,7 @@
 #include "GuiTest.h"
 #include "shell/Main.h"
 #include "widgets/MessageBoxPrompter.h"
+#include "widgets/Twips.h"
 
 #include <QListWidget>
 #include <QMdiArea>
@@ -156,6 +157,7 @@ void tst_Main::childWindows() {
         titles << sub->windowTitle() + (sub->isMaximized() ? "+" : "") +
                       (sub->windowFlags() & Qt::WindowMaximizeButtonHint ? "^" : "");
     QCOMPARE(titles, (QStringList{"Manual^", "Manual+^", "Battle Palettes", "Battle Palettes"}));
+    QCOMPARE(windows[0]->contentsRect().size(), Twips::size(10005, 7230));
     for (const QWidget *shown :
          std::initializer_list<const QWidget *>{window, windows[1], windows[3]})
         QCOMPARE(shown->windowIcon().availableSizes().size(), 9); // 16 to 512 pixels

@@ -45,6 +45,8 @@ void tst_DataSet::generated() {
     const QImage marker(app + "Data/Palette/Select.gif");
     QVERIFY(marker.width() > 41 && qAlpha(marker.pixel(26, 26)) == 0 &&
             qAlpha(marker.pixel(0, 0)) == 255);
+    QFile gif(app + "Data/Palette/Select.gif"); // transparency is a GIF89a extension
+    QVERIFY(gif.open(QIODevice::ReadOnly) && gif.read(6) == "GIF89a");
     for (const QString folder : {"Back_Silver/", "Back_Ruby/", "Front_Silver/", "Front_Ruby/"}) {
         QCOMPARE(QDir(app + folder).entryList(QDir::Files).size(), 159);
         const QImage preview(app + folder + "159.gif");
