@@ -275,11 +275,12 @@ void tst_BattlePalettes::keyboard() {
     // A focused tile shows a mark; Space on it does what a click does. On the chart the keys
     // move a focus cell, and Enter picks it as a press and a release there do.
     const QImage unfocused = tile->grab().toImage();
-    tile->setFocus();
-    QVERIFY(tile->grab().toImage() != unfocused);
+    tile->setFocus(); // and its hover text
+    QVERIFY(tile->grab().toImage() != unfocused && QToolTip::text() == "$0F at 0x000012");
     QTest::keyClick(tile, Qt::Key_Space);
     QCOMPARE(fixture.box("tSelect")->geometry().center(), tile->geometry().center());
     chart->setFocus();
+    QVERIFY(QToolTip::text().startsWith("$00  RGB #"));
     for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Right, Qt::Key_Return})
         QTest::keyClick(chart, key);
     QVERIFY(fixture.state.rom.readByte(18) == 0x21 && fixture.tileShows(2, 0x21) &&
