@@ -44,8 +44,8 @@ void tst_SelectFile::layout() {
     owner.show();
     SelectFile chooser(f.state, f.prompter, &owner);
     QCOMPARE(chooser.windowTitle(), QStringLiteral("Select File"));
-    QVERIFY(chooser.minimumSize() == QSize(443, 422) &&
-            chooser.maximumSize() == QSize(443, 422)); // 6645 x 6330 twips
+    // 6645 x 6330 twips
+    QVERIFY(chooser.minimumSize() == QSize(443, 422) && chooser.maximumSize() == QSize(443, 422));
     QCOMPARE(chooser.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
                                       Qt::WindowCloseButtonHint),
              Qt::WindowCloseButtonHint);

@@ -103,8 +103,8 @@ void tst_FieldReader::loadTables() {
     ProgramState state = folder.state();
     Rom::Load_Tables(state);
     QCOMPARE(state.backLocations.addresses, (std::vector<std::int32_t>{10, 20}));
-    QVERIFY(state.frontLocations.rows() == 0 &&
-            state.fileTypeFilter); // read on past an empty table
+    // Read on past an empty table.
+    QVERIFY(state.frontLocations.rows() == 0 && state.fileTypeFilter);
     // Each file is named when it cannot be read, in the order they are read.
     for (const char *name :
          {"Data/FileTypeFilter.txt", "Data/FrontLocations.txt", "Data/BackLocations.txt"}) {
