@@ -96,8 +96,9 @@ void tst_Patches::roundTrips() {
                 edited[i] = random.bounded(2) ? value : std::uint8_t(random.bounded(256));
         }
         edited.front() ^= trial % 2, edited.back() ^= trial % 5 == 0;
-        if (trial < 3) // also a change longer than one IPS record holds
+        if (trial < 3)
             edited[0x454F46] ^= 0x55, edited[0x454F44] ^= trial;
+        // A change longer than one IPS record holds (65535 bytes).
         for (std::size_t i = 1000; trial == 0 && i < 71000; ++i)
             edited[i] = ~original[i];
         QVERIFY(applied(original, IpsPatch::create(original, edited)) == edited);
