@@ -18,11 +18,10 @@ using Bytes = std::vector<std::uint8_t>;
 namespace {
 
 Bytes read(const std::filesystem::path &path) {
-    std::unique_ptr<std::uint8_t[]> data;
-    std::size_t size = 0;
+    FileBytes bytes;
     std::string error;
-    FileIo::readAll(path, data, size, error, std::size_t(1) << 31);
-    return Bytes(data.get(), data.get() + size);
+    FileIo::read(path, bytes, error, FileIo::kLargestRom);
+    return Bytes(bytes.data.get(), bytes.data.get() + bytes.size);
 }
 
 } // namespace

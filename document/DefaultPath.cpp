@@ -41,8 +41,9 @@ bool DefaultPath::store(const std::filesystem::path &programFolder,
     const std::u8string utf8 = folder.u8string();
     std::string text(utf8.begin(), utf8.end());
     text += "\r\n";
-    return FileIo::writeAll(file(programFolder), text.data(), text.size(), FileIo::Mode::Replace,
-                            error);
+    const auto bytes = std::span(reinterpret_cast<const std::uint8_t *>(text.data()), text.size());
+    return FileIo::write(file(programFolder), bytes, {.inputs = {}, .replace = true}, error) ==
+           FileIo::Refusal::None;
 }
 
 } // namespace tintwright

@@ -3,29 +3,86 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <limits>
 #include <memory>
+#include <span>
 #include <string>
+#include <vector>
 
 namespace tintwright {
 
-// Whole-file reads and writes with the system's reason on failure.
+// Which file a name leads to: two names with the same identity are the same file, whatever
+// links or spellings lie between them.
+struct FileId {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool operator==(const FileId &) const = default;
+};
+
+// A whole file in memory, and which file it was.
+struct FileBytes {
+    std::unique_ptr<std::uint8_t[]> data;
+    std::size_t size = 0;
+    FileId id;
+    std::span<const std::uint8_t> span() const { return {data.get(), size}; }
+};
+
+// Every file the program reads or writes goes through here, with the system's reason on
+// failure.
 class FileIo {
 public:
-    // Reads every byte of a regular file. Fails on folders, devices and files
-    // larger than maxSize. On failure `data` and `size` are left alone.
-    static bool readAll(const std::filesystem::path &path, std::unique_ptr<std::uint8_t[]> &data,
-                        std::size_t &size, std::string &error, std::size_t maxSize);
-
-    // Same, into text; for the Data files, which are refused from 1 GiB on.
+    // The largest ROM: its length is a 32-bit signed count.
+    static constexpr std::size_t kLargestRom = std::numeric_limits<std::int32_t>::max();
+    // The largest Data file, CSV or patch result: 1 GiB and more is refused.
     static constexpr std::size_t kLargestText = (std::size_t(1) << 30) - 1;
+    // Standard input where a file is read, standard output where one is written.
+    static constexpr const char *kStandardStream = "-";
+
+    enum class Source {
+        File,   // a regular file only: a pipe would block, a folder holds no bytes
+        Stream, // also "-", pipes and devices, read to their end
+    };
+    // Reads every byte, never more than `maxSize`. On failure `out` is left alone.
+    static bool read(const std::filesystem::path &path, FileBytes &out, std::string &error,
+                     std::size_t maxSize, Source source = Source::File);
+    // A Data file as text.
     static bool readText(const std::filesystem::path &path, std::string &text, std::string &error);
 
-    enum class Mode {
-        InPlace, // overwrite from offset 0, keep any longer tail, create if missing
-        Replace, // truncate or create
+    // The ROM save: over the file from offset 0, keeping any longer tail; a missing file is
+    // made again. Only a regular file is written.
+    static bool writeInPlace(const std::filesystem::path &path, std::span<const std::uint8_t> bytes,
+                             std::string &error);
+
+    struct Output {
+        std::vector<FileId> inputs; // files the output must never land on
+        bool replace = false;       // an existing file may be replaced
     };
-    static bool writeAll(const std::filesystem::path &path, const void *data, std::size_t size,
-                         Mode mode, std::string &error);
+    enum class Refusal {
+        None,
+        IsInput, // the output is one of the inputs
+        Exists,  // a file is there and `replace` was not given
+        Folder,
+        Failed, // the system's reason is in `error`
+    };
+    // A new file written whole beside its place under a temporary name, not yet in it.
+    struct Staged {
+        std::filesystem::path temporary;
+        std::filesystem::path place;
+    };
+    // The checks of `write`, then the bytes into a temporary: a regular file (new or replaced)
+    // only; anything else is Refusal::Failed with "it is not a regular file".
+    static Refusal stage(const std::filesystem::path &path, std::span<const std::uint8_t> bytes,
+                         const Output &output, Staged &staged, std::string &error);
+    // The temporary renamed over its place; on failure it is removed.
+    static bool commit(const Staged &staged, std::string &error);
+    static void discard(const Staged &staged);
+
+    // The whole of an output: "-" is standard output; an existing pipe or character device is
+    // written into, never replaced; a regular file is written beside its place and renamed over
+    // it only once every byte is safely stored, so it is either wholly new or as it was (a link
+    // stays a link to it, and a replaced file keeps its mode and, where allowed, its owner).
+    static Refusal write(const std::filesystem::path &path, std::span<const std::uint8_t> bytes,
+                         const Output &output, std::string &error);
 };
 
 } // namespace tintwright

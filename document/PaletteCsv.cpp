@@ -1,10 +1,11 @@
 #include "PaletteCsv.h"
 
 #include "FieldReader.h"
+#include "NumberText.h"
 #include "TextEncoding.h"
 
+#include <algorithm>
 #include <charconv>
-#include <cstdio>
 
 namespace tintwright {
 
@@ -18,10 +19,22 @@ char *hexBefore(char *end, std::int64_t value, int digits) {
     return end;
 }
 
-std::string hex(std::int64_t value, int digits) {
-    char text[24];
-    return std::string(hexBefore(text + sizeof text, value, digits), text + sizeof text);
+// A byte as a CSV holds it: one or two hexadecimal digits (spreadsheets drop a leading zero),
+// or nothing where the palette does not lie in the ROM. -2: not a byte.
+int parseByte(std::string_view text) {
+    if (text.empty())
+        return -1;
+    int value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+    return text.size() <= 2 && ec == std::errc() && end == text.data() + text.size() ? value : -2;
 }
+
+struct Change {
+    std::int64_t index;
+    std::uint32_t palette; // list and row
+    int line;
+    std::uint8_t value;
+};
 
 } // namespace
 
@@ -45,7 +58,7 @@ void PaletteCsv::appendRecord(std::string &out, bool front, int row, std::string
             (c == '"' ? out += "\"\"" : out += c);
         out += '"';
     }
-    // The rest, written backwards into one buffer: ",0x" address, three bytes, CR LF.
+    // The rest, written backwards into one buffer: the address, three bytes, CR LF.
     char tail[48];
     char *start = tail + sizeof tail;
     *--start = '\n';
@@ -55,126 +68,183 @@ void PaletteCsv::appendRecord(std::string &out, bool front, int row, std::string
             start = hexBefore(start, bytes[std::size_t(k)], 2);
         *--start = ',';
     }
-    start = hexBefore(start, address, 6);
-    start -= 3;
-    start[0] = ',', start[1] = '0', start[2] = 'x';
+    if (address < 0) { // as the table has it, so that import finds the same row
+        char number[24];
+        const auto length =
+            std::size_t(std::to_chars(number, number + sizeof number, address).ptr - number);
+        start -= length;
+        std::copy_n(number, length, start);
+    } else {
+        start = hexBefore(start, address, 6);
+        *--start = 'x';
+        *--start = '0';
+    }
+    *--start = ',';
     out.append(start, tail + sizeof tail);
 }
 
-std::vector<std::pair<int, std::vector<std::string>>> PaletteCsv::records(std::string_view text) {
-    text = TextEncoding::withoutBom(text);
-    std::vector<std::pair<int, std::vector<std::string>>> out;
+PaletteCsv::Reader::Reader(std::string_view text, std::size_t limit)
+    : m_text(TextEncoding::withoutBom(text)), m_limit(limit) {}
+
+bool PaletteCsv::Reader::next(Record &record) {
+    const std::string_view text = m_text;
     const auto isBreak = [](char c) { return c == '\r' || c == '\n'; };
-    std::size_t i = 0;
-    int line = 1;
-    while (i < text.size()) {
-        const int start = line;
-        std::vector<std::string> fields;
+    std::size_t &i = m_at;
+    for (;;) {
+        if (i >= text.size())
+            return false;
+        record.line = m_line;
+        record.fields.clear();
+        record.count = 0;
+        bool blank = true;
         for (bool more = true; more;) {
             std::string field;
             if (i < text.size() && text[i] == '"') { // a comma may end the text
+                blank = false;
                 for (++i;; ++i) {
                     if (i >= text.size())
-                        throw Error(start, "a quoted field is not closed");
+                        throw Error(record.line, "a quoted field is not closed");
                     if (text[i] == '"' && (i + 1 >= text.size() || text[i + 1] != '"'))
                         break;
                     if (text[i] == '"')
                         ++i; // "" stands for one quote
                     else if (text[i] == '\n' || (text[i] == '\r' && text.substr(i, 2) != "\r\n"))
-                        ++line;
-                    field += text[i];
+                        ++m_line;
+                    if (record.count < m_limit)
+                        field += text[i];
                 }
                 ++i;
                 if (i < text.size() && text[i] != ',' && !isBreak(text[i]))
-                    throw Error(line, "text follows the closing quote of a field");
+                    throw Error(m_line, "text follows the closing quote of a field");
             } else {
-                for (; i < text.size() && text[i] != ',' && !isBreak(text[i]); ++i) {
-                    if (text[i] == '"')
-                        throw Error(line, "a quote inside a field that does not start with one");
-                    field += text[i];
-                }
+                const std::size_t start = i;
+                while (i < text.size() && text[i] != ',' && !isBreak(text[i]))
+                    ++i;
+                const std::string_view span = text.substr(start, i - start);
+                if (span.find('"') != std::string_view::npos)
+                    throw Error(m_line, "a quote inside a field that does not start with one");
+                if (record.count < m_limit)
+                    field = span;
             }
-            fields.push_back(std::move(field));
+            if (record.count++ < m_limit)
+                record.fields.push_back(std::move(field));
             more = i < text.size() && text[i] == ',';
+            blank &= !more && record.fields.size() == 1 && record.fields[0].empty();
             i += more;
         }
         // The record ends at CR LF, a lone LF or a lone CR, or at the end of the text.
         if (i < text.size()) {
             i += text.substr(i, 2) == "\r\n" ? 2 : 1;
-            ++line;
+            ++m_line;
         }
-        if (fields.size() > 1 || !fields[0].empty()) // blank lines are skipped
-            out.emplace_back(start, std::move(fields));
+        if (!blank)
+            return true;
     }
-    return out;
 }
 
-std::vector<PaletteCsv::Row> PaletteCsv::read(std::string_view text) {
-    const auto records = PaletteCsv::records(text);
-    std::string header;
-    for (const std::string &field :
-         records.empty() ? std::vector<std::string>() : records[0].second)
-        header += (header.empty() ? "" : ",") + field;
-    if (header != kHeader)
-        throw Error(records.empty() ? 1 : records[0].first,
-                    "the first line must be the header " + std::string(kHeader));
-    std::vector<Row> rows;
-    for (std::size_t r = 1; r < records.size(); ++r) {
-        const auto &[line, fields] = records[r];
-        if (fields.size() != 7)
-            throw Error(line, "a record has 7 fields, this one " + std::to_string(fields.size()));
-        Row row{fields[0] == "front", 0, fields[2], 0, {}, line};
+PaletteCsv::Changes PaletteCsv::changes(std::string_view text, const LocationTable &back,
+                                        const LocationTable &front,
+                                        std::span<const std::uint8_t> rom) {
+    Reader reader(text, kFields);
+    Record record;
+    const bool any = reader.next(record);
+    std::string_view names = kHeader;
+    bool header = any && record.count == kFields;
+    for (std::size_t i = 0; header && i < kFields; ++i) {
+        const std::size_t comma = std::min(names.find(','), names.size());
+        header = record.fields[i] == names.substr(0, comma);
+        names.remove_prefix(std::min(comma + 1, names.size()));
+    }
+    if (!header)
+        throw Error(record.line, "the first line must be the header " + std::string(kHeader));
+    const auto size = std::int64_t(rom.size());
+    std::vector<Change> asked;
+    while (reader.next(record)) {
+        const int line = record.line;
+        const auto &fields = record.fields;
+        if (record.count != kFields)
+            throw Error(line, "a record has 7 fields, this one " + std::to_string(record.count));
         if (fields[0] != "back" && fields[0] != "front")
             throw Error(line,
                         "the list is " + TextEncoding::quoted(fields[0]) + ", not back or front");
+        const bool isFront = fields[0] == "front";
         const auto number = FieldReader::parseNumber(fields[1]);
         if (!number || *number < 0 ||
             fields[1].find_first_not_of("0123456789") != std::string::npos)
             throw Error(line,
                         "the row is " + TextEncoding::quoted(fields[1]) + ", not a row number");
-        row.row = *number;
-        const auto address = FieldReader::parseNumber(fields[3]);
-        if (!address)
+        const auto parsedAddress = FieldReader::parseNumber(fields[3]);
+        if (!parsedAddress)
             throw Error(line,
                         "the address is " + TextEncoding::quoted(fields[3]) + ", not a number");
-        row.address = *address;
-        for (int k = 0; k < 3; ++k) {
-            const std::string &byte = fields[std::size_t(4 + k)];
-            const auto value = FieldReader::parseNumber("0x" + byte);
-            if (byte.size() != 2 || !value || *value > 0x3F)
-                throw Error(line, "byte" + std::to_string(k) + " is " + TextEncoding::quoted(byte) +
+        std::array<int, 3> bytes{};
+        for (std::size_t k = 0; k < 3; ++k) {
+            bytes[k] = parseByte(fields[4 + k]);
+            if (bytes[k] == -2)
+                throw Error(line, "byte" + std::to_string(k) + " is " +
+                                      TextEncoding::quoted(fields[4 + k]) +
                                       ", not a colour from 00 to 3F");
-            row.bytes[std::size_t(k)] = *value;
         }
-        rows.push_back(std::move(row));
+        const LocationTable &table = isFront ? front : back;
+        const std::string list = fields[0];
+        if (*number >= table.rows())
+            throw Error(line, list + " row " + fields[1] + " is not in the tables, which have " +
+                                  std::to_string(table.rows()) + " " + list + " rows");
+        const std::int64_t address = table.addresses[std::size_t(*number)];
+        if (address != *parsedAddress)
+            throw Error(line, "the address is " + NumberText::offset(*parsedAddress) + ", but " +
+                                  list + " row " + fields[1] + " of the tables is at " +
+                                  NumberText::offset(address) +
+                                  ": the CSV was made from other tables");
+        // A palette that does not lie wholly in the ROM has no bytes, as export writes it.
+        const bool inside = address >= 0 && address + 3 <= size;
+        for (std::size_t k = 0; k < 3; ++k) {
+            if (inside == (bytes[k] >= 0))
+                continue;
+            throw Error(line, inside ? "byte" + std::to_string(k) +
+                                           " is empty, but the palette lies inside the ROM"
+                                     : "the palette lies outside the ROM (" + std::to_string(size) +
+                                           " bytes), so its bytes must be empty");
+        }
+        for (std::size_t k = 0; inside && k < 3; ++k) {
+            const std::int64_t index = address + std::int64_t(k);
+            if (bytes[k] == rom[std::size_t(index)])
+                continue; // not a change, whatever the byte holds
+            if (bytes[k] > 0x3F)
+                throw Error(line, "byte" + std::to_string(k) + " is " +
+                                      TextEncoding::quoted(fields[4 + k]) +
+                                      ", not a colour from 00 to 3F");
+            asked.push_back({index, std::uint32_t(isFront) << 31 | std::uint32_t(*number), line,
+                             std::uint8_t(bytes[k])});
+        }
     }
-    return rows;
-}
-
-std::vector<std::pair<std::int64_t, std::uint8_t>> PaletteCsv::changes(const std::vector<Row> &rows,
-                                                                       const LocationTable &back,
-                                                                       const LocationTable &front,
-                                                                       std::int64_t size) {
-    std::vector<std::pair<std::int64_t, std::uint8_t>> out;
-    for (const Row &row : rows) {
-        const LocationTable &table = row.front ? front : back;
-        const char *list = row.front ? "front" : "back";
-        if (row.row >= table.rows())
-            throw Error(row.line, std::string(list) + " row " + std::to_string(row.row) +
-                                      " is not in the tables, which have " +
-                                      std::to_string(table.rows()) + " " + list + " rows");
-        const std::int64_t address = table.addresses[std::size_t(row.row)];
-        if (address != row.address)
-            throw Error(row.line, "the address is 0x" + hex(row.address, 6) + ", but " + list +
-                                      " row " + std::to_string(row.row) +
-                                      " of the tables is at 0x" + hex(address, 6) +
-                                      ": the CSV was made from other tables");
-        if (address < 0 || address + 3 > size)
-            throw Error(row.line,
-                        "the palette lies outside the ROM (" + std::to_string(size) + " bytes)");
-        for (int k = 0; k < 3; ++k)
-            out.emplace_back(address + k, std::uint8_t(row.bytes[std::size_t(k)]));
+    // Two records that ask different values for one byte: the first such pair in the file.
+    // Within one byte's group the records stay in file order.
+    std::stable_sort(asked.begin(), asked.end(),
+                     [](const Change &a, const Change &b) { return a.index < b.index; });
+    const Change *first = nullptr;
+    const Change *second = nullptr;
+    for (std::size_t start = 0, i = 1; i < asked.size(); ++i) {
+        if (asked[i].index != asked[start].index)
+            start = i;
+        else if (asked[i].value != asked[start].value && (!second || asked[i].line < second->line))
+            first = &asked[start], second = &asked[i];
     }
+    if (second)
+        throw Error(second->line, "it asks " + NumberText::colour(second->value) +
+                                      " for the byte at " + NumberText::offset(second->index) +
+                                      ", but line " + std::to_string(first->line) + " asks " +
+                                      NumberText::colour(first->value) +
+                                      ": the two lines disagree");
+    Changes out;
+    std::vector<std::uint32_t> palettes;
+    for (std::size_t i = 0; i < asked.size(); ++i) {
+        if (i == 0 || asked[i].index != asked[i - 1].index)
+            out.bytes.emplace_back(asked[i].index, asked[i].value);
+        palettes.push_back(asked[i].palette);
+    }
+    std::sort(palettes.begin(), palettes.end());
+    out.palettes = int(std::unique(palettes.begin(), palettes.end()) - palettes.begin());
     return out;
 }
 

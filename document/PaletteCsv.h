@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -16,15 +17,7 @@ namespace tintwright {
 class PaletteCsv {
 public:
     static constexpr std::string_view kHeader = "list,row,name,address,byte0,byte1,byte2";
-
-    struct Row {
-        bool front;
-        int row;
-        std::string name; // UTF-8
-        std::int64_t address;
-        std::array<int, 3> bytes; // -1: none
-        int line;                 // where the record starts, from 1
-    };
+    static constexpr std::size_t kFields = 7;
 
     // A refusal: the line it concerns, from 1, and why.
     class Error : public std::runtime_error {
@@ -36,20 +29,41 @@ public:
         int m_line;
     };
 
-    // One record of the file, CR LF at its end, added to `out`; the name in UTF-8.
+    // One record of the file, CR LF at its end, added to `out`; the name in UTF-8. A byte of -1
+    // is left empty: the palette does not lie wholly inside the ROM.
     static void appendRecord(std::string &out, bool front, int row, std::string_view name,
                              std::int64_t address, const std::array<int, 3> &bytes);
-    // The fields of each record, with the line each starts on; throws Error on an unclosed
-    // quote or text after a closing quote.
-    static std::vector<std::pair<int, std::vector<std::string>>> records(std::string_view text);
-    // The rows of a whole file, header checked; throws Error.
-    static std::vector<Row> read(std::string_view text);
-    // The bytes that rows read from a file write into a ROM of `size` bytes, each row's list,
-    // row and address checked against the tables; throws Error.
-    static std::vector<std::pair<std::int64_t, std::uint8_t>> changes(const std::vector<Row> &rows,
-                                                                      const LocationTable &back,
-                                                                      const LocationTable &front,
-                                                                      std::int64_t size);
+
+    struct Record {
+        int line = 1;                    // where it starts, from 1
+        std::vector<std::string> fields; // at most the reader's limit of them
+        std::size_t count = 0;           // how many it has
+    };
+    // Records one at a time, so a file that is no CSV of ours is refused where it goes wrong,
+    // whatever its size. CR LF, a lone LF or a lone CR end a record; blank lines are skipped.
+    class Reader {
+    public:
+        Reader(std::string_view text, std::size_t limit);
+        // False at the end. Throws Error on an unclosed quote or text after a closing quote.
+        bool next(Record &record);
+
+    private:
+        std::string_view m_text;
+        std::size_t m_limit;
+        std::size_t m_at = 0;
+        int m_line = 1;
+    };
+
+    struct Changes {
+        // Each ROM byte the file changes once, by index: only bytes that differ from the ROM.
+        std::vector<std::pair<std::int64_t, std::uint8_t>> bytes;
+        int palettes = 0; // table rows with a byte among them
+    };
+    // What a whole file would change in `rom`, each record checked against the tables and the
+    // ROM as it is read. Throws Error at the first record that is not a palette of these tables,
+    // asks for a byte that is no colour, or disagrees with an earlier record on a byte.
+    static Changes changes(std::string_view text, const LocationTable &back,
+                           const LocationTable &front, std::span<const std::uint8_t> rom);
 };
 
 } // namespace tintwright

@@ -3,33 +3,29 @@
 #include "FileIo.h"
 
 #include <algorithm>
-#include <limits>
 
 namespace tintwright {
 
 bool RomDocument::open(const std::filesystem::path &path, std::string *reason) {
-    std::unique_ptr<std::uint8_t[]> image;
-    std::size_t size = 0;
+    FileBytes bytes;
     std::string error;
-    // The image length is a 32-bit signed count.
-    const auto maxSize = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
-    if (!FileIo::readAll(path, image, size, error, maxSize)) {
+    if (!FileIo::read(path, bytes, error, FileIo::kLargestRom)) {
         if (reason)
             *reason = error;
         return false;
     }
-    if (size == 0) {
+    if (bytes.size == 0) {
         if (reason)
             *reason = "the file is empty";
         return false;
     }
-    adopt(std::move(image), size, path);
+    adopt(std::move(bytes.data), bytes.size, path);
     return true;
 }
 
 bool RomDocument::assign(const std::uint8_t *data, std::size_t size,
                          const std::filesystem::path &path) {
-    if (size == 0 || size > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
+    if (size == 0 || size > FileIo::kLargestRom)
         return false;
     auto image = std::make_unique_for_overwrite<std::uint8_t[]>(size);
     std::copy(data, data + size, image.get());
@@ -49,8 +45,7 @@ void RomDocument::adopt(std::unique_ptr<std::uint8_t[]> image, std::size_t size,
 RomDocument::WriteResult RomDocument::write(std::string &reason) const {
     if (m_path.empty() || !m_image)
         return WriteResult::NothingOpen;
-    if (!FileIo::writeAll(m_path, m_image.get(), static_cast<std::size_t>(m_length),
-                          FileIo::Mode::InPlace, reason))
+    if (!FileIo::writeInPlace(m_path, {m_image.get(), static_cast<std::size_t>(m_length)}, reason))
         return WriteResult::Failed;
     return WriteResult::Written;
 }

@@ -88,6 +88,9 @@ std::string TextEncoding::quoted(std::string_view field) {
             ++i;
             continue;
         }
+        // A quote inside is doubled, as in the tables and CSV files.
+        if (byte == '"')
+            out += '"';
         // One character: its lead byte and any continuation bytes.
         do
             out += text[i++];

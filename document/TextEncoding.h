@@ -13,7 +13,8 @@ public:
     static std::string toUtf8(std::string_view bytes);
     // The text after a UTF-8 byte-order mark, which Windows editors put at the start.
     static std::string_view withoutBom(std::string_view bytes);
-    // A field as a report quotes it: in double quotes, as UTF-8, bytes that cannot be printed
+    // A field as a report quotes it: in double quotes (one inside doubled), as UTF-8, bytes that
+    // cannot be printed
     // written \xNN, and at most about 60 characters of it, with its length when it is longer.
     static std::string quoted(std::string_view field);
 };

@@ -87,7 +87,9 @@ std::uint32_t crcAt(std::span<const std::uint8_t> patch, std::size_t at) {
 
 // The header and footer checked; the reader placed at the first action.
 BpsPatch::Info header(std::span<const std::uint8_t> patch, Reader &reader) {
-    if (patch.size() < 4 || std::memcmp(patch.data(), "BPS1", 4) != 0)
+    if (patch.size() < 4)
+        throw PatchError(0, "it is too short to be a BPS patch");
+    if (std::memcmp(patch.data(), "BPS1", 4) != 0)
         throw PatchError(0, "it does not start with BPS1, so it is no BPS patch");
     if (patch.size() < 4 + 3 + 12)
         throw PatchError(patch.size(), "the patch is too short to hold its sizes and checksums");
@@ -202,13 +204,23 @@ BpsPatch::Bytes BpsPatch::apply(std::span<const std::uint8_t> source,
                                 std::span<const std::uint8_t> patch) {
     Reader reader(patch, patch.size() >= 12 ? patch.size() - 12 : 0);
     const Info info = header(patch, reader);
-    if (info.sourceSize != source.size() || crc32(source) != info.sourceCrc)
+    // Before anything is made: a lying size must cost nothing.
+    if (info.targetSize > kLargestTarget)
+        throw PatchError(4, "the target would be larger than 1 GiB (" +
+                                std::to_string(info.targetSize) + " bytes)");
+    const std::uint32_t sourceCrc = crc32(source);
+    if (info.targetSize == source.size() && sourceCrc == info.targetCrc &&
+        (info.sourceSize != source.size() || sourceCrc != info.sourceCrc))
+        throw PatchError(0, "this ROM already has the patch: it is the result the patch makes (" +
+                                describe(info.targetSize, info.targetCrc) + ")");
+    if (info.sourceSize != source.size() || sourceCrc != info.sourceCrc)
         throw PatchError(0, "this patch is not for this ROM: it wants " +
                                 describe(info.sourceSize, info.sourceCrc) + ", not " +
-                                describe(source.size(), crc32(source)));
-    if (info.targetSize > (std::uint64_t(1) << 32))
-        throw PatchError(4, "the target would be larger than 4 GiB");
-    Bytes target(std::size_t(info.targetSize));
+                                describe(source.size(), sourceCrc));
+    // The target grows with what the actions write, never ahead of them.
+    Bytes target;
+    target.reserve(
+        std::size_t(std::min<std::uint64_t>(info.targetSize, source.size() + patch.size())));
     std::size_t out = 0;
     std::int64_t sourceAt = 0, targetAt = 0;
     // A copy starts inside its file: the source, or the target as far as it is written, where
@@ -226,8 +238,9 @@ BpsPatch::Bytes BpsPatch::apply(std::span<const std::uint8_t> source,
         const std::size_t where = reader.at();
         const std::uint64_t data = reader.number("an action");
         const std::uint64_t length = (data >> 2) + 1;
-        if (length > target.size() - out)
+        if (length > info.targetSize - out)
             throw PatchError(where, "an action writes past the end of the target");
+        target.resize(out + std::size_t(length));
         switch (data & 3) {
         case SourceRead:
             if (out + length > source.size())
@@ -256,7 +269,7 @@ BpsPatch::Bytes BpsPatch::apply(std::span<const std::uint8_t> source,
         }
         out += std::size_t(length);
     }
-    if (out != target.size())
+    if (out != info.targetSize)
         throw PatchError(reader.at(), "the actions end before the target is complete");
     if (crc32(target) != info.targetCrc)
         throw PatchError(patch.size() - 8, "the result's CRC32 is not the one the patch names");

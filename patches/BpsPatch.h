@@ -12,10 +12,13 @@ namespace tintwright {
 class BpsPatch {
 public:
     using Bytes = std::vector<std::uint8_t>;
+    // The largest target a patch may make, as for every file the program reads whole.
+    static constexpr std::uint64_t kLargestTarget = std::uint64_t(1) << 30;
 
     static Bytes create(std::span<const std::uint8_t> source, std::span<const std::uint8_t> target);
     // The target the patch makes of `source`. Throws PatchError, naming the patch offset: a
-    // source of the wrong size or CRC32, a damaged patch, or a target whose CRC32 is wrong.
+    // source of the wrong size or CRC32 (or one that already is the target), a damaged patch, a
+    // target larger than kLargestTarget, or a target whose CRC32 is wrong.
     static Bytes apply(std::span<const std::uint8_t> source, std::span<const std::uint8_t> patch);
 
     struct Info {

@@ -38,7 +38,9 @@ struct Record {
 // Walks the records, each checked to lie inside the patch; returns the length to cut to, if any.
 template <typename Visit>
 std::optional<std::uint32_t> walk(std::span<const std::uint8_t> patch, Visit visit) {
-    if (patch.size() < 5 || std::memcmp(patch.data(), "PATCH", 5) != 0)
+    if (patch.size() < 5)
+        throw PatchError(0, "it is too short to be an IPS patch");
+    if (std::memcmp(patch.data(), "PATCH", 5) != 0)
         throw PatchError(0, "it does not start with PATCH, so it is no IPS patch");
     std::size_t at = 5;
     const auto need = [&](std::size_t count, const char *what) {
@@ -156,12 +158,21 @@ IpsPatch::Bytes IpsPatch::create(std::span<const std::uint8_t> original,
         if (i >= kReach)
             throw PatchError(i, "a change lies at 16 MiB or beyond, where IPS offsets cannot "
                                 "reach: make a BPS patch instead");
-        // Changes fewer than 6 bytes apart go to one region, where records may share them.
+        // Changes go to one region, where records may share them, when fewer than 6 unchanged
+        // bytes lie between them (a new record costs 5), or when one run can cross the bytes
+        // between: they and the changes on both sides hold the same value, as in a fill.
         std::size_t end = i + 1;
-        for (std::size_t gap = 0; end < edited.size() && gap < 6; ++end)
-            gap = changed(end) ? 0 : gap + 1;
-        while (!changed(end - 1))
-            --end;
+        while (end < edited.size()) {
+            const std::uint8_t last = edited[end - 1];
+            bool uniform = true;
+            std::size_t next = end;
+            for (; next < edited.size() && !changed(next) && (uniform || next - end < 6); ++next)
+                uniform = uniform && edited[next] == last;
+            if (next >= edited.size() || !changed(next) ||
+                (next - end >= 6 && !(uniform && edited[next] == last)))
+                break;
+            end = next + 1;
+        }
         if (end > kReach)
             throw PatchError(kReach, "a change lies at 16 MiB or beyond, where IPS offsets "
                                      "cannot reach: make a BPS patch instead");

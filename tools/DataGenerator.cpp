@@ -1,74 +1,105 @@
 #include "DataGenerator.h"
 
+#include "Arguments.h"
 #include "Artwork.h"
-#include "FileBatch.h"
 #include "GifWriter.h"
 #include "document/DataFileError.h"
+#include "document/FileBatch.h"
+#include "document/FileIo.h"
 #include "document/LocationTable.h"
 #include "document/Rom.h"
 
 #include <QBuffer>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+
+#include <algorithm>
 
 namespace tintwright {
 
 namespace {
 
-QByteArray encodeBmp(const QImage &image) {
+std::vector<std::uint8_t> bytesOf(const QByteArray &bytes) {
+    return {bytes.begin(), bytes.end()};
+}
+
+QByteArray encoded(const QImage &image, const char *format) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "BMP");
+    image.save(&buffer, format);
     return bytes;
 }
 
-bool addGif(FileBatch &batch, const QImage &image, const QString &path, QString *error) {
+// A path or a message holding one, as the user typed it.
+QString shown(const std::string &text) {
+    return Arguments::shown(Arguments::decode(text));
+}
+
+bool addGif(FileBatch &batch, const QImage &image, const std::filesystem::path &path,
+            QString *error) {
     QByteArray bytes;
     QString reason;
     if (GifWriter::encode(image, bytes, &reason)) {
-        batch.add(path, bytes);
+        batch.add(path, bytesOf(bytes));
         return true;
     }
     if (error)
-        *error = path + QStringLiteral(": ") + reason + QStringLiteral(". Nothing was changed.");
+        *error = shown(path.string()) + QStringLiteral(": ") + reason +
+                 QStringLiteral(". Nothing was changed.");
     return false;
+}
+
+DataGenerator::Outcome commit(FileBatch &batch, QString *error) {
+    std::string reason;
+    if (batch.commit(reason))
+        return DataGenerator::Done;
+    if (error)
+        *error = shown(reason);
+    return DataGenerator::Failed;
 }
 
 } // namespace
 
-bool DataGenerator::addPalettePictures(FileBatch &batch, const QString &programFolder,
+bool DataGenerator::addPalettePictures(FileBatch &batch, const std::filesystem::path &programFolder,
                                        const NesPalette::Colours &colours, QString *error) {
-    const QString folder = programFolder + QStringLiteral("/Data/Palette/");
+    const auto folder = programFolder / "Data" / "Palette";
     for (int index = 0; index < 64; ++index)
-        batch.add(folder + QStringLiteral("%1.bmp").arg(index),
-                  encodeBmp(Artwork::tile(colours[std::size_t(index)])));
-    return addGif(batch, Artwork::chart(colours), folder + QStringLiteral("Palette.gif"), error);
+        batch.add(folder / (std::to_string(index) + ".bmp"),
+                  bytesOf(encoded(Artwork::tile(colours[std::size_t(index)]), "BMP")));
+    return addGif(batch, Artwork::chart(colours), folder / "Palette.gif", error);
 }
 
-bool DataGenerator::build(const QString &programFolder, QString *error) {
+DataGenerator::Outcome DataGenerator::build(const std::filesystem::path &programFolder, bool force,
+                                            QString *error) {
     // The tables first: a broken one stops the build before anything is written.
     LocationTable back;
     LocationTable front;
     try {
-        const auto root = std::filesystem::path(QFile::encodeName(programFolder).toStdString());
-        back = Rom::readLocationTable(Rom::readDataFile(root, "Data/BackLocations.txt"),
+        back = Rom::readLocationTable(Rom::readDataFile(programFolder, "Data/BackLocations.txt"),
                                       "Data/BackLocations.txt");
-        front = Rom::readLocationTable(Rom::readDataFile(root, "Data/FrontLocations.txt"),
+        front = Rom::readLocationTable(Rom::readDataFile(programFolder, "Data/FrontLocations.txt"),
                                        "Data/FrontLocations.txt");
     } catch (const DataFileError &failure) {
         if (error)
-            *error =
-                QString::fromStdString(failure.what()) + QStringLiteral(". Nothing was written.");
-        return false;
+            *error = shown(failure.what()) + QStringLiteral(". Nothing was written.");
+        return failure.line() > 0 ? Refused : Failed;
+    }
+    // A demo the user has edited is theirs.
+    const QByteArray demo = demoRom(back, front);
+    FileBytes existing;
+    std::string unread;
+    if (!force && FileIo::read(programFolder / "Demo.nes", existing, unread, FileIo::kLargestRom) &&
+        !std::equal(existing.span().begin(), existing.span().end(), demo.begin(), demo.end())) {
+        if (error)
+            *error = shown((programFolder / "Demo.nes").string()) +
+                     QStringLiteral(" is not the demo these tables make (edited?): add --force to "
+                                    "replace it. Nothing was written.");
+        return Failed;
     }
 
     FileBatch batch;
     if (!addPalettePictures(batch, programFolder, NesPalette::standard(), error) ||
-        !addGif(batch, Artwork::marker(),
-                programFolder + QStringLiteral("/Data/Palette/Select.gif"), error))
-        return false;
+        !addGif(batch, Artwork::marker(), programFolder / "Data" / "Palette" / "Select.gif", error))
+        return Failed;
     struct Folder {
         const char *name;
         Artwork::Edition edition;
@@ -82,21 +113,14 @@ bool DataGenerator::build(const QString &programFolder, QString *error) {
     };
     for (const Folder &folder : folders)
         for (int number = 1; number <= kPreviewCount; ++number)
-            if (!addGif(
-                    batch, Artwork::preview(number, folder.edition, folder.view),
-                    programFolder +
-                        QStringLiteral("/%1/%2.gif").arg(QLatin1String(folder.name)).arg(number),
-                    error))
-                return false;
-    for (const int size : kIconSizes) {
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        Artwork::icon(size).save(&buffer, "PNG");
-        batch.add(programFolder + QStringLiteral("/Data/Icon/%1.png").arg(size), png);
-    }
-    batch.add(programFolder + QStringLiteral("/Demo.nes"), demoRom(back, front));
-    return batch.commit(error);
+            if (!addGif(batch, Artwork::preview(number, folder.edition, folder.view),
+                        programFolder / folder.name / (std::to_string(number) + ".gif"), error))
+                return Failed;
+    for (const int size : kIconSizes)
+        batch.add(programFolder / "Data" / "Icon" / (std::to_string(size) + ".png"),
+                  bytesOf(encoded(Artwork::icon(size), "PNG")));
+    batch.add(programFolder / "Demo.nes", bytesOf(demo));
+    return commit(batch, error);
 }
 
 QByteArray DataGenerator::demoRom(const LocationTable &back, const LocationTable &front) {
@@ -128,51 +152,59 @@ QByteArray DataGenerator::demoRom(const LocationTable &back, const LocationTable
     return rom;
 }
 
-std::optional<NesPalette::Colours> DataGenerator::readPal(const QString &path, QString *error) {
-    const auto refuse = [&](const QString &why) {
+std::optional<NesPalette::Colours> DataGenerator::readPal(const std::filesystem::path &path,
+                                                          Outcome &outcome, QString *error) {
+    const auto refuse = [&](Outcome why, const QString &text) {
+        outcome = why;
         if (error)
-            *error = path + QStringLiteral(": ") + why + QStringLiteral(" Nothing was written.");
+            *error = shown(path.string()) + QStringLiteral(": ") + text +
+                     QStringLiteral(" Nothing was written.");
         return std::nullopt;
     };
     // Only a regular file of a size a .pal file can have is read, and never more than that.
-    constexpr qint64 kLargest = 512 * 3;
-    const QFileInfo info(path);
-    if (!info.exists())
-        return refuse(QStringLiteral("there is no such file."));
-    if (!info.isFile())
-        return refuse(QStringLiteral("it is not a regular file."));
-    QFile file(path);
-    if (info.size() > kLargest || !file.open(QIODevice::ReadOnly))
-        return refuse(file.isOpen() || info.size() > kLargest
-                          ? QStringLiteral("it holds %1 bytes; a .pal file holds 192 bytes (64 "
-                                           "colours) or 1536 bytes (512 colours).")
-                                .arg(info.size())
-                          : file.errorString() + QLatin1Char('.'));
-    const QByteArray bytes = file.read(kLargest + 1);
-    if (bytes.size() != 64 * 3 && bytes.size() != kLargest)
-        return refuse(QStringLiteral("it holds %1 bytes; a .pal file holds 192 bytes (64 colours) "
-                                     "or 1536 bytes (512 colours).")
-                          .arg(bytes.size()));
+    constexpr std::size_t kLargest = 512 * 3;
+    const auto sizes = QStringLiteral("a .pal file holds 192 bytes (64 colours) or 1536 bytes "
+                                      "(512 colours).");
+    std::error_code ec;
+    const auto size = std::filesystem::is_regular_file(path, ec)
+                          ? std::filesystem::file_size(path, ec)
+                          : std::uintmax_t(0);
+    if (size > kLargest)
+        return refuse(Refused, QStringLiteral("it holds %1 bytes; ").arg(size) + sizes);
+    FileBytes bytes;
+    std::string reason;
+    if (!FileIo::read(path, bytes, reason, kLargest))
+        return refuse(Failed, QString::fromStdString(reason) + QLatin1Char('.'));
+    if (bytes.size != 64 * 3 && bytes.size != kLargest)
+        return refuse(Refused, QStringLiteral("it holds %1 bytes; ").arg(bytes.size) + sizes);
     NesPalette::Colours colours{};
-    for (int i = 0; i < 64; ++i) {
-        const auto byte = [&](int k) { return std::uint32_t(std::uint8_t(bytes[i * 3 + k])); };
-        colours[std::size_t(i)] = byte(0) << 16 | byte(1) << 8 | byte(2);
+    for (std::size_t i = 0; i < 64; ++i) {
+        const auto byte = [&](std::size_t k) { return std::uint32_t(bytes.data[i * 3 + k]); };
+        colours[i] = byte(0) << 16 | byte(1) << 8 | byte(2);
     }
+    outcome = Done;
     return colours;
 }
 
-bool DataGenerator::applyPal(const QString &palFile, const QString &programFolder, QString *error) {
-    const auto colours = readPal(palFile, error);
+DataGenerator::Outcome DataGenerator::applyPal(const std::filesystem::path &palFile,
+                                               const std::filesystem::path &programFolder,
+                                               QString *error) {
+    Outcome outcome = Done;
+    const auto colours = readPal(palFile, outcome, error);
     if (!colours)
-        return false;
-    if (!QDir(programFolder + QStringLiteral("/Data")).exists()) {
+        return outcome;
+    std::error_code ec;
+    if (!std::filesystem::is_directory(programFolder / "Data", ec)) {
         if (error)
-            *error = programFolder + QStringLiteral(" has no Data folder: is it Tintwright's "
-                                                    "program folder? Nothing was written.");
-        return false;
+            *error = shown(programFolder.string()) +
+                     QStringLiteral(" has no Data folder: is it Tintwright's program folder? "
+                                    "Nothing was written.");
+        return Failed;
     }
     FileBatch batch;
-    return addPalettePictures(batch, programFolder, *colours, error) && batch.commit(error);
+    if (!addPalettePictures(batch, programFolder, *colours, error))
+        return Failed;
+    return commit(batch, error);
 }
 
 } // namespace tintwright

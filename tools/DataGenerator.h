@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <filesystem>
 #include <optional>
 
 namespace tintwright {
@@ -16,18 +17,25 @@ struct LocationTable;
 // selection marker, the sprite previews and the demo ROM.
 class DataGenerator {
 public:
-    // Everything, using the tables already in `programFolder`/Data; all or nothing.
-    static bool build(const QString &programFolder, QString *error);
+    // How a run ended, as the command's exit status: done, input refused, or a file that
+    // cannot be read or written.
+    enum Outcome { Done = 0, Refused = 1, Failed = 2 };
+
+    // Everything, using the tables already in `programFolder`/Data; all or nothing. A Demo.nes
+    // that differs from the one these tables make (a user's edits) is replaced only with `force`.
+    static Outcome build(const std::filesystem::path &programFolder, bool force, QString *error);
 
     // The 64 tile pictures and the chart for a palette, to be written with the rest.
-    static bool addPalettePictures(FileBatch &batch, const QString &programFolder,
+    static bool addPalettePictures(FileBatch &batch, const std::filesystem::path &programFolder,
                                    const NesPalette::Colours &colours, QString *error);
 
     // A .pal file: 64 RGB triples, or 512 of which the first 64 count. Anything but a regular
     // file of one of those sizes is refused unread.
-    static std::optional<NesPalette::Colours> readPal(const QString &file, QString *error);
+    static std::optional<NesPalette::Colours> readPal(const std::filesystem::path &file,
+                                                      Outcome &outcome, QString *error);
     // Rewrites tiles and chart from a .pal file, all or nothing.
-    static bool applyPal(const QString &palFile, const QString &programFolder, QString *error);
+    static Outcome applyPal(const std::filesystem::path &palFile,
+                            const std::filesystem::path &programFolder, QString *error);
 
     // iNES header and 128 KiB of PRG, with a valid palette at every table address.
     static QByteArray demoRom(const LocationTable &back, const LocationTable &front);

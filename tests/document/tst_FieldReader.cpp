@@ -140,12 +140,13 @@ void tst_FieldReader::csv() {
     QFETCH(QJsonArray, row);
     try {
         QJsonArray records;
-        for (const auto &[line, fields] :
-             PaletteCsv::records(row[1].toString().toLatin1().toStdString())) {
-            QJsonArray record{line};
-            for (const std::string &field : fields)
-                record.append(QString::fromLatin1(field.data(), qsizetype(field.size())));
-            records.append(record);
+        const std::string text = row[1].toString().toLatin1().toStdString();
+        PaletteCsv::Reader reader(text, SIZE_MAX);
+        for (PaletteCsv::Record record; reader.next(record);) {
+            QJsonArray fields{record.line};
+            for (const std::string &field : record.fields)
+                fields.append(QString::fromLatin1(field.data(), qsizetype(field.size())));
+            records.append(fields);
         }
         QCOMPARE(QJsonValue(records), row[2]);
     } catch (const PaletteCsv::Error &error) {

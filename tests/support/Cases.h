@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QtTest>
 
 // The rows of one table of tests/data/FILE.json. Each row is an array whose first entry names
@@ -24,4 +25,17 @@ inline void addCases(const char *file, const char *table) {
     for (const QJsonArray &row : cases(file, table))
         QTest::newRow(qPrintable(row[0].toString())) << row;
     QVERIFY(QTest::currentTestFunction() && !cases(file, table).isEmpty());
+}
+
+// The rows of a table whose rows are objects with named fields, "name" naming each, as the
+// data of a test in one column "row".
+inline void addNamedCases(const char *file, const char *table) {
+    QFile json(QStringLiteral(TINTWRIGHT_TEST_DATA "/%1.json").arg(QLatin1String(file)));
+    QVERIFY(json.open(QIODevice::ReadOnly));
+    QTest::addColumn<QJsonObject>("row");
+    const QJsonArray rows = QJsonDocument::fromJson(json.readAll())[QLatin1String(table)].toArray();
+    for (const QJsonValue row : rows)
+        if (row.isObject())
+            QTest::newRow(qPrintable(row["name"].toString())) << row.toObject();
+    QVERIFY(!rows.isEmpty());
 }

@@ -4,18 +4,25 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 // tintwright-data's commands as a table author meets them: the arguments, the exit status, what
 // it says, and what it leaves on disk. The cases are in tests/data/commands.json.
 class tst_DataTool : public QObject {
     Q_OBJECT
 
 private slots:
-    void commands_data() { addCases("commands", "commands"); }
+    void commands_data() { addNamedCases("commands", "commands"); }
     void commands();
 };
 
 namespace {
 
+// File names and contents are bytes: JSON strings hold them as code points 0 to 255.
 QByteArray latin(const QJsonValue &value) {
     return value.toString().toLatin1();
 }
@@ -31,21 +38,33 @@ QByteArray patched(QByteArray bytes, const QJsonObject &patch) {
     return bytes;
 }
 
+// A word for bash that stands for exactly these bytes.
+QString bashWord(const QByteArray &bytes) {
+    QString word = QStringLiteral("$'");
+    for (const char c : bytes)
+        word += QStringLiteral("\\x%1").arg(quint8(c), 2, 16, QLatin1Char('0'));
+    return word + QLatin1Char('\'');
+}
+
 } // namespace
 
 void tst_DataTool::commands() {
-    QFETCH(QJsonArray, row); // setup, arguments, exit status, output, errors, files afterwards
-    const QJsonObject setup = row[1].toObject();
-    const QJsonObject after = row[6].toObject();
+    QFETCH(QJsonObject, row);
+    const QJsonObject setup = row["setup"].toObject();
     QTemporaryDir dir;
-    const auto write = [&](const QString &name, const QByteArray &bytes) {
-        QDir().mkpath(QFileInfo(dir.filePath(name)).path());
-        QFile file(dir.filePath(name));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    const QByteArray root = QFile::encodeName(dir.path()) + '/';
+    const auto write = [&](const QByteArray &name, const QByteArray &bytes) {
+        QDir().mkpath(QFileInfo(QFile::decodeName(root + name)).path());
+        const int fd = ::open(root + name, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        QVERIFY(fd >= 0 && ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size());
+        ::close(fd);
     };
-    const auto read = [&](const QString &name) {
-        QFile file(dir.filePath(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    const auto read = [&](const QByteArray &name) -> std::optional<QByteArray> {
+        QFile file;
+        const int fd = ::open(root + name, O_RDONLY | O_NONBLOCK);
+        if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFile::AutoCloseHandle))
+            return std::nullopt;
+        return file.readAll();
     };
     write("Data/BackLocations.txt",
           setup.contains("back")
@@ -57,7 +76,7 @@ void tst_DataTool::commands() {
     for (const QString folder : {"Back_Silver", "Back_Ruby", "Front_Silver", "Front_Ruby"})
         for (int number = 1; number <= 3; ++number)
             if (folder != "Back_Ruby" || number != 3)
-                write(QStringLiteral("%1/%2.gif").arg(folder).arg(number), "GIF89a");
+                write(QStringLiteral("%1/%2.gif").arg(folder).arg(number).toLatin1(), "GIF89a");
     const QByteArray rom = patched(
         QByteArray(64, '\x0f'),
         {{"16", "0F2116"}, {"19", "0F2A16"}, {"40", "0F3010"}, {"24", "0F1121"}, {"28", "0F1222"}});
@@ -65,26 +84,94 @@ void tst_DataTool::commands() {
     write("copy.nes", patched(rom, setup["copy"].toObject()));
     const QJsonObject files = setup["files"].toObject();
     for (auto it = files.begin(); it != files.end(); ++it)
-        write(it.key(), latin(*it));
+        write(it.key().toLatin1(), latin(*it));
+    // Sparse files of a given size, links, hard links, named pipes (each with a reader ready).
+    const QJsonObject sparse = setup["sparse"].toObject();
+    for (auto it = sparse.begin(); it != sparse.end(); ++it) {
+        write(it.key().toLatin1(), {});
+        QVERIFY(::truncate(root + it.key().toLatin1(), off_t(it.value().toDouble())) == 0);
+    }
+    const QJsonObject links = setup["links"].toObject();
+    for (auto it = links.begin(); it != links.end(); ++it)
+        QVERIFY(::symlink(latin(*it), root + it.key().toLatin1()) == 0);
+    const QJsonObject hardLinks = setup["hardLinks"].toObject();
+    for (auto it = hardLinks.begin(); it != hardLinks.end(); ++it)
+        QVERIFY(::link(root + latin(*it), root + it.key().toLatin1()) == 0);
+    QHash<QString, int> pipes;
+    for (const QJsonValue pipe : setup["pipes"].toArray()) {
+        QVERIFY(::mkfifo(root + latin(pipe), 0600) == 0);
+        pipes[pipe.toString()] = ::open(root + latin(pipe), O_RDONLY | O_NONBLOCK);
+    }
 
-    QStringList arguments;
-    for (const QJsonValue argument : row[2].toArray())
-        arguments << argument.toString().replace("@", dir.path());
+    QStringList words{bashWord(TINTWRIGHT_DATA_TOOL)};
+    for (const QJsonValue argument : row["args"].toArray())
+        words << bashWord(latin(argument).replace("@", root.chopped(1)));
     QProcess tool;
-    tool.start(QStringLiteral(TINTWRIGHT_DATA_TOOL), arguments);
-    QVERIFY(tool.waitForFinished(30000));
+    tool.setProgram(QStringLiteral("bash"));
+    tool.setArguments({QStringLiteral("-c"), QStringLiteral("exec ") + words.join(' ')});
+    if (setup.contains("stdin"))
+        write("stdin", latin(setup["stdin"]));
+    tool.setStandardInputFile(setup.contains("stdin") ? QFile::decodeName(root + "stdin")
+                                                      : QProcess::nullDevice());
+    // Standard output into a file (appended to, as ">>" does), or into /dev/full.
+    const QString into = setup["stdoutInto"].toString();
+    if (!into.isEmpty())
+        tool.setStandardOutputFile(into.startsWith('/') ? into : dir.filePath(into),
+                                   QIODevice::Append);
+    // A disk that fills after so many bytes of a file; a process limited in memory.
+    const qint64 fileLimit = qint64(setup["fileLimit"].toDouble(-1));
+    const qint64 memoryLimit = qint64(setup["memoryLimit"].toDouble(-1));
+    tool.setChildProcessModifier([fileLimit, memoryLimit] {
+        if (fileLimit >= 0) {
+            const rlimit limit{rlim_t(fileLimit), rlim_t(fileLimit)};
+            ::signal(SIGXFSZ, SIG_IGN); // the write fails instead, as on a full disk
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        }
+#ifndef TINTWRIGHT_SANITIZED // the sanitizers reserve more address space than any such limit
+        if (memoryLimit >= 0) {
+            const rlimit limit{rlim_t(memoryLimit), rlim_t(memoryLimit)};
+            ::setrlimit(RLIMIT_AS, &limit);
+        }
+#endif
+    });
+    tool.start();
+    QVERIFY(tool.waitForFinished(60000));
     const QByteArray out = tool.readAllStandardOutput(), err = tool.readAllStandardError();
-    QCOMPARE(tool.exitCode(), row[3].toInt());
-    for (const QJsonValue text : row[4].toArray())
-        QVERIFY2(out.contains(latin(text)), out.constData());
-    for (const QJsonValue text : row[5].toArray())
-        QVERIFY2(err.contains(latin(text)), err.constData());
-    // The ROM changed where the row says and nowhere else; other files as the row says.
-    QCOMPARE(read("game.nes"),
-             patched(patched(rom, setup["patch"].toObject()), after["game.nes"].toObject()));
-    for (auto it = after.begin(); it != after.end(); ++it)
-        if (it.key() != "game.nes")
-            QCOMPARE(read(it.key()), latin(*it));
+    QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(tool.exitCode() == row["exit"].toInt(), (out + err).constData());
+    // @ in a text stands for the folder, as in the arguments.
+    for (const QJsonValue text : row["stdout"].toArray())
+        QVERIFY2(out.contains(latin(text).replace("@", root.chopped(1))), out.constData());
+    for (const QJsonValue text : row["stderr"].toArray())
+        QVERIFY2(err.contains(latin(text).replace("@", root.chopped(1))), err.constData());
+    if (row.contains("stdoutIs"))
+        QCOMPARE(out, latin(row["stdoutIs"]));
+
+    // The ROM changed where the row says and nowhere else; other files as the row says: their
+    // bytes, or null for no such file. A pipe gives what was written into it, and stays a pipe;
+    // a link stays a link.
+    const QJsonObject after = row["after"].toObject();
+    if (!after.contains("game.nes"))
+        QCOMPARE(read("game.nes"), patched(rom, setup["patch"].toObject()));
+    for (auto it = after.begin(); it != after.end(); ++it) {
+        const QByteArray name = it.key().toLatin1();
+        struct stat info {};
+        const bool exists = ::lstat(root + name, &info) == 0;
+        QVERIFY2(exists != it->isNull(), name.constData());
+        if (pipes.contains(it.key()))
+            QVERIFY(S_ISFIFO(info.st_mode));
+        else if (links.contains(it.key()))
+            QVERIFY(S_ISLNK(info.st_mode));
+        if (it->isObject())
+            QCOMPARE(read(name), patched(patched(rom, setup["patch"].toObject()), it->toObject()));
+        else if (it->isString())
+            QCOMPARE(read(name), latin(*it));
+    }
+    for (const int fd : std::as_const(pipes))
+        ::close(fd);
+    // Nothing half-written is left behind.
+    for (const QString &name : QDir(dir.path()).entryList(QDir::Files | QDir::Hidden))
+        QVERIFY2(!name.contains(".tintwright-"), qPrintable(name));
 }
 
 QTEST_GUILESS_MAIN(tst_DataTool)

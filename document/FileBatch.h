@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tintwright {
+
+// Files that change together or not at all: each is first written beside its place under a
+// temporary name, and the places are taken only once every one of them is written. When
+// anything fails, the files are as they were and folders made for them are gone again.
+class FileBatch {
+public:
+    void add(std::filesystem::path path, std::vector<std::uint8_t> bytes) {
+        m_files.emplace_back(std::move(path), std::move(bytes));
+    }
+    // On failure `error` names the file and the reason, and says that nothing was changed.
+    bool commit(std::string &error);
+
+private:
+    std::vector<std::pair<std::filesystem::path, std::vector<std::uint8_t>>> m_files;
+};
+
+} // namespace tintwright

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tintwright {
+
+// Numbers as users read them in the program's texts.
+class NumberText {
+public:
+    // Upper-case hexadecimal digits, at least `digits` of them: "0F", "008010".
+    static std::string hex(std::uint64_t value, int digits);
+    // A place in a file: "0x008010"; a negative table address stays as written, "-5".
+    static std::string offset(std::int64_t value);
+    // An NES colour index or any byte: "$0F".
+    static std::string colour(int value);
+};
+
+} // namespace tintwright

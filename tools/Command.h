@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <vector>
+
+namespace tintwright {
+
+class Invocation;
+
+// An option a command takes: its name, the value's name (none for a switch) and what it does.
+struct CommandOption {
+    const char *name;
+    const char *valueName; // nullptr: a switch
+    const char *description;
+    const char *defaultValue = nullptr;
+    const char *arguments = nullptr; // with this switch, the command takes these arguments
+};
+
+inline const CommandOption kFolderOption{
+    "folder", "DIR",
+    QT_TRANSLATE_NOOP("DataTool", "Read the Data tables from DIR, not from the program folder "
+                                  "beside this command.")};
+inline const CommandOption kForceOption{
+    "force", nullptr,
+    QT_TRANSLATE_NOOP("DataTool", "Replace the output when a file of that name exists.")};
+
+// One command of tintwright-data, everything about it in one place: how it is called, what
+// it says of itself, and what it does.
+struct Command {
+    const char *name;
+    const char *arguments; // the positional arguments, as the usage line shows them
+    const char *summary;
+    const char *description; // the rest of its help: what it writes, and its exit status
+    std::vector<CommandOption> options;
+    int (*run)(Invocation &);
+    bool json = false; // takes --format json, so that a refusal is JSON too
+};
+
+extern const Command kBuildCommand, kPaletteCommand, kCheckCommand, kExportCommand, kImportCommand,
+    kDiffCommand, kPatchCommand, kApplyCommand;
+
+// The commands, in the order --help lists them.
+inline const std::vector<const Command *> &commands() {
+    static const std::vector<const Command *> all{&kBuildCommand,  &kPaletteCommand, &kCheckCommand,
+                                                  &kExportCommand, &kImportCommand,  &kDiffCommand,
+                                                  &kPatchCommand,  &kApplyCommand};
+    return all;
+}
+
+} // namespace tintwright

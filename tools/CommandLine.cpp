@@ -1,0 +1,112 @@
+#include "CommandLine.h"
+
+#include "Command.h"
+#include "Invocation.h"
+
+#include <QCommandLineParser>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace tintwright {
+
+namespace {
+
+QCommandLineOption option(const CommandOption &option) {
+    QCommandLineOption made(QLatin1String(option.name), Invocation::tr(option.description));
+    if (option.valueName)
+        made.setValueName(QLatin1String(option.valueName));
+    if (option.defaultValue)
+        made.setDefaultValue(QLatin1String(option.defaultValue));
+    return made;
+}
+
+void print(std::FILE *stream, const QString &text) {
+    std::fputs(text.toUtf8().constData(), stream);
+}
+
+} // namespace
+
+int CommandLine::run(const QStringList &arguments) {
+    // First every option of every command, so that an option given before the command
+    // ("--folder DIR check ROM") takes its value and is not taken for the command.
+    QCommandLineParser first;
+    first.setApplicationDescription(
+        Invocation::tr("Tintwright's companion: the pictures of a program folder, emulator "
+                       "palettes, and the palettes of a ROM through the Data tables."));
+    const QCommandLineOption help = first.addHelpOption();
+    const QCommandLineOption version = first.addVersionOption();
+    first.addPositionalArgument(QStringLiteral("command"),
+                                Invocation::tr("One of the commands below."),
+                                QStringLiteral("command [arguments]"));
+    QStringList known;
+    for (const Command *command : commands())
+        for (const CommandOption &each : command->options)
+            if (!known.contains(QLatin1String(each.name))) {
+                known << QLatin1String(each.name);
+                first.addOption(option(each));
+            }
+    first.parse(arguments); // what is wrong is said by the command's own parser below
+    const QString name = first.positionalArguments().value(0);
+    const auto found = std::find_if(commands().begin(), commands().end(), [&](const Command *c) {
+        return name == QLatin1String(c->name);
+    });
+    if (found == commands().end()) {
+        QString list = Invocation::tr("\nCommands:\n");
+        for (const Command *c : commands())
+            list += QStringLiteral("  %1 %2\n      %3\n")
+                        .arg(QLatin1String(c->name), QLatin1String(c->arguments),
+                             Invocation::tr(c->summary));
+        if (name.isEmpty() && first.isSet(version)) {
+            print(stdout, QCoreApplication::applicationName() + QLatin1Char(' ') +
+                              QCoreApplication::applicationVersion() + QLatin1Char('\n'));
+            return Invocation::kDone;
+        }
+        if (name.isEmpty() && first.isSet(help)) {
+            print(stdout, first.helpText() + list);
+            return Invocation::kDone;
+        }
+        print(stderr, first.helpText() + list);
+        print(stderr, QStringLiteral("tintwright-data: %1\n")
+                          .arg(name.isEmpty() ? Invocation::tr("no command given")
+                                              : Invocation::tr("there is no command \"%1\"")
+                                                    .arg(Invocation::shown(name))));
+        return Invocation::kFailed;
+    }
+
+    const Command &command = **found;
+    QCommandLineParser parser;
+    parser.setApplicationDescription(Invocation::tr(command.summary) + QStringLiteral("\n\n") +
+                                     Invocation::tr(command.description));
+    parser.addHelpOption();
+    parser.addPositionalArgument(name, Invocation::tr(command.summary), name);
+    const QStringList words = QString::fromLatin1(command.arguments).split(QLatin1Char(' '));
+    for (const QString &word : words)
+        parser.addPositionalArgument(word, word, word);
+    for (const CommandOption &each : command.options)
+        parser.addOption(option(each));
+    const bool json =
+        command.json && first.value(QStringLiteral("format")) == QLatin1String("json");
+    Invocation run(parser, json);
+    if (!parser.parse(arguments))
+        return run.finish(
+            run.fail(Invocation::kFailed,
+                     parser.errorText() + Invocation::tr(" (see %1 --help)").arg(name)));
+    if (parser.isSet(QStringLiteral("help"))) {
+        run.out() << parser.helpText();
+        return run.finish(Invocation::kDone);
+    }
+    QString usage = QLatin1String(command.arguments);
+    for (const CommandOption &each : command.options)
+        if (each.arguments && parser.isSet(QLatin1String(each.name)))
+            usage = QStringLiteral("--%1 %2").arg(QLatin1String(each.name),
+                                                  QLatin1String(each.arguments));
+    const qsizetype expected =
+        usage.split(QLatin1Char(' ')).size() - usage.startsWith(QLatin1Char('-'));
+    if (run.args().size() != expected)
+        return run.finish(run.fail(
+            Invocation::kFailed, Invocation::tr("usage: tintwright-data %1 %2").arg(name, usage)));
+    return run.finish(command.run(run));
+}
+
+} // namespace tintwright

@@ -1,0 +1,38 @@
+// build PROGRAM_FOLDER: the generated pictures, previews and Demo.nes of a program folder.
+#include "Command.h"
+#include "DataGenerator.h"
+#include "Invocation.h"
+
+#include "Arguments.h"
+
+namespace tintwright {
+
+namespace {
+
+int run(Invocation &run) {
+    QString error;
+    const auto outcome =
+        DataGenerator::build(Arguments::path(run.args()[0]), run.isSet("force"), &error);
+    return outcome == DataGenerator::Done ? Invocation::kDone : run.fail(outcome, error);
+}
+
+} // namespace
+
+extern const Command kBuildCommand{
+    "build",
+    "PROGRAM_FOLDER",
+    QT_TRANSLATE_NOOP("DataTool",
+                      "Generate the pictures, previews and Demo.nes of a program folder."),
+    QT_TRANSLATE_NOOP(
+        "DataTool",
+        "Reads the tables in PROGRAM_FOLDER/Data and writes the colour tiles and the chart of "
+        "the standard palette, the selection marker, the icons, the previews 1 to 159 in "
+        "Back_Silver, Back_Ruby, Front_Silver and Front_Ruby, and Demo.nes, a demo ROM with a "
+        "valid palette at every table address: a fresh start. Every file is written at once or "
+        "none is. A Demo.nes that is not the one these tables make (a demo you edited) is "
+        "replaced only with --force.\n\nExit status: 0 written, 1 a broken table, 2 a file "
+        "that cannot be read or written, or an edited Demo.nes without --force."),
+    {kForceOption},
+    run};
+
+} // namespace tintwright

@@ -1,0 +1,39 @@
+// palette FILE.pal PROGRAM_FOLDER: an emulator's palette for the tiles and the chart.
+#include "Command.h"
+#include "DataGenerator.h"
+#include "Invocation.h"
+
+#include "Arguments.h"
+
+namespace tintwright {
+
+namespace {
+
+int run(Invocation &run) {
+    QString error;
+    const auto outcome = DataGenerator::applyPal(Arguments::path(run.args()[0]),
+                                                 Arguments::path(run.args()[1]), &error);
+    if (outcome != DataGenerator::Done)
+        return run.fail(outcome, error);
+    run.out() << Invocation::tr(
+                     "Rewrote the colour tiles and the palette chart in %1/Data/Palette.\n")
+                     .arg(Invocation::shown(run.args()[1]));
+    return Invocation::kDone;
+}
+
+} // namespace
+
+extern const Command kPaletteCommand{
+    "palette",
+    "FILE.pal PROGRAM_FOLDER",
+    QT_TRANSLATE_NOOP("DataTool", "Redraw the colour tiles and the chart from a .pal file."),
+    QT_TRANSLATE_NOOP(
+        "DataTool",
+        "FILE.pal holds 64 RGB triples (192 bytes), or 512 (1536 bytes) of which the first 64 "
+        "are used. The 64 tiles and the chart in PROGRAM_FOLDER/Data/Palette are replaced all "
+        "together or not at all.\n\nExit status: 0 written, 1 a file of another size, 2 a "
+        "file that cannot be read or written (or anything but a regular file)."),
+    {},
+    run};
+
+} // namespace tintwright
