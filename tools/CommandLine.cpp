@@ -28,17 +28,21 @@ void print(std::FILE *stream, const QString &text) {
 } // namespace
 
 int CommandLine::run(const QStringList &arguments) {
+    // What --help says before a command is named.
+    QCommandLineParser general;
+    general.setApplicationDescription(
+        Invocation::tr("Tintwright's companion: the pictures of a program folder, emulator "
+                       "palettes, and the palettes of a ROM through the Data tables."));
+    general.addHelpOption();
+    general.addVersionOption();
+    general.addPositionalArgument(QStringLiteral("command"),
+                                  Invocation::tr("One of the commands below."),
+                                  QStringLiteral("command [arguments]"));
     // First every option of every command, so that an option given before the command
     // ("--folder DIR check ROM") takes its value and is not taken for the command.
     QCommandLineParser first;
-    first.setApplicationDescription(
-        Invocation::tr("Tintwright's companion: the pictures of a program folder, emulator "
-                       "palettes, and the palettes of a ROM through the Data tables."));
     const QCommandLineOption help = first.addHelpOption();
     const QCommandLineOption version = first.addVersionOption();
-    first.addPositionalArgument(QStringLiteral("command"),
-                                Invocation::tr("One of the commands below."),
-                                QStringLiteral("command [arguments]"));
     QStringList known;
     for (const Command *command : commands())
         for (const CommandOption &each : command->options)
@@ -63,10 +67,10 @@ int CommandLine::run(const QStringList &arguments) {
             return Invocation::kDone;
         }
         if (name.isEmpty() && first.isSet(help)) {
-            print(stdout, first.helpText() + list);
+            print(stdout, general.helpText() + list);
             return Invocation::kDone;
         }
-        print(stderr, first.helpText() + list);
+        print(stderr, general.helpText() + list);
         print(stderr, QStringLiteral("tintwright-data: %1\n")
                           .arg(name.isEmpty() ? Invocation::tr("no command given")
                                               : Invocation::tr("there is no command \"%1\"")
