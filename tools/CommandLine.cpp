@@ -25,6 +25,21 @@ void print(std::FILE *stream, const QString &text) {
     std::fputs(text.toUtf8().constData(), stream);
 }
 
+// Standard output is checked like any file.
+int say(const QString &text) {
+    const QByteArray bytes = text.toUtf8();
+    std::string reason;
+    if (FileIo::write(
+            FileIo::kStandardStream,
+            {reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size())},
+            {}, reason) == FileIo::Refusal::None)
+        return Invocation::kDone;
+    print(stderr, QStringLiteral("tintwright-data: %1\n")
+                      .arg(Invocation::tr("standard output cannot be written: %1")
+                               .arg(QString::fromStdString(reason))));
+    return Invocation::kFailed;
+}
+
 } // namespace
 
 int CommandLine::run(const QStringList &arguments) {
@@ -61,15 +76,11 @@ int CommandLine::run(const QStringList &arguments) {
             list += QStringLiteral("  %1 %2\n      %3\n")
                         .arg(QLatin1String(c->name), QLatin1String(c->arguments),
                              Invocation::tr(c->summary));
-        if (name.isEmpty() && first.isSet(version)) {
-            print(stdout, QCoreApplication::applicationName() + QLatin1Char(' ') +
-                              QCoreApplication::applicationVersion() + QLatin1Char('\n'));
-            return Invocation::kDone;
-        }
-        if (name.isEmpty() && first.isSet(help)) {
-            print(stdout, general.helpText() + list);
-            return Invocation::kDone;
-        }
+        if (name.isEmpty() && first.isSet(version))
+            return say(QCoreApplication::applicationName() + QLatin1Char(' ') +
+                       QCoreApplication::applicationVersion() + QLatin1Char('\n'));
+        if (name.isEmpty() && first.isSet(help))
+            return say(general.helpText() + list);
         print(stderr, general.helpText() + list);
         print(stderr, QStringLiteral("tintwright-data: %1\n")
                           .arg(name.isEmpty() ? Invocation::tr("no command given")
