@@ -19,6 +19,13 @@ void Invocation::outBytes(std::span<const std::uint8_t> bytes) {
     m_stdout.append(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
 }
 
+void Invocation::written(const QString &output, const QString &text) {
+    if (output == QLatin1String(FileIo::kStandardStream))
+        std::fputs(text.toUtf8().constData(), stderr);
+    else
+        m_out << text;
+}
+
 int Invocation::fail(int status, const QString &message) {
     std::fprintf(stderr, "tintwright-data: %s\n", message.toUtf8().constData());
     if (!m_failure)

@@ -38,6 +38,8 @@ public:
 
     // Text for standard output, written when the command ends.
     QTextStream &out() { return m_out; }
+    // Says that `output` was written: on standard error when it is standard output itself.
+    void written(const QString &output, const QString &text);
     void outBytes(std::span<const std::uint8_t> bytes);
     // Says why on standard error (and, for --format json, as an object on standard output).
     int fail(int status, const QString &message);

@@ -9,8 +9,6 @@
 
 #include "Arguments.h"
 
-#include <cstdio>
-
 namespace tintwright {
 
 namespace {
@@ -23,13 +21,15 @@ QString hex(std::uint32_t value) {
     return QString::fromStdString(NumberText::hex(value, 8));
 }
 
-int refuse(Invocation &run, const QString &patch, const PatchError &error) {
+// A patch that cannot be read or applied: where in it, and why.
+int refuse(Invocation &run, const QString &patch, const PatchError &error, bool applying) {
     return run.fail(
         Invocation::kRefused,
-        Invocation::tr("%1, offset %2: %3. Nothing was written.")
-            .arg(Invocation::shown(patch),
-                 QString::fromStdString(NumberText::offset(std::int64_t(error.offset()))),
-                 QString::fromStdString(error.what())));
+        Invocation::tr("%1, offset %2: %3.")
+                .arg(Invocation::shown(patch),
+                     QString::fromStdString(NumberText::offset(std::int64_t(error.offset()))),
+                     QString::fromStdString(error.what())) +
+            (applying ? Invocation::tr(" Nothing was written.") : QString()));
 }
 
 int describe(Invocation &run, const QString &name) {
@@ -53,12 +53,7 @@ int describe(Invocation &run, const QString &name) {
                 run.out() << Invocation::tr("Cuts the file to %1\n").arg(size(*info.truncation));
         }
     } catch (const PatchError &error) {
-        return run.fail(
-            Invocation::kRefused,
-            Invocation::tr("%1, offset %2: %3.")
-                .arg(Invocation::shown(name),
-                     QString::fromStdString(NumberText::offset(std::int64_t(error.offset()))),
-                     QString::fromStdString(error.what())));
+        return refuse(run, name, error, false);
     }
     return Invocation::kDone;
 }
@@ -77,17 +72,13 @@ int run(Invocation &run) {
         result = Patch::apply(Patch::detect(patch.span(), Arguments::encode(run.args()[1])),
                               original.span(), patch.span());
     } catch (const PatchError &error) {
-        return refuse(run, run.args()[1], error);
+        return refuse(run, run.args()[1], error, true);
     }
     if (!run.write(output, result))
         return Invocation::kFailed;
-    const QString done =
-        Invocation::tr("Wrote %1 (%2).\n").arg(Invocation::shown(output), size(result.size()));
-    // Standard output may be the result itself.
-    if (output == QLatin1String(FileIo::kStandardStream))
-        std::fputs(done.toUtf8().constData(), stderr);
-    else
-        run.out() << done;
+    run.written(
+        output,
+        Invocation::tr("Wrote %1 (%2).\n").arg(Invocation::shown(output), size(result.size())));
     return Invocation::kDone;
 }
 

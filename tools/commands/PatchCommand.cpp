@@ -7,8 +7,6 @@
 
 #include "Arguments.h"
 
-#include <cstdio>
-
 namespace tintwright {
 
 namespace {
@@ -64,17 +62,12 @@ int run(Invocation &run) {
     }
     if (!run.write(output, bytes))
         return Invocation::kFailed;
-    const QString done =
-        Invocation::tr("Wrote %1, %2 of %3 %4.\n")
-            .arg(Invocation::shown(output),
-                 ips ? Invocation::tr("an IPS patch") : Invocation::tr("a BPS patch"))
-            .arg(bytes.size())
-            .arg(bytes.size() == 1 ? Invocation::tr("byte") : Invocation::tr("bytes"));
-    // Standard output may be the patch itself.
-    if (output == QLatin1String(FileIo::kStandardStream))
-        std::fputs(done.toUtf8().constData(), stderr);
-    else
-        run.out() << done;
+    run.written(output,
+                Invocation::tr("Wrote %1, %2 of %3 %4.\n")
+                    .arg(Invocation::shown(output),
+                         ips ? Invocation::tr("an IPS patch") : Invocation::tr("a BPS patch"))
+                    .arg(bytes.size())
+                    .arg(bytes.size() == 1 ? Invocation::tr("byte") : Invocation::tr("bytes")));
     return Invocation::kDone;
 }
 
