@@ -127,7 +127,7 @@ int main(int argc, char *argv[]) {
     int floorPosition = 0;
     const double changeFloor = medianMs(300, [&] {
         floorPosition = (floorPosition + 1) % 150;
-        const qint64 address = state.backLocations.addresses[std::size_t(floorPosition)];
+        const qint64 address = state.tables.back.addresses[std::size_t(floorPosition)];
         QStringList files;
         for (int k = 0; k < 3; ++k)
             files << picture(

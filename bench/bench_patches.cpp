@@ -19,8 +19,7 @@ namespace {
 
 Bytes read(const std::filesystem::path &path) {
     FileBytes bytes;
-    std::string error;
-    FileIo::read(path, bytes, error, FileIo::kLargestRom);
+    (void)FileIo::read(path, bytes, FileIo::kLargestRom);
     return Bytes(bytes.data.get(), bytes.data.get() + bytes.size);
 }
 

@@ -151,12 +151,12 @@ void SelectFile::cmdOpen_Click() {
 }
 
 void SelectFile::cmdDefault_Click() {
-    std::string error;
-    if (!DefaultPath::store(m_state.programFolder,
-                            Paths::fromQString(QDir::toNativeSeparators(m_folder)), error))
+    const Outcome stored = DefaultPath::store(m_state.programFolder,
+                                              Paths::fromQString(QDir::toNativeSeparators(m_folder)));
+    if (!stored)
         m_prompter.inform(this, tr("The default folder could not be saved to\n%1\n\nReason: %2")
                                     .arg(Paths::toQString(DefaultPath::file(m_state.programFolder)),
-                                         QString::fromStdString(error)));
+                                         QString::fromStdString(stored.problem().reason())));
 }
 
 void SelectFile::setVisible(bool visible) {

@@ -3,12 +3,13 @@
 #include "FieldError.h"
 #include "FieldReader.h"
 #include "FileIo.h"
+#include "ProgramFolder.h"
 #include "ProgramState.h"
 
 namespace tintwright {
 
 std::filesystem::path DefaultPath::file(const std::filesystem::path &programFolder) {
-    return programFolder / "Data" / "Defaultpath.txt";
+    return ProgramFolder::path(programFolder, ProgramFolder::kDefaultPath);
 }
 
 std::string DefaultPath::folderFromText(std::string_view text) {
@@ -22,9 +23,8 @@ std::string DefaultPath::folderFromText(std::string_view text) {
 
 void DefaultPath::Load_Path(ProgramState &state) {
     std::string text;
-    std::string error;
     std::string folder;
-    if (FileIo::readText(file(state.programFolder), text, error))
+    if (FileIo::readText(file(state.programFolder), text))
         folder = folderFromText(text);
     state.defaultFolder = state.programFolder;
     try {
@@ -36,14 +36,13 @@ void DefaultPath::Load_Path(ProgramState &state) {
     }
 }
 
-bool DefaultPath::store(const std::filesystem::path &programFolder,
-                        const std::filesystem::path &folder, std::string &error) {
+Outcome DefaultPath::store(const std::filesystem::path &programFolder,
+                           const std::filesystem::path &folder) {
     const std::u8string utf8 = folder.u8string();
     std::string text(utf8.begin(), utf8.end());
     text += "\r\n";
     const auto bytes = std::span(reinterpret_cast<const std::uint8_t *>(text.data()), text.size());
-    return FileIo::write(file(programFolder), bytes, {.inputs = {}, .replace = true}, error) ==
-           FileIo::Refusal::None;
+    return FileIo::write(file(programFolder), bytes, {.inputs = {}, .replace = true});
 }
 
 } // namespace tintwright

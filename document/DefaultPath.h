@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Problem.h"
+
 #include <filesystem>
 #include <string>
 
@@ -13,9 +15,9 @@ public:
     // Never fails: a missing, empty or unreadable file means the program folder.
     static void Load_Path(ProgramState &state);
 
-    // Writes the folder and CR LF; false with the system's reason on failure.
-    static bool store(const std::filesystem::path &programFolder,
-                      const std::filesystem::path &folder, std::string &error);
+    // Writes the folder and CR LF, all at once.
+    static Outcome store(const std::filesystem::path &programFolder,
+                         const std::filesystem::path &folder);
 
     // The folder a file's text names: its first field, read as the Data tables are, except
     // that a comma does not end it.

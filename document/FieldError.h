@@ -1,23 +1,22 @@
 #pragma once
 
-#include <stdexcept>
-#include <string>
+#include "Problem.h"
 
 namespace tintwright {
 
-// A field that could not be read: why, its 1-based line, and the field's text when there was one.
-class FieldError : public std::runtime_error {
+// A field that could not be read: a problem at its line, with what went wrong and the field's
+// text, so that a table can say it in its own words.
+class FieldError : public Problem {
 public:
-    enum class Kind { NothingLeft, Empty, NotANumber, OutOfRange };
-    FieldError(Kind kind, int line, const std::string &message, std::string field = {})
-        : std::runtime_error(message), m_kind(kind), m_line(line), m_field(std::move(field)) {}
-    Kind kind() const { return m_kind; }
-    int line() const { return m_line; }
+    enum class Fault { NothingLeft, Empty, NotANumber, OutOfRange };
+    FieldError(Fault fault, int line, std::string reason, std::string field = {})
+        : Problem({}, line, std::nullopt, std::move(reason), Kind::Other), m_fault(fault),
+          m_field(std::move(field)) {}
+    Fault fault() const { return m_fault; }
     const std::string &field() const { return m_field; }
 
 private:
-    Kind m_kind;
-    int m_line;
+    Fault m_fault;
     std::string m_field;
 };
 

@@ -48,7 +48,7 @@ std::string FieldReader::readText(bool commaEnds) {
     while (m_pos < size && isBlank(m_text[m_pos]))
         ++m_pos;
     if (m_pos >= size)
-        throw FieldError(FieldError::Kind::NothingLeft, m_line,
+        throw FieldError(FieldError::Fault::NothingLeft, m_line,
                          "the file ends where a field was expected");
 
     std::string value;
@@ -97,7 +97,7 @@ std::int32_t FieldReader::readNumber() {
     const int line = m_line;
     const std::string text = readText();
     if (text.empty())
-        throw FieldError(FieldError::Kind::Empty, line, "the field is empty");
+        throw FieldError(FieldError::Fault::Empty, line, "the field is empty");
     if (const auto value = parseNumber(text))
         return *value;
     // Digits that parseNumber refused can only stand for a number too large.
@@ -110,9 +110,9 @@ std::int32_t FieldReader::readNumber() {
     if (digits(sign ? 1 : 0, "0123456789") ||
         (hex && digits(text[0] == '$' ? 1 : 2, "0123456789abcdefABCDEF")))
         throw FieldError(
-            FieldError::Kind::OutOfRange, line,
+            FieldError::Fault::OutOfRange, line,
             TextEncoding::quoted(text) + " is outside the range of a 32-bit signed number", text);
-    throw FieldError(FieldError::Kind::NotANumber, line,
+    throw FieldError(FieldError::Fault::NotANumber, line,
                      TextEncoding::quoted(text) +
                          " is not a number (write it in decimal, or in hexadecimal as &H1A2B, "
                          "0x1A2B or $1A2B)",

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Problem.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -16,8 +18,8 @@ public:
     void add(std::filesystem::path path, std::vector<std::uint8_t> bytes) {
         m_files.emplace_back(std::move(path), std::move(bytes));
     }
-    // On failure `error` names the file and the reason, and says that nothing was changed.
-    bool commit(std::string &error);
+    // On a problem, which names the file and the reason, nothing was changed.
+    Outcome commit();
 
 private:
     std::vector<std::pair<std::filesystem::path, std::vector<std::uint8_t>>> m_files;

@@ -13,12 +13,22 @@ namespace tintwright {
 
 namespace {
 
-std::string systemReason(int code) {
-    return std::strerror(code);
+Problem failure(const std::filesystem::path &path, const std::string &reason,
+                Problem::Kind kind = Problem::Kind::Other) {
+    return Problem(reason, kind).in(path.string());
+}
+
+Problem systemFailure(const std::filesystem::path &path, int code) {
+    return failure(path, std::strerror(code));
 }
 
 FileId idOf(const struct stat &info) {
     return {std::uint64_t(info.st_dev), std::uint64_t(info.st_ino)};
+}
+
+bool isInput(const FileIo::Output &output, const struct stat &info) {
+    return std::find(output.inputs.begin(), output.inputs.end(), idOf(info)) !=
+           output.inputs.end();
 }
 
 // Closes on every way out.
@@ -33,10 +43,7 @@ public:
     Descriptor &operator=(const Descriptor &) = delete;
     int get() const { return m_fd; }
     // The last chance for the system to report a failed write.
-    bool close() {
-        const int fd = std::exchange(m_fd, -1);
-        return ::close(fd) == 0;
-    }
+    bool close() { return ::close(std::exchange(m_fd, -1)) == 0; }
 
 private:
     int m_fd;
@@ -56,12 +63,12 @@ bool writeEvery(int fd, std::span<const std::uint8_t> bytes) {
 
 // Reads to the end of a stream or to the length of a file, never past `maxSize`; `known` is the
 // file's length, or -1 for a stream.
-bool readEvery(int fd, long long known, FileBytes &out, std::string &error, std::size_t maxSize) {
-    if (known > 0 && std::size_t(known) > maxSize) {
-        error = "the file is too large: " + std::to_string(known) + " bytes, more than the " +
-                std::to_string(maxSize) + " that are read";
-        return false;
-    }
+Outcome readEvery(const std::filesystem::path &path, int fd, long long known, FileBytes &out,
+                  std::size_t maxSize) {
+    if (known > 0 && std::size_t(known) > maxSize)
+        return failure(path, "the file is too large: " + std::to_string(known) +
+                                 " bytes, more than the " + std::to_string(maxSize) +
+                                 " that are read");
     std::vector<std::uint8_t> stream;
     std::unique_ptr<std::uint8_t[]> buffer;
     std::size_t size = 0;
@@ -81,48 +88,40 @@ bool readEvery(int fd, long long known, FileBytes &out, std::string &error, std:
                 stream.resize(std::min(stream.size() * 2 + 65536, maxSize + 1));
             at = stream.data() + size;
             room = stream.size() - size;
-            if (room == 0) {
-                error = "it holds more than " + std::to_string(maxSize) + " bytes";
-                return false;
-            }
+            if (room == 0)
+                return failure(path, "it holds more than " + std::to_string(maxSize) + " bytes");
         }
         const ssize_t got = ::read(fd, at, room);
         if (got < 0 && errno == EINTR)
             continue;
-        if (got < 0) {
-            error = systemReason(errno);
-            return false;
-        }
+        if (got < 0)
+            return systemFailure(path, errno);
         if (got == 0)
             break;
         size += std::size_t(got);
     }
-    if (known >= 0 && size != std::size_t(known)) {
-        error = "the file changed while it was read";
-        return false;
-    }
+    if (known >= 0 && size != std::size_t(known))
+        return failure(path, "the file changed while it was read");
     if (known < 0) {
         buffer = std::make_unique_for_overwrite<std::uint8_t[]>(size);
         std::copy_n(stream.data(), size, buffer.get());
     }
     out.data = std::move(buffer);
     out.size = size;
-    return true;
+    return {};
 }
 
 // The temporary for a new file at `place`, with the mode and owner it should have.
-bool writeTemporary(const std::filesystem::path &place, std::span<const std::uint8_t> bytes,
-                    const struct stat *old, std::string &temporary, std::string &error) {
+Outcome writeTemporary(const std::filesystem::path &place, std::span<const std::uint8_t> bytes,
+                       const struct stat *old, std::string &temporary) {
     const std::filesystem::path folder =
         place.has_parent_path() ? place.parent_path() : std::filesystem::path(".");
     // Hidden beside its place, so the rename stays on one file system; short enough for any name.
-    temporary =
-        (folder / ("." + place.filename().string().substr(0, 200) + ".tintwright-XXXXXX")).string();
+    temporary = (folder / ("." + place.filename().string().substr(0, 200) + ".tintwright-XXXXXX"))
+                    .string();
     Descriptor file(::mkstemp(temporary.data()));
-    if (file.get() < 0) {
-        error = systemReason(errno);
-        return false;
-    }
+    if (file.get() < 0)
+        return systemFailure(place, errno);
     // A new file gets the usual mode; a replaced one keeps its own.
     mode_t mode = 0;
     if (old) {
@@ -138,180 +137,134 @@ bool writeTemporary(const std::filesystem::path &place, std::span<const std::uin
                         ::fsync(file.get()) == 0;
     const int reason = errno;
     if (!file.close() || !stored) {
-        error = systemReason(stored ? errno : reason);
+        const int code = stored ? errno : reason;
         ::unlink(temporary.c_str());
-        return false;
+        return systemFailure(place, code);
     }
-    return true;
+    return {};
 }
 
 } // namespace
 
-bool FileIo::read(const std::filesystem::path &path, FileBytes &out, std::string &error,
-                  std::size_t maxSize, Source source) {
+Outcome FileIo::read(const std::filesystem::path &path, FileBytes &out, std::size_t maxSize,
+                     Source source) {
     const bool streams = source == Source::Stream;
     struct stat info {};
+    FileBytes bytes;
     if (streams && path == kStandardStream) {
-        if (::fstat(STDIN_FILENO, &info) != 0) {
-            error = systemReason(errno);
-            return false;
-        }
-        Descriptor input(STDIN_FILENO);
-        FileBytes bytes;
-        if (!readEvery(input.get(), -1, bytes, error, maxSize))
-            return false;
+        if (::fstat(STDIN_FILENO, &info) != 0)
+            return systemFailure(path, errno);
+        if (Outcome read = readEvery(path, STDIN_FILENO, -1, bytes, maxSize); !read)
+            return read;
         bytes.id = idOf(info);
         out = std::move(bytes);
-        return true;
+        return {};
     }
     // Look before opening: opening a pipe waits for a writer.
-    if (::stat(path.c_str(), &info) != 0) {
-        error = systemReason(errno);
-        return false;
-    }
-    if (S_ISDIR(info.st_mode)) {
-        error = "it is a folder, not a file";
-        return false;
-    }
-    if (!streams && !S_ISREG(info.st_mode)) {
-        error = "it is not a regular file";
-        return false;
-    }
+    if (::stat(path.c_str(), &info) != 0)
+        return systemFailure(path, errno);
+    if (S_ISDIR(info.st_mode))
+        return failure(path, "it is a folder, not a file", Problem::Kind::Folder);
+    if (!streams && !S_ISREG(info.st_mode))
+        return failure(path, "it is not a regular file");
     Descriptor input(::open(path.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC));
-    if (input.get() < 0 || ::fstat(input.get(), &info) != 0) {
-        error = systemReason(errno);
-        return false;
-    }
-    FileBytes bytes;
-    if (!readEvery(input.get(), S_ISREG(info.st_mode) ? info.st_size : -1, bytes, error, maxSize))
-        return false;
+    if (input.get() < 0 || ::fstat(input.get(), &info) != 0)
+        return systemFailure(path, errno);
+    const long long known = S_ISREG(info.st_mode) ? info.st_size : -1;
+    if (Outcome read = readEvery(path, input.get(), known, bytes, maxSize); !read)
+        return read;
     bytes.id = idOf(info);
     out = std::move(bytes);
-    return true;
+    return {};
 }
 
-bool FileIo::readText(const std::filesystem::path &path, std::string &text, std::string &error) {
+Outcome FileIo::readText(const std::filesystem::path &path, std::string &text) {
     FileBytes bytes;
-    if (!read(path, bytes, error, kLargestText))
-        return false;
-    text.assign(reinterpret_cast<const char *>(bytes.data.get()), bytes.size);
-    return true;
+    Outcome read = FileIo::read(path, bytes, kLargestText);
+    if (read)
+        text.assign(bytes.text());
+    return read;
 }
 
-bool FileIo::writeInPlace(const std::filesystem::path &path, std::span<const std::uint8_t> bytes,
-                          std::string &error) {
+Outcome FileIo::writeInPlace(const std::filesystem::path &path,
+                             std::span<const std::uint8_t> bytes) {
     // A pipe or a device would take the bytes, or block, and store nothing.
     struct stat info {};
-    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
-        error = "it is not a regular file";
-        return false;
-    }
+    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+        return failure(path, "it is not a regular file");
     Descriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_NOCTTY | O_CLOEXEC, 0666));
-    if (file.get() < 0 || !writeEvery(file.get(), bytes) || ::fsync(file.get()) != 0) {
-        error = systemReason(errno);
-        return false;
-    }
-    if (!file.close()) {
-        error = systemReason(errno);
-        return false;
-    }
-    return true;
+    if (file.get() < 0 || !writeEvery(file.get(), bytes) || ::fsync(file.get()) != 0 ||
+        !file.close())
+        return systemFailure(path, errno);
+    return {};
 }
 
-FileIo::Refusal FileIo::stage(const std::filesystem::path &path,
-                              std::span<const std::uint8_t> bytes, const Output &output,
-                              Staged &staged, std::string &error) {
+Outcome FileIo::stage(const std::filesystem::path &path, std::span<const std::uint8_t> bytes,
+                      const Output &output, Staged &staged) {
     struct stat info {};
     const bool exists = ::stat(path.c_str(), &info) == 0;
-    if (!exists && errno != ENOENT) {
-        error = systemReason(errno);
-        return Refusal::Failed;
-    }
-    if (exists && S_ISDIR(info.st_mode)) {
-        error = "it is a folder";
-        return Refusal::Folder;
-    }
-    if (exists && !S_ISREG(info.st_mode)) {
-        error = "it is not a regular file";
-        return Refusal::Failed;
-    }
-    if (exists &&
-        std::find(output.inputs.begin(), output.inputs.end(), idOf(info)) != output.inputs.end()) {
-        error = "it is one of the inputs";
-        return Refusal::IsInput;
-    }
-    if (exists && !output.replace) {
-        error = "it exists";
-        return Refusal::Exists;
-    }
+    if (!exists && errno != ENOENT)
+        return systemFailure(path, errno);
+    if (exists && S_ISDIR(info.st_mode))
+        return failure(path, "it is a folder", Problem::Kind::Folder);
+    if (exists && !S_ISREG(info.st_mode))
+        return failure(path, "it is not a regular file");
+    if (exists && isInput(output, info))
+        return failure(path, "it is one of the inputs", Problem::Kind::IsInput);
+    if (exists && !output.replace)
+        return failure(path, "it exists", Problem::Kind::Exists);
     // A link stays a link: the file it leads to is the one replaced.
     std::error_code ec;
     const auto resolved = exists ? std::filesystem::canonical(path, ec) : path;
     staged.place = ec ? path : resolved;
     std::string temporary;
-    if (!writeTemporary(staged.place, bytes, exists ? &info : nullptr, temporary, error))
-        return Refusal::Failed;
+    if (Outcome written = writeTemporary(staged.place, bytes, exists ? &info : nullptr, temporary);
+        !written)
+        return written;
     staged.temporary = temporary;
-    return Refusal::None;
+    return {};
 }
 
-bool FileIo::commit(const Staged &staged, std::string &error) {
+Outcome FileIo::commit(const Staged &staged) {
     if (std::rename(staged.temporary.c_str(), staged.place.c_str()) == 0)
-        return true;
-    error = systemReason(errno);
+        return {};
+    const int code = errno;
     discard(staged);
-    return false;
+    return systemFailure(staged.place, code);
 }
 
 void FileIo::discard(const Staged &staged) {
     ::unlink(staged.temporary.c_str());
 }
 
-FileIo::Refusal FileIo::write(const std::filesystem::path &path,
-                              std::span<const std::uint8_t> bytes, const Output &output,
-                              std::string &error) {
-    const auto isInput = [&](const struct stat &info) {
-        return std::find(output.inputs.begin(), output.inputs.end(), idOf(info)) !=
-               output.inputs.end();
-    };
+Outcome FileIo::write(const std::filesystem::path &path, std::span<const std::uint8_t> bytes,
+                      const Output &output) {
     struct stat info {};
     if (path == kStandardStream) {
         // Standard output sent into one of the inputs (">>" to the ROM) is refused too.
-        if (::fstat(STDOUT_FILENO, &info) == 0 && S_ISREG(info.st_mode) && isInput(info)) {
-            error = "standard output is one of the inputs";
-            return Refusal::IsInput;
-        }
-        if (!writeEvery(STDOUT_FILENO, bytes)) {
-            error = systemReason(errno);
-            return Refusal::Failed;
-        }
-        return Refusal::None;
+        if (::fstat(STDOUT_FILENO, &info) == 0 && S_ISREG(info.st_mode) && isInput(output, info))
+            return failure(path, "standard output is one of the inputs", Problem::Kind::IsInput);
+        if (!writeEvery(STDOUT_FILENO, bytes))
+            return systemFailure(path, errno);
+        return {};
     }
     if (::stat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode)) {
         Staged staged;
-        const Refusal refusal = stage(path, bytes, output, staged, error);
-        return refusal != Refusal::None || commit(staged, error) ? refusal : Refusal::Failed;
+        Outcome done = stage(path, bytes, output, staged);
+        return done ? commit(staged) : done;
     }
-    if (S_ISDIR(info.st_mode)) {
-        error = "it is a folder";
-        return Refusal::Folder;
-    }
+    if (S_ISDIR(info.st_mode))
+        return failure(path, "it is a folder", Problem::Kind::Folder);
     // A disk holds data as a file does.
-    if (S_ISBLK(info.st_mode) && isInput(info)) {
-        error = "it is one of the inputs";
-        return Refusal::IsInput;
-    }
-    if (S_ISBLK(info.st_mode) && !output.replace) {
-        error = "it exists";
-        return Refusal::Exists;
-    }
+    if (S_ISBLK(info.st_mode) && isInput(output, info))
+        return failure(path, "it is one of the inputs", Problem::Kind::IsInput);
+    if (S_ISBLK(info.st_mode) && !output.replace)
+        return failure(path, "it exists", Problem::Kind::Exists);
     // A pipe or a device gets the bytes; it is never replaced by a file.
     Descriptor device(::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC));
-    if (device.get() < 0 || !writeEvery(device.get(), bytes) || !device.close()) {
-        error = systemReason(errno);
-        return Refusal::Failed;
-    }
-    return Refusal::None;
+    if (device.get() < 0 || !writeEvery(device.get(), bytes) || !device.close())
+        return systemFailure(path, errno);
+    return {};
 }
 
 } // namespace tintwright

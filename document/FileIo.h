@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Problem.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -25,10 +27,11 @@ struct FileBytes {
     std::size_t size = 0;
     FileId id;
     std::span<const std::uint8_t> span() const { return {data.get(), size}; }
+    std::string_view text() const { return {reinterpret_cast<const char *>(data.get()), size}; }
 };
 
-// Every file the program reads or writes goes through here, with the system's reason on
-// failure.
+// Every file the program reads or writes goes through here. A problem names the file and
+// the system's reason.
 class FileIo {
 public:
     // The largest ROM: its length is a 32-bit signed count.
@@ -42,47 +45,40 @@ public:
         File,   // a regular file only: a pipe would block, a folder holds no bytes
         Stream, // also "-", pipes and devices, read to their end
     };
-    // Reads every byte, never more than `maxSize`. On failure `out` is left alone.
-    static bool read(const std::filesystem::path &path, FileBytes &out, std::string &error,
-                     std::size_t maxSize, Source source = Source::File);
+    // Reads every byte, never more than `maxSize`. On a problem `out` is left alone.
+    static Outcome read(const std::filesystem::path &path, FileBytes &out, std::size_t maxSize,
+                        Source source = Source::File);
     // A Data file as text.
-    static bool readText(const std::filesystem::path &path, std::string &text, std::string &error);
+    static Outcome readText(const std::filesystem::path &path, std::string &text);
 
     // The ROM save: over the file from offset 0, keeping any longer tail; a missing file is
     // made again. Only a regular file is written.
-    static bool writeInPlace(const std::filesystem::path &path, std::span<const std::uint8_t> bytes,
-                             std::string &error);
+    static Outcome writeInPlace(const std::filesystem::path &path,
+                                std::span<const std::uint8_t> bytes);
 
     struct Output {
-        std::vector<FileId> inputs; // files the output must never land on
-        bool replace = false;       // an existing file may be replaced
+        std::vector<FileId> inputs; // files the output must never land on (Problem::Kind::IsInput)
+        bool replace = false;       // an existing file may be replaced (else Problem::Kind::Exists)
     };
-    enum class Refusal {
-        None,
-        IsInput, // the output is one of the inputs
-        Exists,  // a file is there and `replace` was not given
-        Folder,
-        Failed, // the system's reason is in `error`
-    };
+    // The whole of an output: "-" is standard output; an existing pipe or character device is
+    // written into, never replaced; a regular file is written beside its place and renamed over
+    // it only once every byte is safely stored, so it is either wholly new or as it was (a link
+    // stays a link to it, and a replaced file keeps its mode and, where allowed, its owner).
+    static Outcome write(const std::filesystem::path &path, std::span<const std::uint8_t> bytes,
+                         const Output &output);
+
     // A new file written whole beside its place under a temporary name, not yet in it.
     struct Staged {
         std::filesystem::path temporary;
         std::filesystem::path place;
     };
     // The checks of `write`, then the bytes into a temporary: a regular file (new or replaced)
-    // only; anything else is Refusal::Failed with "it is not a regular file".
-    static Refusal stage(const std::filesystem::path &path, std::span<const std::uint8_t> bytes,
-                         const Output &output, Staged &staged, std::string &error);
-    // The temporary renamed over its place; on failure it is removed.
-    static bool commit(const Staged &staged, std::string &error);
+    // only.
+    static Outcome stage(const std::filesystem::path &path, std::span<const std::uint8_t> bytes,
+                         const Output &output, Staged &staged);
+    // The temporary renamed over its place; on a problem it is removed.
+    static Outcome commit(const Staged &staged);
     static void discard(const Staged &staged);
-
-    // The whole of an output: "-" is standard output; an existing pipe or character device is
-    // written into, never replaced; a regular file is written beside its place and renamed over
-    // it only once every byte is safely stored, so it is either wholly new or as it was (a link
-    // stays a link to it, and a replaced file keeps its mode and, where allowed, its owner).
-    static Refusal write(const std::filesystem::path &path, std::span<const std::uint8_t> bytes,
-                         const Output &output, std::string &error);
 };
 
 } // namespace tintwright

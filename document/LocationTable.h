@@ -15,4 +15,12 @@ struct LocationTable {
     int rows() const { return static_cast<int>(addresses.size()); }
 };
 
+// The back and the front location table: the two lists of the editor.
+struct LocationTables {
+    LocationTable back;
+    LocationTable front;
+    const LocationTable &of(bool isFront) const { return isFront ? front : back; }
+    LocationTable &of(bool isFront) { return isFront ? front : back; }
+};
+
 } // namespace tintwright

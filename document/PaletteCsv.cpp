@@ -1,6 +1,7 @@
 #include "PaletteCsv.h"
 
 #include "FieldReader.h"
+#include "NesColour.h"
 #include "NumberText.h"
 #include "TextEncoding.h"
 
@@ -103,7 +104,7 @@ bool PaletteCsv::Reader::next(Record &record) {
                 blank = false;
                 for (++i;; ++i) {
                     if (i >= text.size())
-                        throw Error(record.line, "a quoted field is not closed");
+                        throw Problem::atLine(record.line, "a quoted field is not closed");
                     if (text[i] == '"' && (i + 1 >= text.size() || text[i + 1] != '"'))
                         break;
                     if (text[i] == '"')
@@ -115,14 +116,14 @@ bool PaletteCsv::Reader::next(Record &record) {
                 }
                 ++i;
                 if (i < text.size() && text[i] != ',' && !isBreak(text[i]))
-                    throw Error(m_line, "text follows the closing quote of a field");
+                    throw Problem::atLine(m_line, "text follows the closing quote of a field");
             } else {
                 const std::size_t start = i;
                 while (i < text.size() && text[i] != ',' && !isBreak(text[i]))
                     ++i;
                 const std::string_view span = text.substr(start, i - start);
                 if (span.find('"') != std::string_view::npos)
-                    throw Error(m_line, "a quote inside a field that does not start with one");
+                    throw Problem::atLine(m_line, "a quote inside a field that does not start with one");
                 if (record.count < m_limit)
                     field = span;
             }
@@ -142,8 +143,7 @@ bool PaletteCsv::Reader::next(Record &record) {
     }
 }
 
-PaletteCsv::Changes PaletteCsv::changes(std::string_view text, const LocationTable &back,
-                                        const LocationTable &front,
+PaletteCsv::Changes PaletteCsv::changes(std::string_view text, const LocationTables &tables,
                                         std::span<const std::uint8_t> rom) {
     Reader reader(text, kFields);
     Record record;
@@ -156,43 +156,43 @@ PaletteCsv::Changes PaletteCsv::changes(std::string_view text, const LocationTab
         names.remove_prefix(std::min(comma + 1, names.size()));
     }
     if (!header)
-        throw Error(record.line, "the first line must be the header " + std::string(kHeader));
+        throw Problem::atLine(record.line, "the first line must be the header " + std::string(kHeader));
     const auto size = std::int64_t(rom.size());
     std::vector<Change> asked;
     while (reader.next(record)) {
         const int line = record.line;
         const auto &fields = record.fields;
         if (record.count != kFields)
-            throw Error(line, "a record has 7 fields, this one " + std::to_string(record.count));
+            throw Problem::atLine(line, "a record has 7 fields, this one " + std::to_string(record.count));
         if (fields[0] != "back" && fields[0] != "front")
-            throw Error(line,
+            throw Problem::atLine(line,
                         "the list is " + TextEncoding::quoted(fields[0]) + ", not back or front");
         const bool isFront = fields[0] == "front";
         const auto number = FieldReader::parseNumber(fields[1]);
         if (!number || *number < 0 ||
             fields[1].find_first_not_of("0123456789") != std::string::npos)
-            throw Error(line,
+            throw Problem::atLine(line,
                         "the row is " + TextEncoding::quoted(fields[1]) + ", not a row number");
         const auto parsedAddress = FieldReader::parseNumber(fields[3]);
         if (!parsedAddress)
-            throw Error(line,
+            throw Problem::atLine(line,
                         "the address is " + TextEncoding::quoted(fields[3]) + ", not a number");
         std::array<int, 3> bytes{};
         for (std::size_t k = 0; k < 3; ++k) {
             bytes[k] = parseByte(fields[4 + k]);
             if (bytes[k] == -2)
-                throw Error(line, "byte" + std::to_string(k) + " is " +
+                throw Problem::atLine(line, "byte" + std::to_string(k) + " is " +
                                       TextEncoding::quoted(fields[4 + k]) +
                                       ", not a colour from 00 to 3F");
         }
-        const LocationTable &table = isFront ? front : back;
+        const LocationTable &table = tables.of(isFront);
         const std::string list = fields[0];
         if (*number >= table.rows())
-            throw Error(line, list + " row " + fields[1] + " is not in the tables, which have " +
+            throw Problem::atLine(line, list + " row " + fields[1] + " is not in the tables, which have " +
                                   std::to_string(table.rows()) + " " + list + " rows");
         const std::int64_t address = table.addresses[std::size_t(*number)];
         if (address != *parsedAddress)
-            throw Error(line, "the address is " + NumberText::offset(*parsedAddress) + ", but " +
+            throw Problem::atLine(line, "the address is " + NumberText::offset(*parsedAddress) + ", but " +
                                   list + " row " + fields[1] + " of the tables is at " +
                                   NumberText::offset(address) +
                                   ": the CSV was made from other tables");
@@ -201,7 +201,7 @@ PaletteCsv::Changes PaletteCsv::changes(std::string_view text, const LocationTab
         for (std::size_t k = 0; k < 3; ++k) {
             if (inside == (bytes[k] >= 0))
                 continue;
-            throw Error(line, inside ? "byte" + std::to_string(k) +
+            throw Problem::atLine(line, inside ? "byte" + std::to_string(k) +
                                            " is empty, but the palette lies inside the ROM"
                                      : "the palette lies outside the ROM (" + std::to_string(size) +
                                            " bytes), so its bytes must be empty");
@@ -210,8 +210,8 @@ PaletteCsv::Changes PaletteCsv::changes(std::string_view text, const LocationTab
             const std::int64_t index = address + std::int64_t(k);
             if (bytes[k] == rom[std::size_t(index)])
                 continue; // not a change, whatever the byte holds
-            if (bytes[k] > 0x3F)
-                throw Error(line, "byte" + std::to_string(k) + " is " +
+            if (!NesColour::isValid(bytes[k]))
+                throw Problem::atLine(line, "byte" + std::to_string(k) + " is " +
                                       TextEncoding::quoted(fields[4 + k]) +
                                       ", not a colour from 00 to 3F");
             asked.push_back({index, std::uint32_t(isFront) << 31 | std::uint32_t(*number), line,
@@ -231,7 +231,7 @@ PaletteCsv::Changes PaletteCsv::changes(std::string_view text, const LocationTab
             first = &asked[start], second = &asked[i];
     }
     if (second)
-        throw Error(second->line, "it asks " + NumberText::colour(second->value) +
+        throw Problem::atLine(second->line, "it asks " + NumberText::colour(second->value) +
                                       " for the byte at " + NumberText::offset(second->index) +
                                       ", but line " + std::to_string(first->line) + " asks " +
                                       NumberText::colour(first->value) +

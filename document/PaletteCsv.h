@@ -1,11 +1,11 @@
 #pragma once
 
 #include "LocationTable.h"
+#include "Problem.h"
 
 #include <array>
 #include <cstdint>
 #include <span>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,16 +18,6 @@ class PaletteCsv {
 public:
     static constexpr std::string_view kHeader = "list,row,name,address,byte0,byte1,byte2";
     static constexpr std::size_t kFields = 7;
-
-    // A refusal: the line it concerns, from 1, and why.
-    class Error : public std::runtime_error {
-    public:
-        Error(int line, const std::string &reason) : std::runtime_error(reason), m_line(line) {}
-        int line() const { return m_line; }
-
-    private:
-        int m_line;
-    };
 
     // One record of the file, CR LF at its end, added to `out`; the name in UTF-8. A byte of -1
     // is left empty: the palette does not lie wholly inside the ROM.
@@ -44,7 +34,7 @@ public:
     class Reader {
     public:
         Reader(std::string_view text, std::size_t limit);
-        // False at the end. Throws Error on an unclosed quote or text after a closing quote.
+        // False at the end. Throws Problem, at a line, on an unclosed quote or text after a closing quote.
         bool next(Record &record);
 
     private:
@@ -60,10 +50,10 @@ public:
         int palettes = 0; // table rows with a byte among them
     };
     // What a whole file would change in `rom`, each record checked against the tables and the
-    // ROM as it is read. Throws Error at the first record that is not a palette of these tables,
+    // ROM as it is read. Throws Problem at the line of the first record that is not a palette of these tables,
     // asks for a byte that is no colour, or disagrees with an earlier record on a byte.
-    static Changes changes(std::string_view text, const LocationTable &back,
-                           const LocationTable &front, std::span<const std::uint8_t> rom);
+    static Changes changes(std::string_view text, const LocationTables &tables,
+                           std::span<const std::uint8_t> rom);
 };
 
 } // namespace tintwright

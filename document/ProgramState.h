@@ -13,8 +13,7 @@ struct ProgramState {
     std::filesystem::path programFolder; // holds the executable and Data/
     std::filesystem::path defaultFolder; // where the ROM chooser opens
     RomDocument rom;
-    LocationTable backLocations;
-    LocationTable frontLocations;
+    LocationTables tables;
     bool fileTypeFilter = false; // list every file in the chooser, not only ROMs
 };
 

@@ -2,7 +2,6 @@
 
 #include "ProgramState.h"
 
-#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -12,15 +11,11 @@ namespace tintwright {
 class Rom {
 public:
     // Reads back locations, front locations, then the file type filter.
-    // Throws DataFileError naming the file, the line and the fault.
+    // Throws Problem naming the file, the line and the fault.
     static void Load_Tables(ProgramState &state);
 
-    // The parts, for tools and tests; `displayName` is what an error names.
-    static LocationTable readLocationTable(std::string_view text, const std::string &displayName);
-    static bool readFileTypeFilter(std::string_view text, const std::string &displayName);
-
-    static std::string readDataFile(const std::filesystem::path &programFolder,
-                                    const std::string &relativeName);
+    // The filter's text; `shownName` is what a problem names.
+    static bool readFileTypeFilter(std::string_view text, const std::string &shownName);
 };
 
 } // namespace tintwright

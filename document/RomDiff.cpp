@@ -5,9 +5,13 @@
 
 namespace tintwright {
 
-RomDiff::Result RomDiff::compare(const std::uint8_t *original, std::int64_t originalSize,
-                                 const std::uint8_t *edited, std::int64_t editedSize,
-                                 const LocationTable &back, const LocationTable &front) {
+RomDiff::Result RomDiff::compare(std::span<const std::uint8_t> originalBytes,
+                                 std::span<const std::uint8_t> editedBytes,
+                                 const LocationTables &tables) {
+    const std::uint8_t *original = originalBytes.data();
+    const std::uint8_t *edited = editedBytes.data();
+    const auto originalSize = std::int64_t(originalBytes.size());
+    const auto editedSize = std::int64_t(editedBytes.size());
     Result result;
     const std::int64_t common = std::min(originalSize, editedSize);
     std::vector<bool> inPalette(static_cast<std::size_t>(common));
@@ -15,7 +19,7 @@ RomDiff::Result RomDiff::compare(const std::uint8_t *original, std::int64_t orig
         return index >= 0 && index < size ? int(rom[index]) : -1;
     };
     for (const bool isFront : {false, true}) {
-        const LocationTable &table = isFront ? front : back;
+        const LocationTable &table = tables.of(isFront);
         for (int row = 0; row < table.rows(); ++row) {
             const std::int64_t address = table.addresses[std::size_t(row)];
             Palette palette{isFront, row, address, {}, {}};

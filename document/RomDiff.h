@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace tintwright {
@@ -22,9 +23,8 @@ public:
         std::vector<Palette> palettes;
         std::int64_t outside = 0; // bytes that differ where no palette lies
     };
-    static Result compare(const std::uint8_t *original, std::int64_t originalSize,
-                          const std::uint8_t *edited, std::int64_t editedSize,
-                          const LocationTable &back, const LocationTable &front);
+    static Result compare(std::span<const std::uint8_t> original,
+                          std::span<const std::uint8_t> edited, const LocationTables &tables);
 };
 
 } // namespace tintwright

@@ -6,21 +6,14 @@
 
 namespace tintwright {
 
-bool RomDocument::open(const std::filesystem::path &path, std::string *reason) {
+Outcome RomDocument::open(const std::filesystem::path &path) {
     FileBytes bytes;
-    std::string error;
-    if (!FileIo::read(path, bytes, error, FileIo::kLargestRom)) {
-        if (reason)
-            *reason = error;
-        return false;
-    }
-    if (bytes.size == 0) {
-        if (reason)
-            *reason = "the file is empty";
-        return false;
-    }
+    if (Outcome read = FileIo::read(path, bytes, FileIo::kLargestRom); !read)
+        return read;
+    if (bytes.size == 0)
+        return Problem("the file is empty").in(path.string());
     adopt(std::move(bytes.data), bytes.size, path);
-    return true;
+    return {};
 }
 
 bool RomDocument::assign(const std::uint8_t *data, std::size_t size,
@@ -42,12 +35,10 @@ void RomDocument::adopt(std::unique_ptr<std::uint8_t[]> image, std::size_t size,
     m_history.clear();
 }
 
-RomDocument::WriteResult RomDocument::write(std::string &reason) const {
+Outcome RomDocument::write() const {
     if (m_path.empty() || !m_image)
-        return WriteResult::NothingOpen;
-    if (!FileIo::writeInPlace(m_path, {m_image.get(), static_cast<std::size_t>(m_length)}, reason))
-        return WriteResult::Failed;
-    return WriteResult::Written;
+        return {};
+    return FileIo::writeInPlace(m_path, {m_image.get(), static_cast<std::size_t>(m_length)});
 }
 
 std::optional<std::uint8_t> RomDocument::readByte(std::int64_t index) const {

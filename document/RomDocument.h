@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PickHistory.h"
+#include "Problem.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -14,16 +15,16 @@ namespace tintwright {
 // and whether it holds picks not yet written back.
 class RomDocument {
 public:
-    // Loads the whole file. Only a complete read replaces the image; on failure
-    // nothing changes and `reason` says why.
-    bool open(const std::filesystem::path &path, std::string *reason = nullptr);
+    // Loads the whole file. Only a complete read replaces the image; on a problem nothing
+    // changes.
+    Outcome open(const std::filesystem::path &path);
     // Installs bytes already in memory as if they had been opened from `path`.
     bool assign(const std::uint8_t *data, std::size_t size, const std::filesystem::path &path);
 
-    enum class WriteResult { NothingOpen, Written, Failed };
-    // Writes every byte over the ROM path from offset 0 without truncating.
-    // Leaves the modified flag alone: the caller clears it once the user has been told.
-    WriteResult write(std::string &reason) const;
+    // Writes every byte over the ROM path from offset 0 without truncating; with nothing open
+    // there is nothing to write. Leaves the modified flag alone: the caller clears it once the
+    // user has been told.
+    Outcome write() const;
 
     bool hasImage() const { return m_image != nullptr; }
     std::int32_t length() const { return m_length; }

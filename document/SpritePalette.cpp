@@ -1,5 +1,8 @@
 #include "SpritePalette.h"
 
+#include "NesColour.h"
+#include "ProgramFolder.h"
+
 #include <cmath>
 
 namespace tintwright {
@@ -32,22 +35,19 @@ int SpritePalette::moveFocusCell(int cell, ChartKey key) {
     return row * 16 + 15;
 }
 
-std::vector<std::uint8_t> SpritePalette::paletteBytes(const RomDocument &rom,
-                                                      std::int32_t address) {
-    std::vector<std::uint8_t> bytes;
+SpritePalette::Load SpritePalette::load(const RomDocument &rom, std::int32_t address, int position,
+                                       bool linked, int otherPosition, int otherCount) {
+    Load load;
     for (int k = 0; k < 3; ++k) {
         const auto byte = rom.readByte(std::int64_t(address) + k);
-        if (!byte)
+        if (!byte || !NesColour::isValid(*byte))
             break;
-        bytes.push_back(*byte);
+        load.colours.push_back(*byte);
     }
-    return bytes;
-}
-
-std::optional<int> SpritePalette::previewNumber(int position) {
-    if (position < 0 || position >= kPreviewLimit)
-        return std::nullopt;
-    return position + 1;
+    load.preview = ProgramFolder::previewNumber(position);
+    if (linked)
+        load.linked = linkedPosition(position, otherPosition, otherCount);
+    return load;
 }
 
 std::optional<int> SpritePalette::linkedPosition(int position, int otherPosition, int otherCount) {

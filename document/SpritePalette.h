@@ -13,16 +13,26 @@ namespace tintwright {
 class SpritePalette {
 public:
     static constexpr float kCell = 360;       // one chart cell, in twips
-    static constexpr int kPreviewLimit = 159; // list positions from here on have no previews
 
     // row * 16 + column of a point in twips from the chart's top-left corner, each
     // truncated toward zero. Nothing when the point lies a whole cell or more left of or
     // above the chart, or the value does not fit a byte.
     static std::optional<std::uint8_t> chartValue(float x, float y);
 
-    // The palette bytes at `address` in the order a load shows them, up to the first that
-    // lies outside the image: fewer than three means the load stops there.
-    static std::vector<std::uint8_t> paletteBytes(const RomDocument &rom, std::int32_t address);
+    // What choosing a list entry shows, worked out apart from any window.
+    struct Load {
+        // The palette's colours in the order the tiles show them, up to the first byte that
+        // lies outside the ROM or is no colour: fewer than three, and the load stops there
+        // with its message.
+        std::vector<std::uint8_t> colours;
+        std::optional<int> preview; // the number of the previews; none past the last
+        std::optional<int> linked;  // where the other list moves, when the lists are linked
+        bool complete() const { return colours.size() == 3; }
+    };
+    // The load of list position `position`, whose palette lies at `address`; the other list
+    // stands at `otherPosition` of `otherCount` entries.
+    static Load load(const RomDocument &rom, std::int32_t address, int position, bool linked,
+                     int otherPosition, int otherCount);
 
     // Keys that move the chart's focus cell: along its row or its column, wrapping round, and
     // to the first or last cell of its row.
@@ -31,9 +41,6 @@ public:
     // The middle of a chart cell, in twips from the chart's top-left corner.
     static float cellCentreX(int cell) { return float(cell % 16) * kCell + kCell / 2; }
     static float cellCentreY(int cell) { return float(cell / 16) * kCell + kCell / 2; }
-
-    // The number of list position `position`'s preview pictures; nothing past the limit.
-    static std::optional<int> previewNumber(int position);
 
     // Where the linked list moves after this one loaded `position`; nothing when it stays.
     static std::optional<int> linkedPosition(int position, int otherPosition, int otherCount);

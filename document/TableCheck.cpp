@@ -1,26 +1,19 @@
 #include "TableCheck.h"
 
-#include "SpritePalette.h"
+#include "NesColour.h"
+#include "NumberText.h"
+#include "ProgramFolder.h"
 #include "TextEncoding.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace tintwright {
 
-namespace {
 
-std::string hexByte(int value) {
-    char text[4];
-    std::snprintf(text, sizeof text, "%02X", value);
-    return text;
-}
-
-} // namespace
-
-std::vector<TableCheck::Finding> TableCheck::check(const std::uint8_t *rom, std::int64_t size,
-                                                   const Tables &tables,
+std::vector<TableCheck::Finding> TableCheck::check(std::span<const std::uint8_t> rom,
+                                                   const LocationTables &tables,
                                                    const std::function<bool(bool, int)> &previews) {
+    const auto size = std::int64_t(rom.size());
     static const char *const kOrdinal[] = {"first", "second", "third"};
     std::vector<Finding> findings;
     struct Palette {
@@ -30,7 +23,7 @@ std::vector<TableCheck::Finding> TableCheck::check(const std::uint8_t *rom, std:
     };
     std::vector<Palette> palettes;
     for (const bool front : {false, true}) {
-        const LocationTable &table = front ? tables.front : tables.back;
+        const LocationTable &table = tables.of(front);
         for (int row = 0; row < table.rows(); ++row) {
             const auto add = [&](bool error, std::string message) {
                 findings.push_back({error, front, row, std::move(message)});
@@ -46,14 +39,14 @@ std::vector<TableCheck::Finding> TableCheck::check(const std::uint8_t *rom, std:
                     break;
                 }
                 const int byte = rom[address + k];
-                if (byte > 0x3F)
-                    add(true, std::string(kOrdinal[k]) + " byte is $" + hexByte(byte) +
+                if (!NesColour::isValid(byte))
+                    add(true, std::string(kOrdinal[k]) + " byte is " + NumberText::colour(byte) +
                                   ", above $3F: there is no such colour");
                 else if (byte == 0x0D)
                     add(false, std::string(kOrdinal[k]) +
                                    " byte is $0D, darker than black, unsafe on many TVs");
             }
-            if (const auto number = SpritePalette::previewNumber(row);
+            if (const auto number = ProgramFolder::previewNumber(row);
                 number && !previews(front, *number))
                 add(false, "its preview pictures " + std::to_string(*number) + ".gif are missing");
             const std::string &name = table.names[std::size_t(row)];
@@ -71,7 +64,7 @@ std::vector<TableCheck::Finding> TableCheck::check(const std::uint8_t *rom, std:
         for (std::size_t j = i; j-- > 0 && palettes[j].address + 3 > later.address;) {
             if (palettes[j].address == later.address)
                 continue;
-            const LocationTable &other = palettes[j].front ? tables.front : tables.back;
+            const LocationTable &other = tables.of(palettes[j].front);
             findings.push_back(
                 {false, later.front, later.row,
                  "its palette overlaps that of " +

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -19,13 +20,9 @@ public:
         int row;             // from 0
         std::string message; // what is wrong, in a sentence without the row's own details
     };
-    struct Tables {
-        const LocationTable &back;
-        const LocationTable &front;
-    };
     // `previews(front, number)` tells whether both preview pictures of that number exist.
-    static std::vector<Finding> check(const std::uint8_t *rom, std::int64_t size,
-                                      const Tables &tables,
+    static std::vector<Finding> check(std::span<const std::uint8_t> rom,
+                                      const LocationTables &tables,
                                       const std::function<bool(bool front, int number)> &previews);
 };
 

@@ -1,6 +1,9 @@
 #include "BattlePalettes.h"
 
 #include "EditorLayout.h"
+#include "document/NesColour.h"
+#include "document/NumberText.h"
+#include "document/ProgramFolder.h"
 #include "document/ProgramState.h"
 #include "document/TextEncoding.h"
 #include "widgets/Paths.h"
@@ -39,8 +42,12 @@ Layout::Rect twipsRect(const PictureBox *box) {
     return {box->twipsLeft(), box->twipsTop(), box->twipsWidth(), box->twipsHeight()};
 }
 
-QString hex(qint64 value, int width) {
-    return QString::number(value, 16).toUpper().rightJustified(width, QLatin1Char('0'));
+QString colourText(int colour) {
+    return QString::fromStdString(NumberText::colour(colour));
+}
+
+QString offsetText(std::int64_t offset) {
+    return QString::fromStdString(NumberText::offset(offset));
 }
 
 } // namespace
@@ -60,8 +67,18 @@ BattlePalettes::BattlePalettes(ProgramState &state, Prompter &prompter, QWidget 
     m_tSelect->setAttribute(Qt::WA_TransparentForMouseEvents);
 
     setWindowTitle(tr("Battle Palettes"));
-    setFixedSize(Twips::size(Layout::kClientWidth, Layout::kClientHeight));
+    placeControls();
+    nameControls();
+    arrangeForKeyboard();
+    connectControls();
+    setFocusCell(0);
 
+    Form_Load();
+}
+
+// The design positions and states, in twips.
+void BattlePalettes::placeControls() {
+    setFixedSize(Twips::size(Layout::kClientWidth, Layout::kClientHeight));
     m_frame3->setGeometry(pixels(Layout::kFrame3));
     m_chkLink->setGeometry(pixels(Layout::kLink));
     m_frame2->setGeometry(pixels(Layout::kFrame2));
@@ -71,54 +88,53 @@ BattlePalettes::BattlePalettes(ProgramState &state, Prompter &prompter, QWidget 
     place(m_tSelect, Layout::kMarker);
     m_tSelect->hide();
     for (int i = 0; i < 6; ++i) {
-        m_backTile[i]->setFocusPolicy(Qt::StrongFocus);
         place(m_backTile[i],
               {Layout::kTileLefts[i], Layout::kTileTop, Layout::kTileSize, Layout::kTileSize});
         m_backTile[i]->setStretch(true);
         m_backTile[i]->hide();
-        m_backTile[i]->setObjectName(QStringLiteral("BackTile%1").arg(i));
-        m_backTile[i]->installEventFilter(this);
-        connect(m_backTile[i], &PictureBox::clicked, this, [this, i] { BackTile_Click(i); });
     }
     PictureBox *const previews[] = {m_backSprite1, m_backSprite2, m_frontSprite1, m_frontSprite2};
     for (int i = 0; i < 4; ++i)
         place(previews[i], {Layout::kPreviewLefts[i], Layout::kPreviewTop, Layout::kPreviewSize,
                             Layout::kPreviewSize});
     place(m_palette2, Layout::kChart);
-    m_palette2->installEventFilter(this);
-    m_palette2->setFocusPolicy(Qt::StrongFocus);
-    m_palette2->setAccessibleName(tr("Colour chart"));
     m_shape1->setGeometry(pixels(Layout::kShape1));
     m_shape2->setGeometry(pixels(Layout::kShape2));
     for (QFrame *shape : {m_shape1, m_shape2}) {
         shape->setFrameShape(QFrame::Box);
         shape->hide();
     }
+}
 
-    m_frame1->setObjectName(QStringLiteral("Frame1"));
-    m_frame2->setObjectName(QStringLiteral("Frame2"));
-    m_frame3->setObjectName(QStringLiteral("Frame3"));
-    m_chkLink->setObjectName(QStringLiteral("chkLink"));
-    m_cboBack->setObjectName(QStringLiteral("cboBack"));
-    m_cboFront->setObjectName(QStringLiteral("cboFront"));
-    m_palette2->setObjectName(QStringLiteral("Palette2"));
-    m_tSelect->setObjectName(QStringLiteral("tSelect"));
-    m_shape1->setObjectName(QStringLiteral("Shape1"));
-    m_shape2->setObjectName(QStringLiteral("Shape2"));
-    m_backSprite1->setObjectName(QStringLiteral("BackSprite1"));
-    m_backSprite2->setObjectName(QStringLiteral("BackSprite2"));
-    m_frontSprite1->setObjectName(QStringLiteral("FrontSprite1"));
-    m_frontSprite2->setObjectName(QStringLiteral("FrontSprite2"));
+// The controls' own names, as tests and accessibility tools find them.
+void BattlePalettes::nameControls() {
+    const std::pair<QObject *, const char *> names[] = {
+        {m_frame1, "Frame1"},           {m_frame2, "Frame2"},
+        {m_frame3, "Frame3"},           {m_chkLink, "chkLink"},
+        {m_cboBack, "cboBack"},         {m_cboFront, "cboFront"},
+        {m_palette2, "Palette2"},       {m_tSelect, "tSelect"},
+        {m_shape1, "Shape1"},           {m_shape2, "Shape2"},
+        {m_backSprite1, "BackSprite1"}, {m_backSprite2, "BackSprite2"},
+        {m_frontSprite1, "FrontSprite1"}, {m_frontSprite2, "FrontSprite2"}};
+    for (const auto &[control, name] : names)
+        control->setObjectName(QLatin1String(name));
+    for (int i = 0; i < 6; ++i)
+        m_backTile[i]->setObjectName(QStringLiteral("BackTile%1").arg(i));
+}
 
-    setTabOrder(m_frame1, m_frame2);
-    setTabOrder(m_frame2, m_frame3);
-    setTabOrder(m_frame3, m_chkLink);
-    setTabOrder(m_chkLink, m_cboBack);
-    setTabOrder(m_cboBack, m_cboFront);
-    setTabOrder(m_cboFront, m_backTile[0]);
-    for (int i = 0; i < 5; ++i)
-        setTabOrder(m_backTile[i], m_backTile[i + 1]);
-    setTabOrder(m_backTile[5], m_palette2);
+// Tab order, focus and the names a screen reader reads.
+void BattlePalettes::arrangeForKeyboard() {
+    for (PictureBox *box : {m_backTile[0], m_backTile[1], m_backTile[2], m_backTile[3],
+                            m_backTile[4], m_backTile[5], m_palette2}) {
+        box->setFocusPolicy(Qt::StrongFocus);
+        box->installEventFilter(this);
+    }
+    QWidget *const order[] = {m_frame1, m_frame2, m_frame3, m_chkLink, m_cboBack, m_cboFront,
+                              m_backTile[0], m_backTile[1], m_backTile[2], m_backTile[3],
+                              m_backTile[4], m_backTile[5], m_palette2};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    m_palette2->setAccessibleName(tr("Colour chart"));
     m_frame1->setAccessibleName(m_frame1->title());
     m_frame2->setAccessibleName(m_frame2->title());
     m_frame3->setAccessibleName(m_frame3->title());
@@ -127,7 +143,12 @@ BattlePalettes::BattlePalettes(ProgramState &state, Prompter &prompter, QWidget 
     m_chkLink->setAccessibleName(tr("Link"));
     // Focus given to the window goes to its first control in that order.
     setFocusProxy(m_chkLink);
+}
 
+// The handlers, and the window's own keys.
+void BattlePalettes::connectControls() {
+    for (int i = 0; i < 6; ++i)
+        connect(m_backTile[i], &PictureBox::clicked, this, [this, i] { BackTile_Click(i); });
     // activated comes for every choice the user makes, the current entry included.
     connect(m_cboBack, &QComboBox::activated, this, &BattlePalettes::cboBack_Click);
     connect(m_cboFront, &QComboBox::activated, this, &BattlePalettes::cboFront_Click);
@@ -146,9 +167,6 @@ BattlePalettes::BattlePalettes(ProgramState &state, Prompter &prompter, QWidget 
     redo->setKeys(redoKeys);
     undo->setObjectName(QStringLiteral("undo"));
     redo->setObjectName(QStringLiteral("redo"));
-    setFocusCell(0);
-
-    Form_Load();
 }
 
 Qt::WindowFlags BattlePalettes::windowFlagsForMdi() {
@@ -157,16 +175,16 @@ Qt::WindowFlags BattlePalettes::windowFlagsForMdi() {
            Qt::MSWindowsFixedSizeDialogHint;
 }
 
-QString BattlePalettes::picturePath(const QString &relative) const {
-    return Paths::inProgramFolder(m_state.programFolder, relative);
+QString BattlePalettes::picturePath(const std::string &name) const {
+    return Paths::toQString(ProgramFolder::path(m_state.programFolder, name));
 }
 
 QString BattlePalettes::tilePicture(int colour) const {
-    return picturePath(QStringLiteral("\\Data\\Palette\\%1.bmp").arg(colour));
+    return picturePath(ProgramFolder::tile(colour));
 }
 
-void BattlePalettes::loadInto(PictureBox *box, const QString &relative, QStringList &missing) {
-    const QString path = QDir::toNativeSeparators(picturePath(relative));
+void BattlePalettes::loadInto(PictureBox *box, const std::string &name, QStringList &missing) {
+    const QString path = QDir::toNativeSeparators(picturePath(name));
     // Six tiles share one picture; name it once.
     if (!box->loadPicture(path) && !missing.contains(path))
         missing.append(path);
@@ -183,14 +201,14 @@ void BattlePalettes::Form_Load() {
     QStringList missing;
 
     m_palette2->hide();
-    loadInto(m_palette2, QStringLiteral("\\Data\\Palette\\Palette.gif"), missing);
+    loadInto(m_palette2, ProgramFolder::kChart, missing);
     m_palette2->setTwipsLeft(Layout::chartLeft(m_palette2->twipsWidth()));
     m_palette2->show();
 
-    loadInto(m_tSelect, QStringLiteral("\\Data\\Palette\\Select.gif"), missing);
+    loadInto(m_tSelect, ProgramFolder::kMarker, missing);
 
     for (PictureBox *tile : m_backTile)
-        loadInto(tile, QStringLiteral("\\Data\\Palette\\15.bmp"), missing);
+        loadInto(tile, ProgramFolder::tile(0x0F), missing);
 
     const auto centre = [this](int first, const Layout::Rect &frame) {
         const auto lefts = Layout::centredTiles(frame, {m_backTile[first]->twipsWidth(),
@@ -209,8 +227,8 @@ void BattlePalettes::Form_Load() {
     outline(m_shape1, m_backTile[0]);
     outline(m_shape2, m_backTile[3]);
 
-    fillList(m_cboBack, m_state.backLocations);
-    fillList(m_cboFront, m_state.frontLocations);
+    fillList(m_cboBack, m_state.tables.back);
+    fillList(m_cboFront, m_state.tables.front);
 
     if (!missing.isEmpty())
         m_prompter.inform(this, tr("Some of the editor's pictures are missing or cannot be read:"
@@ -246,75 +264,57 @@ std::int32_t BattlePalettes::currentAddress(const QComboBox *list) const {
 }
 
 void BattlePalettes::cboBack_Click() {
-    loadPalette({m_cboBack, m_cboFront, 0, m_backSprite1, m_backSprite2, "Back_Silver", "Back_Ruby",
-                 false});
+    loadPalette({m_cboBack, m_cboFront, 0, {m_backSprite1, m_backSprite2}, false});
 }
 
 void BattlePalettes::cboFront_Click() {
-    loadPalette({m_cboFront, m_cboBack, 3, m_frontSprite1, m_frontSprite2, "Front_Silver",
-                 "Front_Ruby", true});
+    loadPalette({m_cboFront, m_cboBack, 3, {m_frontSprite1, m_frontSprite2}, true});
 }
 
 void BattlePalettes::loadPalette(const Side &side) {
     emit loadStarted(side.front);
     if (side.list->currentIndex() < 0)
         return;
-
+    const auto load = SpritePalette::load(m_state.rom, currentAddress(side.list),
+                                          side.list->currentIndex(), m_chkLink->isChecked(),
+                                          side.other->currentIndex(), side.other->count());
     const auto fail = [this] {
         m_prompter.inform(this, tr("Tried to load a color outside the range of the NES Palette "
                                    "(greater than 3F). Address is either incorrect or "
                                    "incompatible with this program."));
     };
-
-    const auto bytes = SpritePalette::paletteBytes(m_state.rom, currentAddress(side.list));
-    for (std::size_t k = 0; k < bytes.size(); ++k) {
-        if (!showTile(side.firstTile + int(k), bytes[k])) {
-            fail();
-            return;
-        }
-    }
-    if (bytes.size() < 3) {
-        fail();
-        return;
-    }
+    for (std::size_t k = 0; k < load.colours.size(); ++k)
+        if (!showTile(side.firstTile + int(k), load.colours[k]))
+            return fail();
+    if (!load.complete())
+        return fail();
     for (int k = 0; k < 3; ++k)
         m_backTile[side.firstTile + k]->show();
 
-    if (const auto number = SpritePalette::previewNumber(side.list->currentIndex())) {
-        if (!loadPreviews(side, *number)) {
-            fail();
-            return;
-        }
-    } else {
-        side.sprite1->hide();
-        side.sprite2->hide();
-    }
-
-    if (m_chkLink->isChecked()) {
-        if (const auto other = SpritePalette::linkedPosition(
-                side.list->currentIndex(), side.otherList->currentIndex(), side.otherList->count()))
-            setListIndex(side.otherList, *other);
-    }
+    if (load.preview && !showPreviews(side, *load.preview))
+        return fail();
+    if (!load.preview)
+        for (PictureBox *preview : side.previews)
+            preview->hide();
+    if (load.linked)
+        setListIndex(side.other, *load.linked);
 }
 
-bool BattlePalettes::loadPreviews(const Side &side, int number) {
-    PictureBox *first = side.sprite1;
-    PictureBox *second = side.sprite2;
+bool BattlePalettes::showPreviews(const Side &side, int number) {
+    const auto [first, second] = side.previews;
     first->setStretch(false);
     second->setStretch(false);
-    const QString name = QStringLiteral("%1.gif").arg(number);
-    if (!first->loadPicture(
-            picturePath(QStringLiteral("\\%1\\").arg(QLatin1String(side.silverFolder)) + name)) ||
-        !second->loadPicture(
-            picturePath(QStringLiteral("\\%1\\").arg(QLatin1String(side.rubyFolder)) + name)))
+    using Edition = ProgramFolder::Edition;
+    if (!first->loadPicture(picturePath(ProgramFolder::preview(side.front, Edition::Silver, number))) ||
+        !second->loadPicture(picturePath(ProgramFolder::preview(side.front, Edition::Ruby, number))))
         return false;
     first->setStretch(true);
     second->setStretch(true);
     // Each picture shows at twice its own size; natural size above keeps this from growing.
-    first->setTwipsWidth(first->twipsWidth() * 2);
-    second->setTwipsWidth(second->twipsWidth() * 2);
-    first->setTwipsHeight(first->twipsHeight() * 2);
-    second->setTwipsHeight(second->twipsHeight() * 2);
+    for (PictureBox *preview : side.previews) {
+        preview->setTwipsWidth(preview->twipsWidth() * 2);
+        preview->setTwipsHeight(preview->twipsHeight() * 2);
+    }
     if (side.front) {
         const auto lefts = Layout::frontPreviewLefts(first->twipsWidth(), second->twipsWidth());
         second->setTwipsLeft(lefts[1]);
@@ -340,7 +340,7 @@ void BattlePalettes::BackTile_Click(int index) {
 void BattlePalettes::Palette2_MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, float x, float y) {
     m_pick.press(x, y);
     // The keyboard carries on from the cell the mouse pressed.
-    if (const auto cell = SpritePalette::chartValue(x, y); cell && *cell <= 0x3F)
+    if (const auto cell = SpritePalette::chartValue(x, y); cell && NesColour::isValid(*cell))
         setFocusCell(*cell);
 }
 
@@ -359,27 +359,28 @@ void BattlePalettes::Palette2_MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, fl
                                     .arg(m_state.rom.length()));
         return;
     }
-    if (!showTile(tile, *colour)) {
+    if (const Outcome shown = showTile(tile, *colour); !shown) {
         m_prompter.inform(this, tr("The colour was not written: its tile picture\n%1\n"
                                    "is missing or cannot be read (%2).")
                                     .arg(QDir::toNativeSeparators(tilePicture(*colour)),
-                                         m_backTile[tile]->errorString()));
+                                         QString::fromStdString(shown.problem().reason())));
         return;
     }
     m_state.rom.applyPick(*index, *colour);
 }
 
-bool BattlePalettes::showTile(int tile, int colour) {
-    if (!m_backTile[tile]->loadPicture(tilePicture(colour)))
-        return false;
+Outcome BattlePalettes::showTile(int tile, int colour) {
+    if (Outcome loaded = m_backTile[tile]->loadPicture(tilePicture(colour)); !loaded)
+        return loaded;
     m_tileColour[tile] = colour;
     const std::int64_t index =
         SpritePalette::tileIndex(tile, currentAddress(m_cboBack), currentAddress(m_cboFront));
     m_backTile[tile]->setAccessibleName(
         (tile < 3 ? tr("Back colour %1") : tr("Front colour %1")).arg(tile % 3 + 1));
     m_backTile[tile]->setAccessibleDescription(
-        tr("0x%1, ROM offset 0x%2").arg(hex(colour, 2), hex(index, 6)));
-    return true;
+        tr("0x%1, ROM offset %2")
+            .arg(QString::fromStdString(NumberText::hex(std::uint64_t(colour), 2)), offsetText(index)));
+    return {};
 }
 
 void BattlePalettes::showTilesAt(std::int64_t index) {
@@ -436,20 +437,20 @@ QString BattlePalettes::chartToolTip(QPoint pixel) const {
     const auto value = SpritePalette::chartValue(static_cast<float>(Twips::fromPixels(pixel.x())),
                                                  static_cast<float>(Twips::fromPixels(pixel.y())));
     const QImage &chart = m_palette2->picture();
-    if (!value || *value > 0x3F || chart.isNull())
+    if (!value || !NesColour::isValid(*value) || chart.isNull())
         return {};
     const int cell = Twips::toPixels(SpritePalette::kCell);
     const QPoint centre((*value % 16) * cell + cell / 2, (*value / 16) * cell + cell / 2);
     if (!chart.rect().contains(centre))
         return {};
     const QColor colour = chart.pixelColor(centre);
-    return tr("$%1  RGB #%2").arg(hex(*value, 2), colour.name().mid(1).toUpper());
+    return tr("%1  RGB #%2").arg(colourText(*value), colour.name().mid(1).toUpper());
 }
 
 QString BattlePalettes::tileToolTip(int tile) const {
     const std::int64_t index =
         SpritePalette::tileIndex(tile, currentAddress(m_cboBack), currentAddress(m_cboFront));
-    return tr("$%1 at 0x%2").arg(hex(m_tileColour[tile], 2), hex(index, 6));
+    return tr("%1 at %2").arg(colourText(m_tileColour[tile]), offsetText(index));
 }
 
 bool BattlePalettes::eventFilter(QObject *watched, QEvent *event) {

@@ -52,29 +52,31 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // One list with what it loads into: its tiles from `firstTile`, its two previews.
     struct Side {
         QComboBox *list;
-        QComboBox *otherList;
+        QComboBox *other;
         int firstTile;
-        PictureBox *sprite1;
-        PictureBox *sprite2;
-        const char *silverFolder;
-        const char *rubyFolder;
+        std::array<PictureBox *, 2> previews;
         bool front;
     };
 
+    void placeControls();
+    void nameControls();
+    void arrangeForKeyboard();
+    void connectControls();
     void Form_Load();
     void loadPalette(const Side &side);
-    bool loadPreviews(const Side &side, int number);
+    bool showPreviews(const Side &side, int number);
     void setListIndex(QComboBox *list, int index);
     std::int32_t currentAddress(const QComboBox *list) const;
-    QString picturePath(const QString &relative) const;
+    QString picturePath(const std::string &name) const;
     QString tilePicture(int colour) const;
-    void loadInto(PictureBox *box, const QString &relative, QStringList &missing);
+    void loadInto(PictureBox *box, const std::string &name, QStringList &missing);
     void fillList(QComboBox *list, const LocationTable &table);
     QString chartToolTip(QPoint pixel) const;
     QString tileToolTip(int tile) const;
-    bool showTile(int tile, int colour);
+    Outcome showTile(int tile, int colour);
     void showTilesAt(std::int64_t index);
     void setFocusCell(int cell);
     bool chartKey(int key);

@@ -1,11 +1,11 @@
 #include "BpsPatch.h"
 
-#include "PatchError.h"
+#include "document/Checksum.h"
+#include "document/NumberText.h"
+#include "document/Problem.h"
 
-#include <zlib.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -44,23 +44,23 @@ public:
         std::uint64_t value = 0, shift = 1;
         for (;;) {
             if (m_at >= m_end)
-                throw PatchError(start, std::string("the patch ends inside ") + what);
+                throw Problem::atOffset(start, std::string("the patch ends inside ") + what);
             const std::uint8_t byte = m_patch[m_at++];
             const std::uint64_t part = (byte & 0x7F) * shift;
             if (shift > (std::uint64_t(1) << 56) || part > ~value)
-                throw PatchError(start, std::string(what) + " is too large a number");
+                throw Problem::atOffset(start, std::string(what) + " is too large a number");
             value += part;
             if (byte & 0x80)
                 return value;
             shift <<= 7;
             if (shift > ~value)
-                throw PatchError(start, std::string(what) + " is too large a number");
+                throw Problem::atOffset(start, std::string(what) + " is too large a number");
             value += shift;
         }
     }
     std::span<const std::uint8_t> bytes(std::uint64_t count, const char *what) {
         if (count > m_end - m_at)
-            throw PatchError(m_at, std::string("the patch ends inside ") + what);
+            throw Problem::atOffset(m_at, std::string("the patch ends inside ") + what);
         m_at += std::size_t(count);
         return m_patch.subspan(m_at - std::size_t(count), std::size_t(count));
     }
@@ -72,10 +72,7 @@ private:
 };
 
 std::string describe(std::uint64_t size, std::uint32_t crc) {
-    char text[80];
-    std::snprintf(text, sizeof text, "%llu bytes with CRC32 %08X",
-                  static_cast<unsigned long long>(size), crc);
-    return text;
+    return std::to_string(size) + " bytes with CRC32 " + NumberText::hex(crc, 8);
 }
 
 std::uint32_t crcAt(std::span<const std::uint8_t> patch, std::size_t at) {
@@ -88,18 +85,18 @@ std::uint32_t crcAt(std::span<const std::uint8_t> patch, std::size_t at) {
 // The header and footer checked; the reader placed at the first action.
 BpsPatch::Info header(std::span<const std::uint8_t> patch, Reader &reader) {
     if (patch.size() < 4)
-        throw PatchError(0, "it is too short to be a BPS patch");
+        throw Problem::atOffset(0, "it is too short to be a BPS patch");
     if (std::memcmp(patch.data(), "BPS1", 4) != 0)
-        throw PatchError(0, "it does not start with BPS1, so it is no BPS patch");
+        throw Problem::atOffset(0, "it does not start with BPS1, so it is no BPS patch");
     if (patch.size() < 4 + 3 + 12)
-        throw PatchError(patch.size(), "the patch is too short to hold its sizes and checksums");
+        throw Problem::atOffset(patch.size(), "the patch is too short to hold its sizes and checksums");
     BpsPatch::Info info;
     const std::size_t footer = patch.size() - 12;
     info.sourceCrc = crcAt(patch, footer);
     info.targetCrc = crcAt(patch, footer + 4);
     info.patchCrc = crcAt(patch, footer + 8);
-    if (BpsPatch::crc32(patch.first(footer + 8)) != info.patchCrc)
-        throw PatchError(footer + 8, "the patch is damaged: its own CRC32 does not match");
+    if (Checksum::crc32(patch.first(footer + 8)) != info.patchCrc)
+        throw Problem::atOffset(footer + 8, "the patch is damaged: its own CRC32 does not match");
     info.sourceSize = reader.number("the source size");
     info.targetSize = reader.number("the target size");
     info.metadata = reader.number("the metadata size");
@@ -108,10 +105,6 @@ BpsPatch::Info header(std::span<const std::uint8_t> patch, Reader &reader) {
 }
 
 } // namespace
-
-std::uint32_t BpsPatch::crc32(std::span<const std::uint8_t> bytes) {
-    return std::uint32_t(crc32_z(0, bytes.data(), bytes.size()));
-}
 
 BpsPatch::Bytes BpsPatch::create(std::span<const std::uint8_t> source,
                                  std::span<const std::uint8_t> target) {
@@ -180,9 +173,9 @@ BpsPatch::Bytes BpsPatch::create(std::span<const std::uint8_t> source,
         }
     }
     flush(size);
-    putCrc(out, crc32(source));
-    putCrc(out, crc32(target));
-    putCrc(out, crc32(out));
+    putCrc(out, Checksum::crc32(source));
+    putCrc(out, Checksum::crc32(target));
+    putCrc(out, Checksum::crc32(out));
     return out;
 }
 
@@ -206,15 +199,15 @@ BpsPatch::Bytes BpsPatch::apply(std::span<const std::uint8_t> source,
     const Info info = header(patch, reader);
     // Before anything is made: a lying size must cost nothing.
     if (info.targetSize > kLargestTarget)
-        throw PatchError(4, "the target would be larger than 1 GiB (" +
+        throw Problem::atOffset(4, "the target would be larger than 1 GiB (" +
                                 std::to_string(info.targetSize) + " bytes)");
-    const std::uint32_t sourceCrc = crc32(source);
+    const std::uint32_t sourceCrc = Checksum::crc32(source);
     if (info.targetSize == source.size() && sourceCrc == info.targetCrc &&
         (info.sourceSize != source.size() || sourceCrc != info.sourceCrc))
-        throw PatchError(0, "this ROM already has the patch: it is the result the patch makes (" +
+        throw Problem::atOffset(0, "this ROM already has the patch: it is the result the patch makes (" +
                                 describe(info.targetSize, info.targetCrc) + ")");
     if (info.sourceSize != source.size() || sourceCrc != info.sourceCrc)
-        throw PatchError(0, "this patch is not for this ROM: it wants " +
+        throw Problem::atOffset(0, "this patch is not for this ROM: it wants " +
                                 describe(info.sourceSize, info.sourceCrc) + ", not " +
                                 describe(source.size(), sourceCrc));
     // The target grows with what the actions write, never ahead of them.
@@ -229,22 +222,22 @@ BpsPatch::Bytes BpsPatch::apply(std::span<const std::uint8_t> source,
         const std::uint64_t number = reader.number("an action's offset");
         const auto delta = std::int64_t(number >> 1);
         if (delta > std::int64_t(limit))
-            throw PatchError(where, "a copy reaches outside the file it copies from");
+            throw Problem::atOffset(where, "a copy reaches outside the file it copies from");
         at += number & 1 ? -delta : delta;
         if (at < 0 || std::uint64_t(at) >= limit)
-            throw PatchError(where, "a copy reaches outside the file it copies from");
+            throw Problem::atOffset(where, "a copy reaches outside the file it copies from");
     };
     while (!reader.done()) {
         const std::size_t where = reader.at();
         const std::uint64_t data = reader.number("an action");
         const std::uint64_t length = (data >> 2) + 1;
         if (length > info.targetSize - out)
-            throw PatchError(where, "an action writes past the end of the target");
+            throw Problem::atOffset(where, "an action writes past the end of the target");
         target.resize(out + std::size_t(length));
         switch (data & 3) {
         case SourceRead:
             if (out + length > source.size())
-                throw PatchError(where, "an action reads past the end of the source");
+                throw Problem::atOffset(where, "an action reads past the end of the source");
             std::copy_n(source.begin() + std::ptrdiff_t(out), length,
                         target.begin() + std::ptrdiff_t(out));
             break;
@@ -256,7 +249,7 @@ BpsPatch::Bytes BpsPatch::apply(std::span<const std::uint8_t> source,
         case SourceCopy:
             offset(sourceAt, source.size(), where);
             if (length > source.size() - std::uint64_t(sourceAt))
-                throw PatchError(where, "a copy reaches outside the file it copies from");
+                throw Problem::atOffset(where, "a copy reaches outside the file it copies from");
             std::copy_n(source.begin() + sourceAt, length, target.begin() + std::ptrdiff_t(out));
             sourceAt += std::int64_t(length);
             break;
@@ -270,9 +263,9 @@ BpsPatch::Bytes BpsPatch::apply(std::span<const std::uint8_t> source,
         out += std::size_t(length);
     }
     if (out != info.targetSize)
-        throw PatchError(reader.at(), "the actions end before the target is complete");
-    if (crc32(target) != info.targetCrc)
-        throw PatchError(patch.size() - 8, "the result's CRC32 is not the one the patch names");
+        throw Problem::atOffset(reader.at(), "the actions end before the target is complete");
+    if (Checksum::crc32(target) != info.targetCrc)
+        throw Problem::atOffset(patch.size() - 8, "the result's CRC32 is not the one the patch names");
     return target;
 }
 

@@ -16,7 +16,7 @@ public:
     static constexpr std::uint64_t kLargestTarget = std::uint64_t(1) << 30;
 
     static Bytes create(std::span<const std::uint8_t> source, std::span<const std::uint8_t> target);
-    // The target the patch makes of `source`. Throws PatchError, naming the patch offset: a
+    // The target the patch makes of `source`. Throws Problem, naming the patch offset: a
     // source of the wrong size or CRC32 (or one that already is the target), a damaged patch, a
     // target larger than kLargestTarget, or a target whose CRC32 is wrong.
     static Bytes apply(std::span<const std::uint8_t> source, std::span<const std::uint8_t> patch);
@@ -27,7 +27,6 @@ public:
         std::size_t actions = 0;
     };
     static Info info(std::span<const std::uint8_t> patch);
-    static std::uint32_t crc32(std::span<const std::uint8_t> bytes);
 };
 
 } // namespace tintwright

@@ -1,6 +1,6 @@
 #include "IpsPatch.h"
 
-#include "PatchError.h"
+#include "document/Problem.h"
 
 #include <algorithm>
 #include <cstring>
@@ -39,13 +39,13 @@ struct Record {
 template <typename Visit>
 std::optional<std::uint32_t> walk(std::span<const std::uint8_t> patch, Visit visit) {
     if (patch.size() < 5)
-        throw PatchError(0, "it is too short to be an IPS patch");
+        throw Problem::atOffset(0, "it is too short to be an IPS patch");
     if (std::memcmp(patch.data(), "PATCH", 5) != 0)
-        throw PatchError(0, "it does not start with PATCH, so it is no IPS patch");
+        throw Problem::atOffset(0, "it does not start with PATCH, so it is no IPS patch");
     std::size_t at = 5;
     const auto need = [&](std::size_t count, const char *what) {
         if (patch.size() - at < count)
-            throw PatchError(at, std::string("the patch ends inside ") + what);
+            throw Problem::atOffset(at, std::string("the patch ends inside ") + what);
     };
     for (;;) {
         need(3, "a record's offset, with no EOF");
@@ -62,7 +62,7 @@ std::optional<std::uint32_t> walk(std::span<const std::uint8_t> patch, Visit vis
             need(3, "a run record");
             const std::uint32_t count = bigEndian(patch, at, 2);
             if (count == 0)
-                throw PatchError(start, "a run record repeats a byte no times");
+                throw Problem::atOffset(start, "a run record repeats a byte no times");
             visit(Record{offset, count, true, at, patch[at + 2]});
             at += 3;
         } else {
@@ -75,7 +75,7 @@ std::optional<std::uint32_t> walk(std::span<const std::uint8_t> patch, Visit vis
         return std::nullopt;
     if (patch.size() - at == 3)
         return bigEndian(patch, at, 3);
-    throw PatchError(at, "bytes follow EOF that are not a 3-byte length");
+    throw Problem::atOffset(at, "bytes follow EOF that are not a 3-byte length");
 }
 
 // The cheapest records that write every changed byte of edited[start, end), by dynamic
@@ -144,7 +144,7 @@ IpsPatch::Bytes IpsPatch::create(std::span<const std::uint8_t> original,
     const std::size_t common = std::min(original.size(), edited.size());
     const auto changed = [&](std::size_t i) { return i >= common || original[i] != edited[i]; };
     if (edited.size() < original.size() && edited.size() >= kReach)
-        throw PatchError(edited.size(), "the edited file is shorter, and its length does not "
+        throw Problem::atOffset(edited.size(), "the edited file is shorter, and its length does not "
                                         "fit in 3 bytes: make a BPS patch instead");
     Bytes out{'P', 'A', 'T', 'C', 'H'};
     for (std::size_t i = 0; i < edited.size();) {
@@ -156,7 +156,7 @@ IpsPatch::Bytes IpsPatch::create(std::span<const std::uint8_t> original,
             continue;
         }
         if (i >= kReach)
-            throw PatchError(i, "a change lies at 16 MiB or beyond, where IPS offsets cannot "
+            throw Problem::atOffset(i, "a change lies at 16 MiB or beyond, where IPS offsets cannot "
                                 "reach: make a BPS patch instead");
         // Changes go to one region, where records may share them, when fewer than 6 unchanged
         // bytes lie between them (a new record costs 5), or when one run can cross the bytes
@@ -174,7 +174,7 @@ IpsPatch::Bytes IpsPatch::create(std::span<const std::uint8_t> original,
             end = next + 1;
         }
         if (end > kReach)
-            throw PatchError(kReach, "a change lies at 16 MiB or beyond, where IPS offsets "
+            throw Problem::atOffset(kReach, "a change lies at 16 MiB or beyond, where IPS offsets "
                                      "cannot reach: make a BPS patch instead");
         encodeRegion(out, edited, changed, i == kEofMark ? i - 1 : i, end);
         i = end;
@@ -199,7 +199,7 @@ IpsPatch::Bytes IpsPatch::apply(std::span<const std::uint8_t> original,
                         out.begin() + record.offset);
     });
     if (truncation && *truncation > out.size())
-        throw PatchError(patch.size() - 3, "the length to cut the file to lies past its end");
+        throw Problem::atOffset(patch.size() - 3, "the length to cut the file to lies past its end");
     if (truncation)
         out.resize(*truncation);
     return out;

@@ -15,11 +15,11 @@ public:
     using Bytes = std::vector<std::uint8_t>;
     static constexpr std::uint32_t kReach = 1u << 24; // what 3-byte offsets can address
 
-    // The smallest patch from `original` to `edited`. Throws PatchError when IPS cannot express
+    // The smallest patch from `original` to `edited`. Throws Problem when IPS cannot express
     // the change (a byte at 16 MiB or beyond, or a length to cut to that 3 bytes cannot hold).
     static Bytes create(std::span<const std::uint8_t> original,
                         std::span<const std::uint8_t> edited);
-    // The file the patch makes of `original`. Throws PatchError, naming the patch offset.
+    // The file the patch makes of `original`. Throws Problem, naming the patch offset.
     static Bytes apply(std::span<const std::uint8_t> original, std::span<const std::uint8_t> patch);
 
     struct Info {

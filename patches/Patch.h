@@ -22,7 +22,7 @@ public:
 
     static Bytes create(Format format, std::span<const std::uint8_t> original,
                         std::span<const std::uint8_t> edited);
-    // Throws PatchError.
+    // Throws Problem.
     static Bytes apply(Format format, std::span<const std::uint8_t> original,
                        std::span<const std::uint8_t> patch);
 };

@@ -2,6 +2,7 @@
 
 #include "document/FileIo.h"
 #include "document/ManualText.h"
+#include "document/ProgramFolder.h"
 #include "widgets/Paths.h"
 #include "widgets/Twips.h"
 
@@ -45,12 +46,11 @@ QFont Reader::manualFont() {
 }
 
 QString Reader::readManual() const {
-    const std::filesystem::path file = m_programFolder / "Data" / "Manual.txt";
+    const std::filesystem::path file = ProgramFolder::path(m_programFolder, ProgramFolder::kManual);
     std::string bytes;
-    std::string error;
-    if (!FileIo::readText(file, bytes, error))
+    if (const Outcome read = FileIo::readText(file, bytes); !read)
         return tr("The manual could not be read.\r\n\r\nFile: %1\r\nReason: %2\r\n")
-            .arg(Paths::toQString(file), QString::fromStdString(error));
+            .arg(Paths::toQString(file), QString::fromStdString(read.problem().reason()));
 
     return QString::fromStdString(ManualText::fromBytes(bytes));
 }

@@ -1,7 +1,6 @@
 #include "Main.h"
 
 #include "chooser/SelectFile.h"
-#include "document/DataFileError.h"
 #include "document/DefaultPath.h"
 #include "document/ProgramState.h"
 #include "document/Rom.h"
@@ -68,7 +67,7 @@ bool Main::Form_Load() {
     DefaultPath::Load_Path(m_state);
     try {
         Rom::Load_Tables(m_state);
-    } catch (const DataFileError &error) {
+    } catch (const Problem &error) {
         const QString report = QString::fromStdString(error.what());
         std::cerr << "Tintwright cannot start: " << error.what() << std::endl;
         m_prompter.inform(nullptr, tr("Tintwright cannot start because a Data file is broken:\n\n"
@@ -102,18 +101,15 @@ void Main::enableEdit() {
 }
 
 bool Main::mnuSave_Click() {
-    std::string reason;
-    switch (m_state.rom.write(reason)) {
-    case RomDocument::WriteResult::NothingOpen:
+    // With nothing open, there is nothing to save and nothing to say.
+    if (!m_state.rom.hasImage())
         return true;
-    case RomDocument::WriteResult::Failed:
-        m_prompter.inform(
-            this, tr("The ROM could not be saved to\n%1\n\nReason: %2\n\n"
-                     "Your changes are still here. Mend the cause and save again.")
-                      .arg(Paths::toQString(m_state.rom.path()), QString::fromStdString(reason)));
+    if (const Outcome saved = m_state.rom.write(); !saved) {
+        m_prompter.inform(this, tr("The ROM could not be saved to\n%1\n\nReason: %2\n\n"
+                                   "Your changes are still here. Mend the cause and save again.")
+                                    .arg(Paths::toQString(m_state.rom.path()),
+                                         QString::fromStdString(saved.problem().reason())));
         return false;
-    case RomDocument::WriteResult::Written:
-        break;
     }
     m_prompter.inform(this, tr("Saved~!"));
     m_state.rom.setModified(false);

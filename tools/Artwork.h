@@ -1,6 +1,7 @@
 #pragma once
 
 #include "NesPalette.h"
+#include "document/ProgramFolder.h"
 
 #include <QImage>
 
@@ -20,7 +21,7 @@ public:
     // The program's icon: four NES colour swatches on a dark tile.
     static QImage icon(int size);
 
-    enum class Edition { Silver, Ruby };
+    using Edition = ProgramFolder::Edition;
     enum class View { Back, Front };
     // A deterministic creature for sprite number `number`, showing that number.
     static QImage preview(int number, Edition edition, View view);

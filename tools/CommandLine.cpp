@@ -28,15 +28,15 @@ void print(std::FILE *stream, const QString &text) {
 // Standard output is checked like any file.
 int say(const QString &text) {
     const QByteArray bytes = text.toUtf8();
-    std::string reason;
-    if (FileIo::write(
-            FileIo::kStandardStream,
-            {reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size())},
-            {}, reason) == FileIo::Refusal::None)
+    const Outcome written = FileIo::write(
+        FileIo::kStandardStream,
+        {reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size())},
+        {});
+    if (written)
         return Invocation::kDone;
     print(stderr, QStringLiteral("tintwright-data: %1\n")
                       .arg(Invocation::tr("standard output cannot be written: %1")
-                               .arg(QString::fromStdString(reason))));
+                               .arg(QString::fromStdString(written.problem().reason()))));
     return Invocation::kFailed;
 }
 

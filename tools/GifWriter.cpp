@@ -15,9 +15,15 @@ int appendBytes(GifFileType *gif, const GifByteType *bytes, int length) {
     return length;
 }
 
+// giflib's text for an error, which it leaves empty for codes it does not know.
+std::string gifReason(int code) {
+    const char *text = GifErrorString(code);
+    return text ? text : "GIF error " + std::to_string(code);
+}
+
 } // namespace
 
-bool GifWriter::encode(const QImage &source, QByteArray &gifBytes, QString *error) {
+Outcome GifWriter::encode(const QImage &source, QByteArray &gifBytes) {
     const QImage image = source.convertToFormat(QImage::Format_ARGB32);
     const int width = image.width();
     const int height = image.height();
@@ -40,9 +46,7 @@ bool GifWriter::encode(const QImage &source, QByteArray &gifBytes, QString *erro
             if (found == indexOf.constEnd()) {
                 index = int(table.size());
                 if (index == 256) {
-                    if (error)
-                        *error = QStringLiteral("more than 256 colours");
-                    return false;
+                    return Problem("more than 256 colours");
                 }
                 indexOf.insert(colour, index);
                 table.push_back(colour);
@@ -70,9 +74,7 @@ bool GifWriter::encode(const QImage &source, QByteArray &gifBytes, QString *erro
     GifFileType *gif = map ? EGifOpen(&bytes, appendBytes, &code) : nullptr;
     if (!gif) {
         GifFreeMapObject(map);
-        if (error)
-            *error = QString::fromLatin1(GifErrorString(code));
-        return false;
+        return Problem(gifReason(code));
     }
     EGifSetGifVersion(gif, true);
     bool ok = EGifPutScreenDesc(gif, width, height, bits, 0, map) == GIF_OK;
@@ -87,17 +89,16 @@ bool GifWriter::encode(const QImage &source, QByteArray &gifBytes, QString *erro
     ok = ok && EGifPutImageDesc(gif, 0, 0, width, height, false, nullptr) == GIF_OK;
     for (int y = 0; ok && y < height; ++y)
         ok = EGifPutLine(gif, &pixels[std::size_t(y) * std::size_t(width)], width) == GIF_OK;
-    if (!ok && error)
-        *error = QString::fromLatin1(GifErrorString(gif->Error));
+    std::string reason = ok ? std::string() : gifReason(gif->Error);
     if (EGifCloseFile(gif, &code) != GIF_OK && ok) {
         ok = false;
-        if (error)
-            *error = QString::fromLatin1(GifErrorString(code));
+        reason = gifReason(code);
     }
     GifFreeMapObject(map);
-    if (ok)
-        gifBytes = bytes;
-    return ok;
+    if (!ok)
+        return Problem(reason);
+    gifBytes = bytes;
+    return {};
 }
 
 } // namespace tintwright

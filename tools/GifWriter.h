@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/Problem.h"
+
 #include <QImage>
 #include <QString>
 
@@ -9,7 +11,7 @@ namespace tintwright {
 // become the transparent colour.
 class GifWriter {
 public:
-    static bool encode(const QImage &image, QByteArray &gif, QString *error);
+    static Outcome encode(const QImage &image, QByteArray &gif);
 };
 
 } // namespace tintwright

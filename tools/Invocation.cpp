@@ -1,8 +1,7 @@
 #include "Invocation.h"
 
 #include "Arguments.h"
-#include "document/DataFileError.h"
-#include "document/Rom.h"
+#include "document/ProgramFolder.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -33,17 +32,23 @@ int Invocation::fail(int status, const QString &message) {
     return status;
 }
 
+int Invocation::fail(const Problem &problem, const QString &then) {
+    const bool refused = problem.kind() == Problem::Kind::Refused || problem.line() > 0;
+    return fail(refused ? kRefused : kFailed, Arguments::shown(Arguments::decode(problem.what())) + then);
+}
+
 QString Invocation::shown(const QString &argument) {
     return Arguments::shown(argument);
 }
 
+QString Invocation::said(const Problem &problem, const QString &argument) {
+    return QString::fromStdString(problem.in(shown(argument).toStdString()).what());
+}
+
 bool Invocation::read(const QString &argument, FileBytes &bytes, std::size_t maxSize,
                       FileIo::Source source) {
-    std::string reason;
-    if (!FileIo::read(Arguments::path(argument), bytes, reason, maxSize, source))
-        return fail(kFailed,
-                    shown(argument) + QStringLiteral(": ") + QString::fromStdString(reason)),
-               false;
+    if (Outcome read = FileIo::read(Arguments::path(argument), bytes, maxSize, source); !read)
+        return fail(kFailed, said(read.problem(), argument)), false;
     m_inputs.push_back(bytes.id);
     return true;
 }
@@ -65,35 +70,34 @@ bool Invocation::write(const QString &argument, std::span<const std::uint8_t> by
     FileIo::Output output{m_inputs, isSet("force") || over};
     if (over)
         std::erase(output.inputs, over->id);
-    std::string reason;
-    switch (FileIo::write(Arguments::path(argument), bytes, output, reason)) {
-    case FileIo::Refusal::None:
+    const Outcome written = FileIo::write(Arguments::path(argument), bytes, output);
+    if (written)
         return true;
-    case FileIo::Refusal::IsInput:
+    const QString name = shown(argument);
+    switch (written.problem().kind()) {
+    case Problem::Kind::IsInput:
         return fail(kFailed, tr("%1 is one of the inputs: name a new file for the output. "
                                 "Nothing was written.")
-                                 .arg(shown(argument))),
+                                 .arg(name)),
                false;
-    case FileIo::Refusal::Exists:
+    case Problem::Kind::Exists:
         return fail(kFailed, tr("%1 exists: add --force to replace it, or name a new file. "
                                 "Nothing was written.")
-                                 .arg(shown(argument))),
+                                 .arg(name)),
                false;
-    case FileIo::Refusal::Folder:
-        return fail(kFailed,
-                    tr("%1 is a folder: name a file. Nothing was written.").arg(shown(argument))),
+    case Problem::Kind::Folder:
+        return fail(kFailed, tr("%1 is a folder: name a file. Nothing was written.").arg(name)),
                false;
-    case FileIo::Refusal::Failed:
+    case Problem::Kind::Other:
         break;
     }
     return fail(kFailed, tr("%1 cannot be written: %2. It is as it was.")
-                             .arg(shown(argument), QString::fromStdString(reason))),
+                             .arg(name, QString::fromStdString(written.problem().reason()))),
            false;
 }
 
 QString Invocation::Tables::file(bool isFront) const {
-    const QString name = isFront ? QStringLiteral("Data/FrontLocations.txt")
-                                 : QStringLiteral("Data/BackLocations.txt");
+    const QString name = QLatin1String(ProgramFolder::table(isFront));
     return shownFolder.isEmpty() ? name : shownFolder + QLatin1Char('/') + name;
 }
 
@@ -104,23 +108,13 @@ bool Invocation::readTables(Tables &tables) {
     } else {
         tables.folder = Arguments::path(QCoreApplication::applicationDirPath());
     }
-    for (const bool isFront : {false, true}) {
-        const QString name = tables.file(isFront);
-        FileBytes bytes;
-        std::string reason;
-        const auto path =
-            tables.folder / (isFront ? "Data/FrontLocations.txt" : "Data/BackLocations.txt");
-        if (!FileIo::read(path, bytes, reason, FileIo::kLargestText))
-            return fail(kFailed, tr("%1: the file cannot be read (%2)")
-                                     .arg(name, QString::fromStdString(reason))),
-                   false;
-        m_inputs.push_back(bytes.id);
-        try {
-            (isFront ? tables.front : tables.back) = Rom::readLocationTable(
-                {reinterpret_cast<const char *>(bytes.data.get()), bytes.size}, name.toStdString());
-        } catch (const DataFileError &error) {
-            return fail(kRefused, QString::fromStdString(error.what())), false;
-        }
+    try {
+        tables.tables = ProgramFolder::readTables(tables.folder, tables.shownFolder.toStdString(),
+                                                  &m_inputs);
+    } catch (const Problem &problem) {
+        // A table that cannot be read at all, or the line and fault of a broken one.
+        return fail(problem.line() ? kRefused : kFailed, QString::fromStdString(problem.what())),
+               false;
     }
     return true;
 }
@@ -137,20 +131,16 @@ int Invocation::finish(int status) {
     m_out.flush();
     if (m_stdout.isEmpty())
         return status;
-    std::string reason;
     const auto bytes = std::span(reinterpret_cast<const std::uint8_t *>(m_stdout.constData()),
                                  std::size_t(m_stdout.size()));
-    switch (FileIo::write(FileIo::kStandardStream, bytes, {m_inputs, false}, reason)) {
-    case FileIo::Refusal::None:
+    const Outcome written = FileIo::write(FileIo::kStandardStream, bytes, {m_inputs, false});
+    if (written)
         return status;
-    case FileIo::Refusal::IsInput:
+    if (written.problem().kind() == Problem::Kind::IsInput)
         return fail(kFailed, tr("standard output leads into one of the inputs: send it "
                                 "elsewhere. Nothing was written."));
-    default:
-        return fail(
-            kFailed,
-            tr("standard output cannot be written: %1").arg(QString::fromStdString(reason)));
-    }
+    return fail(kFailed, tr("standard output cannot be written: %1")
+                             .arg(QString::fromStdString(written.problem().reason())));
 }
 
 } // namespace tintwright

@@ -43,10 +43,15 @@ public:
     void outBytes(std::span<const std::uint8_t> bytes);
     // Says why on standard error (and, for --format json, as an object on standard output).
     int fail(int status, const QString &message);
+    // A problem as it stands, file names shown as typed, and what follows from it: status 1
+    // when what a file holds is refused, else 2 (a file that cannot be read or written).
+    int fail(const Problem &problem, const QString &then = {});
     // The status of the first failure said, for a command that stops there.
     int failed() const { return m_failure ? m_failure->first : kFailed; }
     // A file's name for messages: `argument` as typed, bytes that cannot be shown as \xNN.
     static QString shown(const QString &argument);
+    // A problem as the command says it, in the file `argument` names.
+    static QString said(const Problem &problem, const QString &argument);
 
     // A whole input, remembered so that no output lands on it: exit status 2 on failure.
     bool read(const QString &argument, FileBytes &bytes, std::size_t maxSize,
@@ -62,9 +67,8 @@ public:
     struct Tables {
         std::filesystem::path folder;
         QString shownFolder; // empty: the program folder
-        LocationTable back;
-        LocationTable front;
-        const LocationTable &of(bool isFront) const { return isFront ? front : back; }
+        LocationTables tables;
+        const LocationTable &of(bool isFront) const { return tables.of(isFront); }
         // As messages name it: with --folder, the folder's own file.
         QString file(bool isFront) const;
     };

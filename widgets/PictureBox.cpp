@@ -10,19 +10,16 @@ namespace tintwright {
 
 PictureBox::PictureBox(QWidget *parent) : QWidget(parent) {}
 
-bool PictureBox::loadPicture(const QString &file) {
+Outcome PictureBox::loadPicture(const QString &file) {
     QImageReader reader(file);
     QImage image = reader.read();
-    if (image.isNull()) {
-        m_error = reader.errorString();
-        return false;
-    }
+    if (image.isNull())
+        return Problem(reader.errorString().toStdString()).in(file.toStdString());
     m_picture = std::move(image);
-    m_error.clear();
     if (!m_stretch)
         takeNaturalSize();
     update();
-    return true;
+    return {};
 }
 
 void PictureBox::setStretch(bool stretch) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/Problem.h"
+
 #include <QImage>
 #include <QWidget>
 
@@ -14,9 +16,8 @@ class PictureBox : public QWidget {
 public:
     explicit PictureBox(QWidget *parent = nullptr);
 
-    // False when the file is missing or unreadable; the old picture then stays.
-    bool loadPicture(const QString &file);
-    QString errorString() const { return m_error; }
+    // A problem when the file is missing or unreadable; the old picture then stays.
+    Outcome loadPicture(const QString &file);
     const QImage &picture() const { return m_picture; }
 
     // Turning stretching off snaps the control back to its picture's own size.
@@ -51,7 +52,6 @@ private:
     void applyGeometry();
 
     QImage m_picture;
-    QString m_error;
     bool m_stretch = false;
     QRect m_focusMark;
     float m_left = 0;

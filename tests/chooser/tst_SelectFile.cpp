@@ -45,16 +45,17 @@ void tst_SelectFile::layout() {
     SelectFile chooser(f.state, f.prompter, &owner);
     QCOMPARE(chooser.windowTitle(), QStringLiteral("Select File"));
     // 6645 x 6330 twips
-    QVERIFY(chooser.minimumSize() == QSize(443, 422) && chooser.maximumSize() == QSize(443, 422));
+    QCOMPARE(chooser.minimumSize(), QSize(443, 422));
+    QCOMPARE(chooser.maximumSize(), QSize(443, 422));
     QCOMPARE(chooser.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
                                       Qt::WindowCloseButtonHint),
              Qt::WindowCloseButtonHint);
     // In tab order, each where the design puts it (tests/data/windows.json).
     QWidget *widget = chooser.findChild<QWidget *>("Dir1");
-    for (const QJsonArray &row : cases("windows", "chooserLayout")) {
-        QCOMPARE(widget->objectName(), row[0].toString());
-        QCOMPARE(widget->geometry(),
-                 QRect(row[1].toInt(), row[2].toInt(), row[3].toInt(), row[4].toInt()));
+    for (const QJsonObject &row : cases("windows", "chooserLayout")) {
+        QCOMPARE(widget->objectName(), row["name"].toString());
+        QCOMPARE(widget->geometry(), QRect(row["left"].toInt(), row["top"].toInt(),
+                                           row["width"].toInt(), row["height"].toInt()));
         do
             widget = widget->nextInFocusChain();
         while (!(widget->focusPolicy() & Qt::TabFocus));
@@ -63,8 +64,8 @@ void tst_SelectFile::layout() {
     QCOMPARE(button(&chooser, "cmdOpen")->text() + button(&chooser, "cmdCancel")->text() +
                  button(&chooser, "cmdDefault")->text(),
              "OpenCancelSet As Default Path");
-    QVERIFY(button(&chooser, "cmdOpen")->isDefault() &&
-            !button(&chooser, "cmdCancel")->isDefault());
+    QVERIFY(button(&chooser, "cmdOpen")->isDefault());
+    QVERIFY(!button(&chooser, "cmdCancel")->isDefault());
     chooser.show(); // centred on its owner
     QVERIFY(QTest::qWaitForWindowExposed(&chooser));
     QVERIFY((chooser.frameGeometry().center() - owner.frameGeometry().center()).manhattanLength() <=
@@ -77,8 +78,8 @@ void tst_SelectFile::listing() {
         f.folder.write(QStringLiteral("roms/") + name, "x");
     QDir(f.folder.path()).mkpath("roms/sub folder");
     // Links are listed by what they lead to: a folder as a folder, a device not at all.
-    QVERIFY(QFile::link("/dev/zero", f.folder.filePath("roms/zero")) &&
-            QFile::link(f.folder.filePath("roms/sub folder"), f.folder.filePath("roms/sub link")));
+    QVERIFY(QFile::link("/dev/zero", f.folder.filePath("roms/zero")));
+    QVERIFY(QFile::link(f.folder.filePath("roms/sub folder"), f.folder.filePath("roms/sub link")));
     f.state.defaultFolder = f.folder.fsPath("roms");
     SelectFile roms(f.state, f.prompter);
     QCOMPARE(items(&roms, "File1"), (QStringList{"a.nes", "B.NES", "c.Bin"}));
@@ -97,9 +98,9 @@ void tst_SelectFile::listing() {
 }
 
 void tst_SelectFile::open() {
-    QFETCH(QJsonArray, row); // the file chosen, how it is opened, whether it opens
-    const QString how = row[2].toString();
-    const bool opens = row[3].toBool();
+    QFETCH(QJsonObject, row);
+    const QString how = row["how"].toString();
+    const bool opens = row["opens"].toBool();
     Fixture f;
     f.folder.write("good.nes", "\x01\x02\x03");
     if (how != "keys")
@@ -109,7 +110,7 @@ void tst_SelectFile::open() {
     chooser->show();
     QVERIFY(QTest::qWaitForWindowActive(chooser));
     auto *list = chooser->findChild<QListWidget *>("File1");
-    list->setCurrentItem(list->findItems(row[1].toString(), Qt::MatchExactly).value(0));
+    list->setCurrentItem(list->findItems(row["file"].toString(), Qt::MatchExactly).value(0));
     if (how == "button") {
         button(chooser, "cmdOpen")->click();
     } else if (how == "double-click") {
@@ -121,12 +122,15 @@ void tst_SelectFile::open() {
         for (const Qt::Key key : {Qt::Key_Tab, Qt::Key_Down, Qt::Key_Return})
             QTest::keyClick(QApplication::focusWidget(), key);
     }
-    QVERIFY(f.state.rom.hasImage() == opens && f.state.rom.isModified() == !opens);
+    QCOMPARE(f.state.rom.hasImage(), opens);
+    QCOMPARE(f.state.rom.isModified(), !opens);
     QCOMPARE(f.prompter.texts,
              opens ? QStringList()
                    : QStringList{"The file you selected is incompatible with this program."});
-    QVERIFY(!opens || (chooser->result() == QDialog::Accepted &&
-                       f.state.rom.path() == f.folder.fsPath("good.nes")));
+    if (opens) {
+        QCOMPARE(chooser->result(), int(QDialog::Accepted));
+        QCOMPARE(f.state.rom.path(), f.folder.fsPath("good.nes"));
+    }
     QCOMPARE(chooser->isVisible(), !opens);
     chooser->close();
 }
@@ -144,12 +148,13 @@ void tst_SelectFile::folders() {
     auto *folders = chooser->findChild<QListWidget *>("Dir1");
     QTest::keyClick(folders, Qt::Key_Down);
     QTest::keyClick(folders, Qt::Key_Down);
-    QVERIFY(folders->currentItem()->text().endsWith("inner") &&
-            chooser->findChild<QListWidget *>("File1")->selectedItems().isEmpty());
+    QVERIFY(folders->currentItem()->text().endsWith("inner"));
+    QVERIFY(chooser->findChild<QListWidget *>("File1")->selectedItems().isEmpty());
     QTest::keyClick(folders, Qt::Key_Return);
     QCOMPARE(chooser->currentFolder(), f.folder.filePath("inner"));
-    QVERIFY(items(chooser, "File1") == QStringList{"deep.nes"} && chooser->isVisible() &&
-            !f.state.rom.hasImage());
+    QCOMPARE(items(chooser, "File1"), QStringList{"deep.nes"});
+    QVERIFY(chooser->isVisible());
+    QVERIFY(!f.state.rom.hasImage());
     const QPoint parent = folders->visualItemRect(folders->item(folders->count() - 2)).center();
     QTest::mouseClick(folders->viewport(), Qt::LeftButton, {}, parent);
     QTest::mouseDClick(folders->viewport(), Qt::LeftButton, {}, parent);
@@ -158,7 +163,8 @@ void tst_SelectFile::folders() {
     QVERIFY(QDir(f.folder.filePath("inner")).removeRecursively());
     QTest::keyClick(folders, Qt::Key_End);
     QTest::keyClick(folders, Qt::Key_Return);
-    QVERIFY(f.prompter.texts.size() == 1 && f.prompter.texts[0].contains("cannot be opened"));
+    QCOMPARE(f.prompter.texts.size(), 1);
+    QVERIFY(f.prompter.texts[0].contains("cannot be opened"));
     QCOMPARE(chooser->currentFolder(), f.folder.path());
     chooser->close(); // the close box closes it, as Cancel does
     QCOMPARE(chooser->result(), int(QDialog::Rejected));
@@ -187,8 +193,8 @@ void tst_SelectFile::setAsDefaultPath() {
     // A folder that cannot be written: told where and why, and the chooser stays usable.
     QVERIFY(QDir(f.folder.filePath("Data")).removeRecursively());
     button(&first, "cmdDefault")->click();
-    QVERIFY(f.prompter.texts.size() == 1 &&
-            f.prompter.texts[0].contains(f.folder.filePath("Data/Defaultpath.txt")));
+    QCOMPARE(f.prompter.texts.size(), 1);
+    QVERIFY(f.prompter.texts[0].contains(f.folder.filePath("Data/Defaultpath.txt")));
     QVERIFY2(f.prompter.texts[0].section("Reason: ", 1).trimmed().size() > 3,
              qPrintable(f.prompter.texts[0]));
 }

@@ -3,6 +3,7 @@
 #include "editor/BattlePalettes.h"
 #include "editor/EditorLayout.h"
 #include "widgets/PictureBox.h"
+#include "widgets/Twips.h"
 
 #include <QAccessible>
 #include <QCheckBox>
@@ -26,10 +27,10 @@ struct EditorFixture : Fixture {
     EditorFixture() {
         folder.copyPictures();
         for (int i = 0; i < 165; ++i)
-            state.backLocations.addresses.push_back(16 + 3 * i);
-        state.backLocations.names.resize(165, "Back");
-        state.frontLocations.addresses = {256, 259, 262, 265, 268, 271, 274, 277, 280, 283};
-        state.frontLocations.names.resize(10, "Front");
+            state.tables.back.addresses.push_back(16 + 3 * i);
+        state.tables.back.names.resize(165, "Back");
+        state.tables.front.addresses = {256, 259, 262, 265, 268, 271, 274, 277, 280, 283};
+        state.tables.front.names.resize(10, "Front");
         setRom(QByteArray(512, '\x0f'));
     }
     void setRom(const QByteArray &bytes) {
@@ -75,18 +76,25 @@ void tst_BattlePalettes::layout() {
     BattlePalettes *window = fixture.open();
     QCOMPARE(window->size(), QSize(604, 436)); // 9060 x 6540 twips, fixed
     QCOMPARE(window->minimumSize(), window->maximumSize());
-    QCOMPARE(window->windowTitle() + window->findChild<QGroupBox *>("Frame3")->title(),
-             "Battle PalettesLink I.");
-    // Every control where the design puts it, in tests/data/windows.json.
-    for (const QJsonArray &row : cases("windows", "editorLayout"))
-        QCOMPARE(window->findChild<QWidget *>(row[0].toString())->geometry(),
-                 QRect(row[1].toInt(), row[2].toInt(), row[3].toInt(), row[4].toInt()));
+    QCOMPARE(window->windowTitle(), "Battle Palettes");
+    QCOMPARE(window->findChild<QGroupBox *>("Frame3")->title(), "Link I.");
+    // Every control where the design puts it.
+    using L = EditorLayout;
+    const std::pair<const char *, L::Rect> places[] = {
+        {"Frame1", L::kFrame1}, {"Frame2", L::kFrame2}, {"Frame3", L::kFrame3},
+        {"chkLink", L::kLink},  {"cboBack", L::kList},  {"cboFront", L::kList},
+        // The tiles centred under their frames, edge to edge, the outlines 30 twips round them.
+        {"BackTile0", {1365, 3120, 615, 615}}, {"BackTile5", {7035, 3120, 615, 615}},
+        {"Shape1", {1335, 3090, 1905, 675}},   {"Shape2", {5775, 3090, 1905, 675}},
+        {"tSelect", {4080, 3120, 795, 795}}};
+    for (const auto &[name, r] : places)
+        QCOMPARE(window->findChild<QWidget *>(name)->geometry(),
+                 Twips::rect(r.left, r.top, r.width, r.height));
     QCOMPARE(fixture.box("Palette2")->twipsLeft(), 1612.5f);
     QCOMPARE(fixture.box("Palette2")->grab().toImage(),
              QImage(fixture.folder.filePath("Data/Palette/Palette.gif"))
                  .convertToFormat(QImage::Format_ARGB32_Premultiplied));
     // The same rules for pictures of other sizes, to the twip.
-    using L = EditorLayout;
     QCOMPARE(L::chartLeft(1000), 3992.5f);
     QCOMPARE(L::centredTiles(L::kFrame2, {600, 630, 615}),
              (std::array<float, 3>{5805, 6405, 7035}));
@@ -97,27 +105,29 @@ void tst_BattlePalettes::layout() {
 }
 
 void tst_BattlePalettes::loads() {
-    QFETCH(QJsonArray, row); // bytes at an address, the colours tiles 0 to 2 show, a failure
-    const QByteArray bytes = row[1].toString().toLatin1();
-    const int address = row[2].toInt();
-    const bool fails = row[4].toBool();
+    QFETCH(QJsonObject, row);
+    const QByteArray bytes = row["bytes"].toString().toLatin1();
+    const int address = row["address"].toInt();
+    const bool fails = row["fails"].toBool();
     EditorFixture fixture;
-    fixture.state.backLocations.names[1] = "Caf\xe9"; // Windows-1252
+    fixture.state.tables.back.names[1] = "Caf\xe9"; // Windows-1252
     fixture.setRom(QByteArray(512, '\x0f').replace(address, bytes.size(), bytes));
-    fixture.state.backLocations.addresses[0] = address;
+    fixture.state.tables.back.addresses[0] = address;
     BattlePalettes *window = fixture.open();
     QCOMPARE(fixture.prompter.texts, fails ? QStringList{kLoadFailure} : QStringList());
     for (int k = 0; k < 3; ++k)
-        QVERIFY(fixture.tileShows(k, row[3][k].toInt()));
+        QVERIFY(fixture.tileShows(k, row["tiles"][k].toInt()));
     // On the first load the tiles show only once all three bytes are in.
-    QVERIFY(fixture.box("BackTile0")->isHidden() == fails && fixture.box("BackTile5")->isVisible());
+    QCOMPARE(fixture.box("BackTile0")->isHidden(), fails);
+    QVERIFY(fixture.box("BackTile5")->isVisible());
     // One entry per table row, in order, carrying its address; entry 0 loaded, link checked.
     QCOMPARE(fixture.list("cboBack")->count(), 165);
     QCOMPARE(fixture.list("cboBack")->itemText(1), QString::fromUtf8("Café"));
     QCOMPARE(fixture.list("cboFront")->itemData(9).toInt(), 283);
-    QCOMPARE(fixture.list("cboBack")->currentIndex() + fixture.list("cboFront")->currentIndex(), 0);
-    QVERIFY(window->findChild<QCheckBox *>("chkLink")->isChecked() &&
-            fixture.box("tSelect")->isHidden());
+    QCOMPARE(fixture.list("cboBack")->currentIndex(), 0);
+    QCOMPARE(fixture.list("cboFront")->currentIndex(), 0);
+    QVERIFY(window->findChild<QCheckBox *>("chkLink")->isChecked());
+    QVERIFY(fixture.box("tSelect")->isHidden());
     window->close();
 }
 
@@ -136,27 +146,32 @@ void tst_BattlePalettes::previewsAndLink() {
     fixture.list("cboBack")->setFocus();
     QTest::keyClick(fixture.list("cboBack"), Qt::Key_Down);
     QCOMPARE(loads.size(), 2);
-    QVERIFY(!loads[0][0].toBool() && loads[1][0].toBool());
-    QVERIFY(fixture.shows("FrontSprite1", "Front_Silver/2.gif") &&
-            fixture.shows("FrontSprite2", "Front_Ruby/2.gif"));
-    QVERIFY(front1->size() == doubled("Front_Silver/2.gif") && front1->stretch() &&
-            front2->stretch());
+    QCOMPARE(loads[0][0].toBool(), false);
+    QCOMPARE(loads[1][0].toBool(), true);
+    QVERIFY(fixture.shows("FrontSprite1", "Front_Silver/2.gif"));
+    QVERIFY(fixture.shows("FrontSprite2", "Front_Ruby/2.gif"));
+    QCOMPARE(front1->size(), doubled("Front_Silver/2.gif"));
+    QVERIFY(front1->stretch());
+    QVERIFY(front2->stretch());
     QCOMPARE(front2->twipsLeft() + front2->twipsWidth(), 4560.f + 4335.f - 30.f);
     QCOMPARE(front1->twipsLeft() + front1->twipsWidth(), front2->twipsLeft());
     // Unlinked, the back pair grows rightwards from its left edge, at twice its size, up to
     // position 158; past it both hide, and the palette still loads.
     fixture.link(false);
     window->setBackIndex(158);
-    QVERIFY(fixture.shows("BackSprite1", "Back_Silver/159.gif") &&
-            fixture.shows("BackSprite2", "Back_Ruby/159.gif"));
-    QVERIFY(back1->size() == doubled("Back_Silver/159.gif") &&
-            back2->size() == doubled("Back_Ruby/159.gif"));
+    QVERIFY(fixture.shows("BackSprite1", "Back_Silver/159.gif"));
+    QVERIFY(fixture.shows("BackSprite2", "Back_Ruby/159.gif"));
+    QCOMPARE(back1->size(), doubled("Back_Silver/159.gif"));
+    QCOMPARE(back2->size(), doubled("Back_Ruby/159.gif"));
     QCOMPARE(back2->twipsLeft(), 240 + back1->twipsWidth());
     window->setBackIndex(159);
-    QVERIFY(back1->isHidden() && back2->isHidden() && fixture.box("BackTile0")->isVisible());
+    QVERIFY(back1->isHidden());
+    QVERIFY(back2->isHidden());
+    QVERIFY(fixture.box("BackTile0")->isVisible());
     window->setBackIndex(0); // the same size as the first time: no doubling twice
-    QVERIFY(back1->size() == doubled("Back_Silver/1.gif") && back1->isVisible() &&
-            back2->isVisible());
+    QCOMPARE(back1->size(), doubled("Back_Silver/1.gif"));
+    QVERIFY(back1->isVisible());
+    QVERIFY(back2->isVisible());
     QCOMPARE(fixture.list("cboFront")->currentIndex(), 1);
     QCOMPARE(loads.size(), 5);
     QVERIFY(fixture.prompter.texts.isEmpty());
@@ -188,7 +203,8 @@ void tst_BattlePalettes::picks() {
     QTest::mouseRelease(chart, Qt::RightButton, {}, cell21 + QPoint(5, 5));
     for (int i = 0; i < 512; ++i)
         QCOMPARE(fixture.state.rom.readByte(i).value(), i == 257 ? 0x21 : 0x0F);
-    QVERIFY(fixture.state.rom.isModified() && fixture.tileShows(4, 0x21));
+    QVERIFY(fixture.state.rom.isModified());
+    QVERIFY(fixture.tileShows(4, 0x21));
     QCOMPARE(other->findChild<PictureBox *>("BackTile4")->picture(),
              fixture.box("BackTile5")->picture()); // still 0F
     // After another front sprite is chosen the tile writes into its palette.
@@ -213,8 +229,8 @@ void tst_BattlePalettes::picks() {
 
 void tst_BattlePalettes::failures() {
     EditorFixture fixture;
-    QVERIFY(QFile::remove(fixture.folder.filePath("Back_Ruby/4.gif")) &&
-            QFile::remove(fixture.folder.filePath("Data/Palette/0.bmp")));
+    QVERIFY(QFile::remove(fixture.folder.filePath("Back_Ruby/4.gif")));
+    QVERIFY(QFile::remove(fixture.folder.filePath("Data/Palette/0.bmp")));
     fixture.setRom(QByteArray(512, '\x0f').replace(16 + 3 * 3, 1, "\x21")); // row 3
     BattlePalettes *window = fixture.open();
     // A missing preview: the tiles were updated first, the link never ran, and the Ruby
@@ -222,9 +238,11 @@ void tst_BattlePalettes::failures() {
     QSignalSpy loads(window, &BattlePalettes::loadStarted);
     window->setBackIndex(3);
     QCOMPARE(fixture.prompter.texts, QStringList{kLoadFailure});
-    QVERIFY(fixture.tileShows(0, 0x21) && fixture.shows("BackSprite2", "Back_Ruby/1.gif") &&
-            !fixture.box("BackSprite2")->stretch());
-    QVERIFY(loads.size() == 1 && fixture.list("cboFront")->currentIndex() == 0);
+    QVERIFY(fixture.tileShows(0, 0x21));
+    QVERIFY(fixture.shows("BackSprite2", "Back_Ruby/1.gif"));
+    QVERIFY(!fixture.box("BackSprite2")->stretch());
+    QCOMPARE(loads.size(), 1);
+    QCOMPARE(fixture.list("cboFront")->currentIndex(), 0);
     // A pick is refused, saying why, when its tile picture is gone or its byte lies outside
     // the ROM now open: nothing is written, the tile and the flag stay as they were.
     window->BackTile_Click(2);
@@ -236,24 +254,27 @@ void tst_BattlePalettes::failures() {
     window->Palette2_MouseUp(Qt::LeftButton, {}, 361, 0);
     QVERIFY(fixture.prompter.texts.last().contains(
         "offset 27 lies outside the ROM that is open (17 bytes)"));
-    QVERIFY(!fixture.state.rom.isModified() && fixture.tileShows(2, 15) &&
-            fixture.prompter.texts.size() == 3);
+    QVERIFY(!fixture.state.rom.isModified());
+    QVERIFY(fixture.tileShows(2, 15));
+    QCOMPARE(fixture.prompter.texts.size(), 3);
     window->close();
     // Missing editor pictures: one message naming each once, and the window still opens. An
     // empty table leaves its list empty, its tiles hidden, and the link nowhere to go.
-    QVERIFY(QFile::remove(fixture.folder.filePath("Data/Palette/Palette.gif")) &&
-            QFile::remove(fixture.folder.filePath("Data/Palette/15.bmp")));
-    fixture.state.frontLocations = {};
-    fixture.state.backLocations = {{16}, {"Only"}, {1}}; // one row loads
+    QVERIFY(QFile::remove(fixture.folder.filePath("Data/Palette/Palette.gif")));
+    QVERIFY(QFile::remove(fixture.folder.filePath("Data/Palette/15.bmp")));
+    fixture.state.tables.front = {};
+    fixture.state.tables.back = {{16}, {"Only"}, {1}}; // one row loads
     fixture.setRom(QByteArray(512, '\x21'));
     fixture.prompter.texts.clear();
     window = fixture.open();
     QCOMPARE(fixture.prompter.texts.size(), 1);
-    QVERIFY(fixture.prompter.texts[0].contains("Palette.gif") &&
-            fixture.prompter.texts[0].count("15.bmp") == 1);
-    QVERIFY(fixture.box("BackTile3")->isHidden() && fixture.box("BackTile0")->isVisible());
+    QVERIFY(fixture.prompter.texts[0].contains("Palette.gif"));
+    QCOMPARE(fixture.prompter.texts[0].count("15.bmp"), 1);
+    QVERIFY(fixture.box("BackTile3")->isHidden());
+    QVERIFY(fixture.box("BackTile0")->isVisible());
     window->setBackIndex(0);
-    QVERIFY(fixture.list("cboFront")->currentIndex() == -1 && fixture.prompter.texts.size() == 1);
+    QCOMPARE(fixture.list("cboFront")->currentIndex(), -1);
+    QCOMPARE(fixture.prompter.texts.size(), 1);
     window->close();
 }
 
@@ -276,15 +297,17 @@ void tst_BattlePalettes::keyboard() {
     // move a focus cell, and Enter picks it as a press and a release there do.
     const QImage unfocused = tile->grab().toImage();
     tile->setFocus(); // and its hover text
-    QVERIFY(tile->grab().toImage() != unfocused && QToolTip::text() == "$0F at 0x000012");
+    QVERIFY(tile->grab().toImage() != unfocused);
+    QCOMPARE(QToolTip::text(), "$0F at 0x000012");
     QTest::keyClick(tile, Qt::Key_Space);
     QCOMPARE(fixture.box("tSelect")->geometry().center(), tile->geometry().center());
     chart->setFocus();
     QVERIFY(QToolTip::text().startsWith("$00  RGB #"));
     for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Right, Qt::Key_Return})
         QTest::keyClick(chart, key);
-    QVERIFY(fixture.state.rom.readByte(18) == 0x21 && fixture.tileShows(2, 0x21) &&
-            fixture.state.rom.isModified());
+    QCOMPARE(fixture.state.rom.readByte(18).value(), 0x21);
+    QVERIFY(fixture.tileShows(2, 0x21));
+    QVERIFY(fixture.state.rom.isModified());
     // A screen reader hears which sprite and byte a tile is, its colour, and the chart's cell.
     const auto text = [](QWidget *widget, QAccessible::Text which) {
         return QAccessible::queryAccessibleInterface(widget)->text(which);
@@ -299,13 +322,15 @@ void tst_BattlePalettes::keyboard() {
     // Undo and redo, by their keys, in the window where they are pressed.
     fixture.state.rom.setModified(false);
     QTest::keyClick(chart, Qt::Key_Z, Qt::ControlModifier);
-    QVERIFY(fixture.state.rom.readByte(18) == 0x0F && fixture.tileShows(2, 15) &&
-            fixture.state.rom.isModified());
+    QCOMPARE(fixture.state.rom.readByte(18).value(), 0x0F);
+    QVERIFY(fixture.tileShows(2, 15));
+    QVERIFY(fixture.state.rom.isModified());
     QTest::keyClick(chart, Qt::Key_Z, Qt::ControlModifier); // nothing more to undo
     for (const auto modifiers :
          {Qt::ControlModifier | Qt::ShiftModifier, Qt::ControlModifier | Qt::NoModifier}) {
         QTest::keyClick(chart, modifiers & Qt::ShiftModifier ? Qt::Key_Z : Qt::Key_Y, modifiers);
-        QVERIFY(fixture.state.rom.readByte(18) == 0x21 && fixture.tileShows(2, 0x21));
+        QCOMPARE(fixture.state.rom.readByte(18).value(), 0x21);
+        QVERIFY(fixture.tileShows(2, 0x21));
         QTest::keyClick(tile, Qt::Key_Z, Qt::ControlModifier);
     }
     QCOMPARE(other->findChild<PictureBox *>("BackTile2")->picture(),

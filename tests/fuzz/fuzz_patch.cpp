@@ -3,7 +3,8 @@
 // is accepted applies the same way twice and within what the format can make.
 #include "patches/BpsPatch.h"
 #include "patches/IpsPatch.h"
-#include "patches/PatchError.h"
+#include "document/Checksum.h"
+#include "document/Problem.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -25,10 +26,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
               0xC0, 0x80, 0x80};                 // a source of 64 bytes, a target of 0, no metadata
     bps[5] = size > 0 ? (data[0] | 0x80) : 0x80; // the target's size, from the input
     bps.insert(bps.end(), data + (size > 0), data + size);
-    for (const std::uint32_t crc : {BpsPatch::crc32(source), std::uint32_t(0)})
+    for (const std::uint32_t crc : {Checksum::crc32(source), std::uint32_t(0)})
         for (int i = 0; i < 4; ++i)
             bps.push_back(std::uint8_t(crc >> (8 * i)));
-    const std::uint32_t patchCrc = BpsPatch::crc32(bps);
+    const std::uint32_t patchCrc = Checksum::crc32(bps);
     for (int i = 0; i < 4; ++i)
         bps.push_back(std::uint8_t(patchCrc >> (8 * i)));
     for (const Bytes *patch : {&ips, &bps}) {
@@ -41,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             if (once != again || (!isBps && once.size() > IpsPatch::kReach + 65535) ||
                 (isBps && once.size() != BpsPatch::info(*patch).targetSize))
                 __builtin_trap();
-        } catch (const PatchError &) {
+        } catch (const Problem &) {
         }
     }
     return 0;

@@ -1,10 +1,10 @@
 // Arbitrary bytes as a Data file: the table reader, the filter reader, the default folder, the
 // manual and the text decoder must never crash, hang or read out of bounds, and what they
 // return must hold together.
-#include "document/DataFileError.h"
 #include "document/DefaultPath.h"
 #include "document/FieldReader.h"
 #include "document/ManualText.h"
+#include "document/ProgramFolder.h"
 #include "document/Rom.h"
 #include "document/TextEncoding.h"
 
@@ -17,16 +17,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     using namespace tintwright;
     const std::string_view text(reinterpret_cast<const char *>(data), size);
     try {
-        const LocationTable table = Rom::readLocationTable(text, "fuzz");
+        const LocationTable table = ProgramFolder::readTable(text, "fuzz");
         if (table.addresses.size() != table.names.size())
             __builtin_trap();
-    } catch (const DataFileError &error) {
+    } catch (const Problem &error) {
         if (error.line() < 1 || error.line() > int(size) + 1)
             __builtin_trap();
     }
     try {
         (void)Rom::readFileTypeFilter(text, "fuzz");
-    } catch (const DataFileError &) {
+    } catch (const Problem &) {
     }
     (void)FieldReader::parseNumber(text.substr(0, 64));
     (void)DefaultPath::folderFromText(text);

@@ -1,7 +1,8 @@
 #include "Cases.h"
 #include "patches/BpsPatch.h"
 #include "patches/IpsPatch.h"
-#include "patches/PatchError.h"
+#include "patches/Patch.h"
+#include "document/Problem.h"
 
 #include <QRandomGenerator>
 
@@ -29,47 +30,41 @@ Bytes bytes(const QByteArray &array) {
 
 // By its first bytes, as the command tells them apart, unless the case names the format.
 Bytes applied(const Bytes &original, const Bytes &patch, const QString &name = {}) {
-    const bool bps =
-        name.startsWith("BPS:") || (!name.startsWith("IPS:") && patch.size() >= 4 &&
-                                    std::equal(patch.begin(), patch.begin() + 4, "BPS1"));
-    return bps ? BpsPatch::apply(original, patch) : IpsPatch::apply(original, patch);
+    const auto format = name.startsWith("BPS:")   ? Patch::Format::Bps
+                        : name.startsWith("IPS:") ? Patch::Format::Ips
+                                                  : Patch::detect(patch, "");
+    return Patch::apply(format, original, patch);
+}
+
+QString text(const Bytes &bytes) {
+    return QString::fromLatin1(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
 }
 
 } // namespace
 
 void tst_Patches::make() {
-    QFETCH(QJsonArray, row); // original, edited, format, the patch in hex
-    const Bytes original = bytes(row[1].toString().toLatin1()),
-                edited = bytes(row[2].toString().toLatin1());
-    const Bytes patch =
-        row[3] == "ips" ? IpsPatch::create(original, edited) : BpsPatch::create(original, edited);
-    QCOMPARE(
-        QByteArray(reinterpret_cast<const char *>(patch.data()), qsizetype(patch.size())).toHex(),
-        row[4].toString());
-    QVERIFY(applied(original, patch) == edited);
+    QFETCH(QJsonObject, row);
+    const Bytes original = bytes(row["original"].toString().toLatin1());
+    const Bytes edited = bytes(row["edited"].toString().toLatin1());
+    const Bytes patch = Patch::create(
+        row["format"] == "ips" ? Patch::Format::Ips : Patch::Format::Bps, original, edited);
+    QCOMPARE(text(patch).toLatin1().toHex(), row["patch"].toString());
+    QCOMPARE(text(applied(original, patch)), text(edited));
 }
 
 void tst_Patches::apply() {
-    QFETCH(QJsonArray, row); // source, patch in hex, result or refusal
-    QString got;
+    QFETCH(QJsonObject, row);
+    const QString expected = row["result"].toString();
     try {
         const Bytes result =
-            applied(bytes(row[1].toString().toLatin1()),
-                    bytes(QByteArray::fromHex(row[2].toString().toLatin1())), row[0].toString());
-        got = QString::fromLatin1(reinterpret_cast<const char *>(result.data()),
-                                  qsizetype(result.size()));
-    } catch (const PatchError &error) {
-        got = QStringLiteral("offset 0x%1: %2")
-                  .arg(error.offset(), 6, 16, QLatin1Char('0'))
-                  .arg(error.what())
-                  .toUpper()
-                  .replace("0X", "0x");
-        QVERIFY2(!row[3].toString().isEmpty() &&
-                     got.contains(row[3].toString(), Qt::CaseInsensitive),
-                 qPrintable(got));
-        return;
+            applied(bytes(row["source"].toString().toLatin1()),
+                    bytes(QByteArray::fromHex(row["patch"].toString().toLatin1())),
+                    row["name"].toString());
+        QCOMPARE(text(result), expected);
+    } catch (const Problem &problem) {
+        QVERIFY2(!expected.isEmpty(), problem.what());
+        QVERIFY2(QString(problem.what()).contains(expected, Qt::CaseInsensitive), problem.what());
     }
-    QCOMPARE(got, row[3].toString());
 }
 
 void tst_Patches::roundTrips() {
@@ -101,8 +96,8 @@ void tst_Patches::roundTrips() {
         // A change longer than one IPS record holds (65535 bytes).
         for (std::size_t i = 1000; trial == 0 && i < 71000; ++i)
             edited[i] = ~original[i];
-        QVERIFY(applied(original, IpsPatch::create(original, edited)) == edited);
-        QVERIFY(applied(original, BpsPatch::create(original, edited)) == edited);
+        QCOMPARE(text(applied(original, IpsPatch::create(original, edited))), text(edited));
+        QCOMPARE(text(applied(original, BpsPatch::create(original, edited))), text(edited));
     }
 }
 

@@ -27,7 +27,8 @@ void tst_Reader::readAtEachActivation() {
     QPlainTextEdit *box = first->textBox();
     QVERIFY(box->toPlainText().contains("could not be read."));
     QVERIFY(box->toPlainText().contains(fixture.folder.filePath("Data/Manual.txt")));
-    QVERIFY(box->isReadOnly() && box->font().pointSizeF() == 9.75);
+    QVERIFY(box->isReadOnly());
+    QCOMPARE(box->font().pointSizeF(), 9.75);
     QCOMPARE(box->font().family() + " as " + QFontInfo(box->font()).family(),
              "Courier New as Liberation Mono");
     // Text box 300 and 750 twips (20 and 50 pixels) less than the outer size, frame included; a
@@ -57,7 +58,8 @@ void tst_Reader::readAtEachActivation() {
     fixture.folder.write("Data/Manual.txt", "new");
     second->setWindowTitle("manual");
     second->Form_Activate();
-    QVERIFY(second->text() == "a\r\nb\r\n" && fixture.prompter.texts.isEmpty());
+    QCOMPARE(second->text(), "a\r\nb\r\n");
+    QCOMPARE(fixture.prompter.texts, QStringList());
     window->close();
 }
 

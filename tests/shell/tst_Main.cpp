@@ -63,8 +63,8 @@ void tst_Main::startUpAndOpen() {
     fixture.prompter.texts.clear();
     fixture.folder.writeTables();
     Main *window = fixture.start();
-    QVERIFY(window->windowTitle() == "Tintwright" &&
-            window->size() == QSize(559, 430)); // 8385 x 6450 twips
+    QCOMPARE(window->windowTitle(), "Tintwright");
+    QCOMPARE(window->size(), QSize(559, 430)); // 8385 x 6450 twips
     // The menus as designed, none with a shortcut; no editor before a ROM is open.
     QStringList menus;
     for (QAction *top : window->menuBar()->actions()) {
@@ -80,46 +80,51 @@ void tst_Main::startUpAndOpen() {
     const auto cancelled = answerModal(
         [](QDialog *chooser) { chooser->findChild<QPushButton *>("cmdCancel")->click(); });
     menuItem(window, "&File", "&Open Rom")->trigger();
-    QVERIFY(*cancelled && !menuItem(window, "&Edit")->isEnabled() && !fixture.state.rom.hasImage());
+    QVERIFY(*cancelled);
+    QVERIFY(!menuItem(window, "&Edit")->isEnabled());
+    QVERIFY(!fixture.state.rom.hasImage());
     const auto opened = answerModal([](QDialog *chooser) {
         chooser->findChild<QListWidget *>("File1")->setCurrentRow(0);
         chooser->findChild<QPushButton *>("cmdOpen")->click();
     });
     menuItem(window, "&File", "&Open Rom")->trigger();
-    QVERIFY(*opened && menuItem(window, "&Edit")->isEnabled());
-    QVERIFY(fixture.state.rom.length() == 3 && fixture.prompter.texts.isEmpty());
+    QVERIFY(*opened);
+    QVERIFY(menuItem(window, "&Edit")->isEnabled());
+    QCOMPARE(fixture.state.rom.length(), 3);
+    QCOMPARE(fixture.prompter.texts, QStringList());
     window->close();
 }
 
 void tst_Main::closing() {
-    QFETCH(QJsonArray, row); // how, a change or not, the answer, the messages, the file after
+    QFETCH(QJsonObject, row);
+    const QString how = row["how"].toString();
     MainFixture fixture;
     QVERIFY(fixture.state.rom.open(fixture.folder.fsPath("roms/game.nes")));
     fixture.state.rom.writeByte(0, 'Z');
-    fixture.state.rom.setModified(row[2].toBool());
-    const QByteArray onDisk = row[5].toString().toLatin1();
+    fixture.state.rom.setModified(row["changed"].toBool());
+    const QByteArray onDisk = row["file"].toString().toLatin1();
     if (onDisk.isEmpty()) // the save fails
         QVERIFY(QDir(fixture.folder.filePath("roms")).removeRecursively());
-    fixture.prompter.answers << row[3].toBool();
+    fixture.prompter.answers << row["answer"].toBool();
     QPointer<Main> window = fixture.start();
-    QAction *item = menuItem(window, "&File", row[1].toString());
-    if (row[1] == "close")
+    QAction *item = menuItem(window, "&File", how);
+    if (how == "close")
         window->close();
-    else if (row[1] == "E&xit") { // ends the program's event loop, with success
+    else if (how == "E&xit") { // ends the program's event loop, with success
         QTimer::singleShot(0, item, &QAction::trigger);
         QCOMPARE(QApplication::exec(), 0);
     } else
         item->trigger();
-    QCOMPARE(fixture.prompter.texts.size(), row[4].toArray().size());
+    QCOMPARE(fixture.prompter.texts.size(), row["messages"].toArray().size());
     for (int i = 0; i < fixture.prompter.texts.size(); ++i)
-        QVERIFY(fixture.prompter.texts[i].startsWith(row[4][i].toString()));
+        QVERIFY(fixture.prompter.texts[i].startsWith(row["messages"][i].toString()));
     QCOMPARE(fixture.folder.read("roms/game.nes"), onDisk);
     QCOMPARE(fixture.state.rom.isModified(),
-             row[2].toBool() && !fixture.prompter.texts.contains("Saved~!"));
+             row["changed"].toBool() && !fixture.prompter.texts.contains("Saved~!"));
     // A failed save names the file, and keeps the window and the edits.
     QVERIFY(!onDisk.isEmpty() ||
             fixture.prompter.texts.last().contains(fixture.folder.filePath("roms/game.nes")));
-    QCOMPARE(window && window->isVisible(), onDisk.isEmpty() || row[1] == "&Save Rom");
+    QCOMPARE(window && window->isVisible(), onDisk.isEmpty() || how == "&Save Rom");
     fixture.state.rom.setModified(false);
     if (window)
         window->close();
@@ -178,7 +183,8 @@ void tst_Main::childWindows() {
                               QPoint(w, h), QPoint(w / 2, h), QPoint(1, h), QPoint(1, h / 2)})
         for (const QPoint by : {QPoint(40, 30), QPoint(-40, -30)}) {
             drag(edge, by);
-            QVERIFY(editor->size() == before.size() && editor->widget()->pos() == QPoint(4, 24));
+            QCOMPARE(editor->size(), before.size());
+            QCOMPARE(editor->widget()->pos(), QPoint(4, 24));
         }
     for (QAction *action : editor->systemMenu()->actions())
         QVERIFY(action->text() != QStringLiteral("&Size") || !action->isEnabled());
@@ -197,7 +203,8 @@ void tst_Main::questionBox() {
         QVERIFY(box->isVisible());
         static_cast<QMessageBox *>(box)->button(QMessageBox::Yes)->click();
     });
-    QVERIFY(prompter.ask(nullptr, "Save?") && *answered);
+    QVERIFY(prompter.ask(nullptr, "Save?"));
+    QVERIFY(*answered);
 }
 
 QTEST_MAIN(tst_Main)

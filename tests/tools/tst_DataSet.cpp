@@ -2,7 +2,8 @@
 #include "DataGenerator.h"
 #include "GifWriter.h"
 #include "NesPalette.h"
-#include "document/Rom.h"
+#include "document/NesColour.h"
+#include "document/ProgramFolder.h"
 
 #include <QCryptographicHash>
 #include <QImage>
@@ -40,17 +41,20 @@ void tst_DataSet::generated() {
                                                                       : repeat ? qRgb(110, 110, 110)
                                                                                : tile.pixel(8, 8));
     }
-    QVERIFY(!QFile::exists(app + "Data/Palette/64.bmp")); // how a load catches bytes above 3F
     // The marker rings a tile and lets it show through; previews 1 to 159, no more.
     const QImage marker(app + "Data/Palette/Select.gif");
-    QVERIFY(marker.width() > 41 && qAlpha(marker.pixel(26, 26)) == 0 &&
-            qAlpha(marker.pixel(0, 0)) == 255);
+    QVERIFY(marker.width() > 41);
+    QCOMPARE(qAlpha(marker.pixel(26, 26)), 0);
+    QCOMPARE(qAlpha(marker.pixel(0, 0)), 255);
     QFile gif(app + "Data/Palette/Select.gif"); // transparency is a GIF89a extension
-    QVERIFY(gif.open(QIODevice::ReadOnly) && gif.read(6) == "GIF89a");
+    QVERIFY(gif.open(QIODevice::ReadOnly));
+    QCOMPARE(gif.read(6), "GIF89a");
     for (const QString folder : {"Back_Silver/", "Back_Ruby/", "Front_Silver/", "Front_Ruby/"}) {
         QCOMPARE(QDir(app + folder).entryList(QDir::Files).size(), 159);
         const QImage preview(app + folder + "159.gif");
-        QVERIFY(preview.width() >= 40 && preview.width() <= 64 && qAlpha(preview.pixel(0, 0)) == 0);
+        QVERIFY(preview.width() >= 40);
+        QVERIFY(preview.width() <= 64);
+        QCOMPARE(qAlpha(preview.pixel(0, 0)), 0);
     }
     // The demo ROM: every palette of both tables holds three colours, and every build makes
     // the same ROM, so a patch made against one applies to all.
@@ -58,43 +62,48 @@ void tst_DataSet::generated() {
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray rom = file.readAll();
     QCOMPARE(rom.left(8), QByteArray("NES\x1a\x08\0\0\0", 8));
-    for (const char *name : {"Data/BackLocations.txt", "Data/FrontLocations.txt"}) {
-        const LocationTable table =
-            Rom::readLocationTable(Rom::readDataFile(app.toStdString(), name), name);
-        QVERIFY(table.rows() >= 160);
-        for (const std::int32_t address : table.addresses)
+    const LocationTables tables = ProgramFolder::readTables(app.toStdString());
+    for (const bool front : {false, true}) {
+        QVERIFY(tables.of(front).rows() >= 160);
+        for (const std::int32_t address : tables.of(front).addresses)
             for (int k = 0; k < 3; ++k)
-                QVERIFY(quint8(rom.at(address + k)) <= 0x3F);
+                QVERIFY(NesColour::isValid(quint8(rom.at(address + k))));
     }
+    // A palette up to the demo's last byte is made; one that would pass it is not.
+    const LocationTables edges{{{131085, 131086}, {"last", "past"}, {1, 2}}, {}};
+    const QByteArray demo = DataGenerator::demoRom(edges);
+    QCOMPARE(demo.size(), 131088);
+    QCOMPARE(demo.right(3), QByteArray("\x0F\x12\x21"));
     QCOMPARE(QCryptographicHash::hash(rom, QCryptographicHash::Sha1).toHex(),
              "f7676c9d7d18a6b09ec5ef5f3b3ee4183ccfb921");
 }
 
 void tst_DataSet::gif() {
-    QFETCH(QJsonArray, row); // colours, one more transparent or not, the colour table's size
-    const int colours = row[1].toInt();
-    const bool transparent = row[2].toBool();
+    QFETCH(QJsonObject, row);
+    const int colours = row["colours"].toInt();
+    const bool transparent = row["transparent"].toBool();
     QImage image(40, 30, QImage::Format_ARGB32);
     for (int i = 0; i < 40 * 30; ++i) {
         const int c = i % (colours + int(transparent));
         image.setPixel(i % 40, i / 40, c == colours ? 0u : qRgb(c % 256, c / 256 * 100, 50));
     }
     QByteArray gif;
-    QString error;
-    QCOMPARE(GifWriter::encode(image, gif, &error), colours <= 256);
-    QCOMPARE(error, colours <= 256 ? QString() : QStringLiteral("more than 256 colours"));
-    if (colours <= 256) {
-        QCOMPARE(gif.at(10) & 7, row[3].toInt());
+    const Outcome made = GifWriter::encode(image, gif);
+    QCOMPARE(bool(made), colours <= 256);
+    if (!made)
+        QCOMPARE(made.problem().reason(), "more than 256 colours");
+    if (made) {
+        QCOMPARE(gif.at(10) & 7, row["sizeField"].toInt());
         QCOMPARE(QImage::fromData(gif).convertToFormat(QImage::Format_ARGB32), image);
     }
 }
 
 void tst_DataSet::tool() {
-    QFETCH(QJsonArray, row);
+    QFETCH(QJsonObject, row);
     QStringList arguments;
-    for (const QJsonValue argument : row[1].toArray())
+    for (const QJsonValue argument : row["args"].toArray())
         arguments << argument.toString();
-    const int exitCode = row[2].toInt();
+    const int exitCode = row["exit"].toInt();
     QTemporaryDir dir; // no Data/Palette yet: the tool makes it, or leaves none
     QVERIFY(QDir(dir.path()).mkpath("Data"));
     for (int size : {191, 192, 193, 1536}) {
@@ -104,19 +113,22 @@ void tst_DataSet::tool() {
             pal.putChar(char(i * 7));
     }
     QFile huge(dir.filePath("huge.pal"));
-    QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(3) << 30)); // sparse
-    QVERIFY(mkfifo(QFile::encodeName(dir.filePath("pipe.pal")), 0600) == 0);
-    const bool blocked = row[0].toString().contains("cannot be replaced");
+    QVERIFY(huge.open(QIODevice::WriteOnly));
+    QVERIFY(huge.resize(qint64(3) << 30)); // sparse
+    QCOMPARE(mkfifo(QFile::encodeName(dir.filePath("pipe.pal")), 0600), 0);
+    const bool blocked = row["name"].toString().contains("cannot be replaced");
     QVERIFY(!blocked || QDir(dir.path()).mkpath("Data/Palette/7.bmp"));
     QFile table(dir.filePath("Data/BackLocations.txt"));
-    QVERIFY(table.open(QIODevice::WriteOnly) && table.write("x,A\r\n") && table.flush());
+    QVERIFY(table.open(QIODevice::WriteOnly));
+    QCOMPARE(table.write("x,A\r\n"), 5);
+    table.close();
     umask(022);
     QProcess tool;
     tool.start(QStringLiteral(TINTWRIGHT_DATA_TOOL), arguments.replaceInStrings("@", dir.path()));
     QVERIFY(tool.waitForFinished(30000));
     QCOMPARE(tool.exitCode(), exitCode);
-    QVERIFY(QString(tool.readAllStandardOutput() + tool.readAllStandardError())
-                .contains(row[3].toString()));
+    const QString said = tool.readAllStandardOutput() + tool.readAllStandardError();
+    QVERIFY2(said.contains(row["says"].toString()), qPrintable(said));
     // All or nothing: every tile and the chart, readable by all under umask 022; or not one
     // file or folder more, nor a half-written one.
     const QStringList written =

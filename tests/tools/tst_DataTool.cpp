@@ -16,7 +16,7 @@ class tst_DataTool : public QObject {
     Q_OBJECT
 
 private slots:
-    void commands_data() { addNamedCases("commands", "commands"); }
+    void commands_data() { addCases("commands", "commands"); }
     void commands();
 };
 

@@ -5,7 +5,6 @@
 #include "patches/BpsPatch.h"
 #include "patches/IpsPatch.h"
 #include "patches/Patch.h"
-#include "patches/PatchError.h"
 
 #include "Arguments.h"
 
@@ -22,14 +21,10 @@ QString hex(std::uint32_t value) {
 }
 
 // A patch that cannot be read or applied: where in it, and why.
-int refuse(Invocation &run, const QString &patch, const PatchError &error, bool applying) {
-    return run.fail(
-        Invocation::kRefused,
-        Invocation::tr("%1, offset %2: %3.")
-                .arg(Invocation::shown(patch),
-                     QString::fromStdString(NumberText::offset(std::int64_t(error.offset()))),
-                     QString::fromStdString(error.what())) +
-            (applying ? Invocation::tr(" Nothing was written.") : QString()));
+int refuse(Invocation &run, const QString &patch, const Problem &problem, bool applying) {
+    return run.fail(Invocation::kRefused,
+                    Invocation::said(problem, patch) + QLatin1Char('.') +
+                        (applying ? Invocation::tr(" Nothing was written.") : QString()));
 }
 
 int describe(Invocation &run, const QString &name) {
@@ -52,7 +47,7 @@ int describe(Invocation &run, const QString &name) {
             if (info.truncation)
                 run.out() << Invocation::tr("Cuts the file to %1\n").arg(size(*info.truncation));
         }
-    } catch (const PatchError &error) {
+    } catch (const Problem &error) {
         return refuse(run, name, error, false);
     }
     return Invocation::kDone;
@@ -71,7 +66,7 @@ int run(Invocation &run) {
     try {
         result = Patch::apply(Patch::detect(patch.span(), Arguments::encode(run.args()[1])),
                               original.span(), patch.span());
-    } catch (const PatchError &error) {
+    } catch (const Problem &error) {
         return refuse(run, run.args()[1], error, true);
     }
     if (!run.write(output, result))

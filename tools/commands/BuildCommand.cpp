@@ -10,10 +10,10 @@ namespace tintwright {
 namespace {
 
 int run(Invocation &run) {
-    QString error;
-    const auto outcome =
-        DataGenerator::build(Arguments::path(run.args()[0]), run.isSet("force"), &error);
-    return outcome == DataGenerator::Done ? Invocation::kDone : run.fail(outcome, error);
+    if (Outcome built = DataGenerator::build(Arguments::path(run.args()[0]), run.isSet("force"));
+        !built)
+        return run.fail(built.problem(), Invocation::tr(". Nothing was changed."));
+    return Invocation::kDone;
 }
 
 } // namespace

@@ -1,7 +1,9 @@
 // check ROM: the ROM's identity, then every table row against it.
 #include "Command.h"
 #include "Invocation.h"
+#include "document/Checksum.h"
 #include "document/NumberText.h"
+#include "document/ProgramFolder.h"
 #include "document/TableCheck.h"
 #include "document/TextEncoding.h"
 
@@ -10,7 +12,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <zlib.h>
 
 namespace tintwright {
 
@@ -31,20 +32,17 @@ int run(Invocation &run) {
     if (!run.readRom(run.args()[0], rom) || !run.readTables(tables))
         return run.failed();
     const auto previews = [&](bool front, int number) {
-        for (const char *edition : {"Silver", "Ruby"}) {
-            const std::string folder = std::string(front ? "Front_" : "Back_") + edition;
-            if (!std::filesystem::exists(tables.folder / folder /
-                                         (std::to_string(number) + ".gif")))
+        for (const auto edition : {ProgramFolder::Edition::Silver, ProgramFolder::Edition::Ruby})
+            if (!std::filesystem::exists(ProgramFolder::path(
+                    tables.folder, ProgramFolder::preview(front, edition, number))))
                 return false;
-        }
         return true;
     };
-    const auto findings = TableCheck::check(rom.data.get(), std::int64_t(rom.size),
-                                            {tables.back, tables.front}, previews);
+    const auto findings = TableCheck::check(rom.span(), tables.tables, previews);
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(rom.data.get()),
                                                      qsizetype(rom.size));
     const QString crc =
-        QString::fromStdString(NumberText::hex(crc32_z(0, rom.data.get(), rom.size), 8));
+        QString::fromStdString(NumberText::hex(Checksum::crc32(rom.span()), 8));
     const QString md5 =
         QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
     const QString sha1 =
@@ -76,7 +74,7 @@ int run(Invocation &run) {
                         {"address", table.addresses[row]},
                         {"message", QString::fromStdString(finding.message)}});
     }
-    const int rows = tables.back.rows() + tables.front.rows();
+    const int rows = tables.of(false).rows() + tables.of(true).rows();
     const int warnings = int(findings.size()) - errors;
     const QString path = Invocation::shown(run.args()[0]);
     if (run.json()) {

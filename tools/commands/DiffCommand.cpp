@@ -25,8 +25,7 @@ int run(Invocation &run) {
         !run.readTables(tables))
         return run.failed();
     const auto result =
-        RomDiff::compare(original.data.get(), std::int64_t(original.size), edited.data.get(),
-                         std::int64_t(edited.size), tables.back, tables.front);
+        RomDiff::compare(original.span(), edited.span(), tables.tables);
     for (const RomDiff::Palette &palette : result.palettes)
         run.out() << QStringLiteral("%1 row %2 %3 %4: %5 -> %6\n")
                          .arg(QLatin1String(palette.front ? "front" : "back"))

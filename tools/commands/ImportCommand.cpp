@@ -24,17 +24,14 @@ int run(Invocation &run) {
         return run.failed();
     PaletteCsv::Changes changes;
     try {
-        changes = PaletteCsv::changes({reinterpret_cast<const char *>(csv.data.get()), csv.size},
-                                      tables.back, tables.front, rom.span());
-    } catch (const PaletteCsv::Error &error) {
+        changes = PaletteCsv::changes(csv.text(), tables.tables, rom.span());
+    } catch (const Problem &problem) {
         const QString shown = csvName == QLatin1String(FileIo::kStandardStream)
                                   ? Invocation::tr("standard input")
                                   : Invocation::shown(csvName);
         return run.fail(Invocation::kRefused,
-                        Invocation::tr("%1, line %2: %3. Nothing was written.")
-                            .arg(shown)
-                            .arg(error.line())
-                            .arg(QString::fromStdString(error.what())));
+                        QString::fromStdString(problem.in(shown.toStdString()).what()) +
+                            Invocation::tr(". Nothing was written."));
     }
     if (changes.bytes.empty()) {
         run.out() << Invocation::tr("Nothing changes: %1 is left as it was.\n")

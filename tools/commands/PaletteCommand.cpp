@@ -10,11 +10,10 @@ namespace tintwright {
 namespace {
 
 int run(Invocation &run) {
-    QString error;
-    const auto outcome = DataGenerator::applyPal(Arguments::path(run.args()[0]),
-                                                 Arguments::path(run.args()[1]), &error);
-    if (outcome != DataGenerator::Done)
-        return run.fail(outcome, error);
+    if (Outcome applied = DataGenerator::applyPal(Arguments::path(run.args()[0]),
+                                                  Arguments::path(run.args()[1]));
+        !applied)
+        return run.fail(applied.problem(), Invocation::tr(". Nothing was changed."));
     run.out() << Invocation::tr(
                      "Rewrote the colour tiles and the palette chart in %1/Data/Palette.\n")
                      .arg(Invocation::shown(run.args()[1]));

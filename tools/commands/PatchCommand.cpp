@@ -3,7 +3,6 @@
 #include "Invocation.h"
 #include "document/NumberText.h"
 #include "patches/Patch.h"
-#include "patches/PatchError.h"
 
 #include "Arguments.h"
 
@@ -52,13 +51,14 @@ int run(Invocation &run) {
             return run.fail(Invocation::kRefused,
                             Invocation::tr("the patch made does not give %1; nothing was written")
                                 .arg(Invocation::shown(run.args()[1])));
-    } catch (const PatchError &error) {
+    } catch (const Problem &error) {
         return run.fail(
             Invocation::kRefused,
             Invocation::tr("no %1 patch can be made: at offset %2, %3. Nothing was "
                            "written.")
-                .arg(kind, QString::fromStdString(NumberText::offset(std::int64_t(error.offset()))),
-                     QString::fromStdString(error.what())));
+                .arg(kind,
+                     QString::fromStdString(NumberText::offset(std::int64_t(error.offset().value_or(0)))),
+                     QString::fromStdString(error.reason())));
     }
     if (!run.write(output, bytes))
         return Invocation::kFailed;

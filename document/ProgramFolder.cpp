@@ -1,0 +1,96 @@
+#include "ProgramFolder.h"
+
+#include "FieldError.h"
+#include "FieldReader.h"
+
+namespace tintwright {
+
+const char *ProgramFolder::table(bool front) {
+    return front ? "Data/FrontLocations.txt" : "Data/BackLocations.txt";
+}
+
+std::string ProgramFolder::tile(int colour) {
+    return "Data/Palette/" + std::to_string(colour) + ".bmp";
+}
+
+std::string ProgramFolder::previewFolder(bool front, Edition edition) {
+    return std::string(front ? "Front_" : "Back_") + (edition == Edition::Silver ? "Silver" : "Ruby");
+}
+
+std::string ProgramFolder::preview(bool front, Edition edition, int number) {
+    return previewFolder(front, edition) + "/" + std::to_string(number) + ".gif";
+}
+
+std::optional<int> ProgramFolder::previewNumber(int position) {
+    if (position < 0 || position >= kPreviewCount)
+        return std::nullopt;
+    return position + 1;
+}
+
+std::filesystem::path ProgramFolder::path(const std::filesystem::path &folder,
+                                          std::string_view name) {
+    return folder / std::filesystem::path(name).make_preferred();
+}
+
+LocationTables ProgramFolder::readTables(const std::filesystem::path &folder,
+                                         const std::string &shownFolder,
+                                         std::vector<FileId> *read) {
+    LocationTables tables;
+    for (const bool front : {false, true}) {
+        const std::string shown = shownFolder.empty() ? table(front) : shownFolder + "/" + table(front);
+        FileBytes bytes;
+        if (Outcome done = FileIo::read(path(folder, table(front)), bytes, FileIo::kLargestText);
+            !done)
+            throw Problem("the file cannot be read (" + done.problem().reason() + ")").in(shown);
+        if (read)
+            read->push_back(bytes.id);
+        tables.of(front) = readTable(bytes.text(), shown);
+    }
+    return tables;
+}
+
+LocationTable ProgramFolder::readTable(std::string_view text, const std::string &shownName) {
+    LocationTable table;
+    FieldReader reader(text);
+    while (!reader.atEnd()) {
+        const int recordLine = reader.line();
+        bool haveAddress = false;
+        try {
+            const std::int32_t address = reader.readNumber();
+            haveAddress = true;
+            std::string name = reader.readText();
+            table.addresses.push_back(address);
+            table.names.push_back(std::move(name));
+            table.lines.push_back(recordLine);
+        } catch (const FieldError &error) {
+            std::string reason;
+            switch (error.fault()) {
+            case FieldError::Fault::NothingLeft:
+                reason = haveAddress ? "a palette address with no sprite name"
+                                     : "the file ends where a palette address was expected "
+                                       "(blanks after the last record?)";
+                break;
+            case FieldError::Fault::Empty:
+                reason = "the palette address is missing (a blank line, or a record that starts "
+                         "with a comma)";
+                break;
+            case FieldError::Fault::NotANumber:
+                if (error.field().find_first_not_of('\x1A') == std::string::npos) {
+                    reason = "a Ctrl-Z end-of-file mark (0x1A), as old DOS tools leave it, "
+                             "follows the last record: delete it";
+                    break;
+                }
+                [[fallthrough]];
+            case FieldError::Fault::OutOfRange:
+                reason = "palette address " + error.reason();
+                break;
+            }
+            throw Problem::atLine(
+                error.fault() == FieldError::Fault::NothingLeft ? recordLine : error.line(), reason)
+                .in(shownName);
+        }
+    }
+    return table;
+}
+
+} // namespace tintwright
