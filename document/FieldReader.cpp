@@ -30,17 +30,8 @@ std::optional<std::int32_t> parseHex(std::string_view digits) {
 FieldReader::FieldReader(std::string_view text) : m_text(TextEncoding::withoutBom(text)) {}
 
 void FieldReader::consumeBreak() {
-    if (m_text[m_pos] == '\r' && m_pos + 1 < m_text.size() && m_text[m_pos + 1] == '\n')
-        ++m_pos;
-    ++m_pos;
+    m_pos += TextEncoding::lineBreak(m_text, m_pos);
     ++m_line;
-}
-
-void FieldReader::countBreaks(std::string_view span) {
-    for (std::size_t i = 0; i < span.size(); ++i) {
-        if (span[i] == '\n' || (span[i] == '\r' && (i + 1 >= span.size() || span[i + 1] != '\n')))
-            ++m_line;
-    }
 }
 
 std::string FieldReader::readText(bool commaEnds) {
@@ -58,7 +49,7 @@ std::string FieldReader::readText(bool commaEnds) {
         if (close == std::string_view::npos)
             close = size;
         value.assign(m_text.substr(start, close - start));
-        countBreaks(m_text.substr(start, close - start));
+        m_line += TextEncoding::lineBreaks(m_text.substr(start, close - start));
         m_pos = close < size ? close + 1 : size;
         // Whatever follows the closing quote is dropped up to the separator.
         while (m_pos < size) {

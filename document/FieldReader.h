@@ -29,7 +29,6 @@ public:
 private:
     bool isBreak(char c) const { return c == '\n' || c == '\r'; }
     void consumeBreak();
-    void countBreaks(std::string_view span);
 
     std::string_view m_text;
     std::size_t m_pos = 0;

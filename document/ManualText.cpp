@@ -14,13 +14,7 @@ std::string ManualText::fromBytes(std::string_view bytes) {
         const std::size_t end = std::min(all.find_first_of("\r\n", pos), all.size());
         text.append(all, pos, end - pos);
         text += "\r\n";
-        pos = end;
-        if (pos < all.size()) {
-            const bool carriageReturn = all[pos] == '\r';
-            ++pos;
-            if (carriageReturn && pos < all.size() && all[pos] == '\n')
-                ++pos;
-        }
+        pos = end + TextEncoding::lineBreak(all, end);
     }
     return text;
 }

@@ -2,12 +2,16 @@
 
 namespace tintwright {
 
-std::string NumberText::hex(std::uint64_t value, int digits) {
+char *NumberText::hexBefore(char *end, std::uint64_t value, int digits) {
     constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string out;
     for (; value > 0 || digits > 0; value >>= 4, --digits)
-        out.insert(out.begin(), kDigits[value & 0xF]);
-    return out;
+        *--end = kDigits[value & 0xF];
+    return end;
+}
+
+std::string NumberText::hex(std::uint64_t value, int digits) {
+    char text[24];
+    return std::string(hexBefore(text + sizeof text, value, digits), text + sizeof text);
 }
 
 std::string NumberText::offset(std::int64_t value) {

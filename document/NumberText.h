@@ -10,6 +10,9 @@ class NumberText {
 public:
     // Upper-case hexadecimal digits, at least `digits` of them: "0F", "008010".
     static std::string hex(std::uint64_t value, int digits);
+    // The same digits written backwards from `end` into a buffer; where they start. For
+    // writers that build long texts piece by piece.
+    static char *hexBefore(char *end, std::uint64_t value, int digits);
     // A place in a file: "0x008010"; a negative table address stays as written, "-5".
     static std::string offset(std::int64_t value);
     // An NES colour index or any byte: "$0F".

@@ -12,14 +12,6 @@ namespace tintwright {
 
 namespace {
 
-// Hexadecimal digits, at least `digits` of them, written backwards from `end`.
-char *hexBefore(char *end, std::int64_t value, int digits) {
-    constexpr char kHex[] = "0123456789ABCDEF";
-    for (; value > 0 || digits > 0; value >>= 4, --digits)
-        *--end = kHex[value & 0xF];
-    return end;
-}
-
 // A byte as a CSV holds it: one or two hexadecimal digits (spreadsheets drop a leading zero),
 // or nothing where the palette does not lie in the ROM. -2: not a byte.
 int parseByte(std::string_view text) {
@@ -66,7 +58,7 @@ void PaletteCsv::appendRecord(std::string &out, bool front, int row, std::string
     *--start = '\r';
     for (int k = 2; k >= 0; --k) {
         if (bytes[std::size_t(k)] >= 0)
-            start = hexBefore(start, bytes[std::size_t(k)], 2);
+            start = NumberText::hexBefore(start, std::uint64_t(bytes[std::size_t(k)]), 2);
         *--start = ',';
     }
     if (address < 0) { // as the table has it, so that import finds the same row
@@ -76,7 +68,7 @@ void PaletteCsv::appendRecord(std::string &out, bool front, int row, std::string
         start -= length;
         std::copy_n(number, length, start);
     } else {
-        start = hexBefore(start, address, 6);
+        start = NumberText::hexBefore(start, std::uint64_t(address), 6);
         *--start = 'x';
         *--start = '0';
     }
@@ -89,7 +81,6 @@ PaletteCsv::Reader::Reader(std::string_view text, std::size_t limit)
 
 bool PaletteCsv::Reader::next(Record &record) {
     const std::string_view text = m_text;
-    const auto isBreak = [](char c) { return c == '\r' || c == '\n'; };
     std::size_t &i = m_at;
     for (;;) {
         if (i >= text.size())
@@ -102,24 +93,24 @@ bool PaletteCsv::Reader::next(Record &record) {
             std::string field;
             if (i < text.size() && text[i] == '"') { // a comma may end the text
                 blank = false;
-                for (++i;; ++i) {
+                for (++i;;) {
                     if (i >= text.size())
                         throw Problem::atLine(record.line, "a quoted field is not closed");
-                    if (text[i] == '"' && (i + 1 >= text.size() || text[i + 1] != '"'))
+                    std::size_t length = TextEncoding::lineBreak(text, i);
+                    m_line += length > 0;
+                    if (text[i] == '"' && text.substr(i, 2) != "\"\"")
                         break;
-                    if (text[i] == '"')
-                        ++i; // "" stands for one quote
-                    else if (text[i] == '\n' || (text[i] == '\r' && text.substr(i, 2) != "\r\n"))
-                        ++m_line;
-                    if (record.count < m_limit)
-                        field += text[i];
+                    length = std::max<std::size_t>(length, text[i] == '"' ? 2 : 1);
+                    if (record.count < m_limit) // "" stands for one quote
+                        field += text[i] == '"' ? text.substr(i, 1) : text.substr(i, length);
+                    i += length;
                 }
                 ++i;
-                if (i < text.size() && text[i] != ',' && !isBreak(text[i]))
+                if (i < text.size() && text[i] != ',' && !TextEncoding::lineBreak(text, i))
                     throw Problem::atLine(m_line, "text follows the closing quote of a field");
             } else {
                 const std::size_t start = i;
-                while (i < text.size() && text[i] != ',' && !isBreak(text[i]))
+                while (i < text.size() && text[i] != ',' && !TextEncoding::lineBreak(text, i))
                     ++i;
                 const std::string_view span = text.substr(start, i - start);
                 if (span.find('"') != std::string_view::npos)
@@ -134,8 +125,8 @@ bool PaletteCsv::Reader::next(Record &record) {
             i += more;
         }
         // The record ends at CR LF, a lone LF or a lone CR, or at the end of the text.
-        if (i < text.size()) {
-            i += text.substr(i, 2) == "\r\n" ? 2 : 1;
+        if (const std::size_t length = TextEncoding::lineBreak(text, i)) {
+            i += length;
             ++m_line;
         }
         if (!blank)

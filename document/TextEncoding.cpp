@@ -1,5 +1,7 @@
 #include "TextEncoding.h"
 
+#include "NumberText.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
@@ -82,8 +84,7 @@ std::string TextEncoding::quoted(std::string_view field) {
     while (i < text.size() && shown < kShown) {
         const auto byte = static_cast<std::uint8_t>(text[i]);
         if (byte < 0x20 || byte == 0x7F) {
-            constexpr char kHex[] = "0123456789ABCDEF";
-            out += {'\\', 'x', kHex[byte >> 4], kHex[byte & 0xF]};
+            out += "\\x" + NumberText::hex(byte, 2);
             shown += 4;
             ++i;
             continue;
@@ -100,6 +101,22 @@ std::string TextEncoding::quoted(std::string_view field) {
     if (i < text.size())
         return out + "\u2026\" (" + std::to_string(field.size()) + " bytes in all)";
     return out + '"';
+}
+
+std::size_t TextEncoding::lineBreak(std::string_view text, std::size_t at) {
+    if (at >= text.size() || (text[at] != '\r' && text[at] != '\n'))
+        return 0;
+    return text.substr(at, 2) == "\r\n" ? 2 : 1;
+}
+
+int TextEncoding::lineBreaks(std::string_view text) {
+    int count = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t length = lineBreak(text, at);
+        count += length > 0;
+        at += std::max<std::size_t>(length, 1);
+    }
+    return count;
 }
 
 std::string TextEncoding::toUtf8(std::string_view bytes) {

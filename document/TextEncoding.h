@@ -17,6 +17,11 @@ public:
     // cannot be printed
     // written \xNN, and at most about 60 characters of it, with its length when it is longer.
     static std::string quoted(std::string_view field);
+    // The line break that starts at `at`, as every reader of text takes them: CR LF, a lone LF
+    // or a lone CR; its length, or 0 when none starts there.
+    static std::size_t lineBreak(std::string_view text, std::size_t at);
+    // How many line breaks `text` holds.
+    static int lineBreaks(std::string_view text);
 };
 
 } // namespace tintwright

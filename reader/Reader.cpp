@@ -26,7 +26,7 @@ Reader::Reader(const std::filesystem::path &programFolder, QWidget *parent)
 
     m_text->setFont(manualFont());
     m_text->setGeometry(Twips::rect(120, 120, 9735, 6975));
-    resize(Twips::size(10005, 7230));
+    resize(Twips::size(kDesignWidth, kDesignHeight));
 }
 
 QFont Reader::manualFont() {

@@ -14,6 +14,8 @@ class Reader : public QWidget {
 
 public:
     explicit Reader(const std::filesystem::path &programFolder, QWidget *parent = nullptr);
+    // The window's design size, in twips; its first size as a child window.
+    static constexpr double kDesignWidth = 10005, kDesignHeight = 7230;
 
     // Reloads the manual when this window is captioned "Manual".
     void Form_Activate();

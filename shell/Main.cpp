@@ -2,6 +2,7 @@
 
 #include "chooser/SelectFile.h"
 #include "document/DefaultPath.h"
+#include "document/ProgramFolder.h"
 #include "document/ProgramState.h"
 #include "document/Rom.h"
 #include "editor/BattlePalettes.h"
@@ -79,7 +80,7 @@ bool Main::Form_Load() {
 }
 
 void Main::dressApplication(const std::filesystem::path &programFolder) {
-    const QDir folder(Paths::inProgramFolder(programFolder, QStringLiteral("/Data/Icon")));
+    const QDir folder(Paths::toQString(ProgramFolder::path(programFolder, ProgramFolder::kIcons)));
     QIcon icon;
     for (const QString &file : folder.entryList({QStringLiteral("*.png")}, QDir::Files))
         icon.addFile(folder.filePath(file));
@@ -142,7 +143,8 @@ void Main::mnuDevs_Click() {
     reader->setWindowTitle(tr("Manual"));
     QMdiSubWindow *window = m_mdiArea->addSubWindow(reader);
     window->setAttribute(Qt::WA_DeleteOnClose);
-    window->resize(Twips::size(10005, 7230) + (window->size() - window->contentsRect().size()));
+    window->resize(Twips::size(Reader::kDesignWidth, Reader::kDesignHeight) +
+                   (window->size() - window->contentsRect().size()));
     window->show();
 }
 

@@ -1,5 +1,6 @@
 #include "Arguments.h"
 
+#include "document/NumberText.h"
 #include "document/TextEncoding.h"
 
 namespace tintwright {
@@ -60,7 +61,7 @@ QString Arguments::shown(const QString &argument) {
         } else if (isKeptByte(c) || code < 0x20 || code == 0x7F) {
             const int byte = isKeptByte(c) ? code - kKeptByte : code;
             out += QStringLiteral("\\x") +
-                   QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
+                   QString::fromStdString(NumberText::hex(std::uint64_t(byte), 2));
         } else {
             out += c;
         }

@@ -2,6 +2,8 @@
 
 #include "NesPalette.h"
 #include "document/ProgramFolder.h"
+#include "document/SpritePalette.h"
+#include "widgets/Twips.h"
 
 #include <QImage>
 
@@ -12,7 +14,8 @@ namespace tintwright {
 class Artwork {
 public:
     static constexpr int kTileSize = 16;
-    static constexpr int kCell = 24; // chart cell, 360 twips
+    // A chart cell, as the editor reads the chart.
+    static inline const int kCell = Twips::toPixels(SpritePalette::kCell);
     static constexpr int kMarkerSize = 53;
 
     static QImage tile(std::uint32_t rgb);

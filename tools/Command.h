@@ -13,7 +13,6 @@ struct CommandOption {
     const char *name;
     const char *valueName; // nullptr: a switch
     const char *description;
-    const char *defaultValue = nullptr;
     const char *arguments = nullptr; // with this switch, the command takes these arguments
 };
 
@@ -21,6 +20,11 @@ inline const CommandOption kFolderOption{
     "folder", "DIR",
     QT_TRANSLATE_NOOP("DataTool", "Read the Data tables from DIR, not from the program folder "
                                   "beside this command.")};
+// The output's form, whose values each command names: one option, whatever the command.
+inline const CommandOption kFormatOption{
+    "format", "FORMAT",
+    QT_TRANSLATE_NOOP("DataTool", "The output's format: text (the default) or json for check, "
+                                  "ips or bps for patch.")};
 inline const CommandOption kForceOption{
     "force", nullptr,
     QT_TRANSLATE_NOOP("DataTool", "Replace the output when a file of that name exists.")};

@@ -16,8 +16,6 @@ QCommandLineOption option(const CommandOption &option) {
     QCommandLineOption made(QLatin1String(option.name), Invocation::tr(option.description));
     if (option.valueName)
         made.setValueName(QLatin1String(option.valueName));
-    if (option.defaultValue)
-        made.setDefaultValue(QLatin1String(option.defaultValue));
     return made;
 }
 

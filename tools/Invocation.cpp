@@ -89,6 +89,7 @@ bool Invocation::write(const QString &argument, std::span<const std::uint8_t> by
         return fail(kFailed, tr("%1 is a folder: name a file. Nothing was written.").arg(name)),
                false;
     case Problem::Kind::Other:
+    case Problem::Kind::Refused:
         break;
     }
     return fail(kFailed, tr("%1 cannot be written: %2. It is as it was.")

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/NesColour.h"
+
 #include <array>
 #include <cstdint>
 
@@ -9,7 +11,7 @@ namespace tintwright {
 // shows colours only through the generated pictures; this is where they come from.
 class NesPalette {
 public:
-    using Colours = std::array<std::uint32_t, 64>;
+    using Colours = std::array<std::uint32_t, NesColour::kCount>;
     static const Colours &standard();
     // Indices the chart marks: 0x0D ("blacker than black") and the black duplicates.
     static bool isBlackerThanBlack(int index) { return index == 0x0D; }

@@ -26,13 +26,6 @@ public:
         return std::filesystem::path(QFile::encodeName(text).toStdString());
 #endif
     }
-    // The program folder followed by a data path written with either separator.
-    static QString inProgramFolder(const std::filesystem::path &programFolder,
-                                   const QString &relative) {
-        QString tail = relative;
-        tail.replace(QLatin1Char('\\'), QLatin1Char('/'));
-        return toQString(programFolder) + tail;
-    }
 };
 
 } // namespace tintwright

@@ -96,7 +96,7 @@ extern const Command kApplyCommand{
         "the patch and the reason), 2 wrong usage or a file that cannot be read or written."),
     {{"info", nullptr,
       QT_TRANSLATE_NOOP("DataTool", "Describe PATCH, the only argument, without applying it."),
-      nullptr, "PATCH"},
+      "PATCH"},
      kForceOption},
     run};
 

@@ -23,7 +23,7 @@ QString count(qint64 n, const char *one, const char *many) {
 }
 
 int run(Invocation &run) {
-    const QString format = run.value("format");
+    const QString format = run.isSet("format") ? run.value("format") : QStringLiteral("text");
     if (format != QLatin1String("text") && format != QLatin1String("json"))
         return run.fail(Invocation::kFailed,
                         Invocation::tr("the format is text or json, not \"%1\"").arg(format));
@@ -117,8 +117,7 @@ extern const Command kCheckCommand{
                       "errors, 1 errors found or a broken table, 2 a file that cannot be read "
                       "or standard output that cannot be written. With --format json a refusal "
                       "is one JSON object too."),
-    {kFolderOption,
-     {"format", "FORMAT", QT_TRANSLATE_NOOP("DataTool", "text (the default) or json."), "text"}},
+    {kFolderOption, kFormatOption},
     run,
     true};
 

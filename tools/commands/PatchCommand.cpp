@@ -88,9 +88,7 @@ extern const Command kPatchCommand{
         "whatever name or link leads to it).\n\nExit status: 0 written, 1 the files are the "
         "same or no patch of that format can be made, 2 wrong usage or a file that cannot be "
         "read or written."),
-    {{"format", "FORMAT",
-      QT_TRANSLATE_NOOP("DataTool", "ips or bps; must agree with OUTPUT's extension.")},
-     kForceOption},
+    {kFormatOption, kForceOption},
     run};
 
 } // namespace tintwright
