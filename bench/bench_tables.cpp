@@ -55,8 +55,7 @@ int main() {
         for (int row = 0; row < back.rows(); ++row) {
             const auto address = std::size_t(back.addresses[std::size_t(row)]);
             PaletteCsv::appendRecord(csv, false, row, back.names[std::size_t(row)],
-                                     std::int64_t(address),
-                                     {rom[address], rom[address + 1], rom[address + 2]});
+                                     std::int64_t(address), &rom[address]);
         }
     });
     std::printf("%d rows, %.1f MB of table text, ROM of %zu MiB\n", kRows, megabytes, kRom >> 20);

@@ -32,7 +32,7 @@ struct Change {
 } // namespace
 
 void PaletteCsv::appendRecord(std::string &out, bool front, int row, std::string_view name,
-                              std::int64_t address, const std::array<int, 3> &bytes) {
+                              std::int64_t address, const std::uint8_t *bytes) {
     char head[24];
     char *end = std::to_chars(head, head + sizeof head, row).ptr;
     out += front ? "front," : "back,";
@@ -57,8 +57,8 @@ void PaletteCsv::appendRecord(std::string &out, bool front, int row, std::string
     *--start = '\n';
     *--start = '\r';
     for (int k = 2; k >= 0; --k) {
-        if (bytes[std::size_t(k)] >= 0)
-            start = NumberText::hexBefore(start, std::uint64_t(bytes[std::size_t(k)]), 2);
+        if (bytes)
+            start = NumberText::hexBefore(start, bytes[k], 2);
         *--start = ',';
     }
     if (address < 0) { // as the table has it, so that import finds the same row
@@ -139,14 +139,14 @@ PaletteCsv::Changes PaletteCsv::changes(std::string_view text, const LocationTab
     Reader reader(text, kFields);
     Record record;
     const bool any = reader.next(record);
-    std::string_view names = kHeader;
-    bool header = any && record.count == kFields;
-    for (std::size_t i = 0; header && i < kFields; ++i) {
-        const std::size_t comma = std::min(names.find(','), names.size());
-        header = record.fields[i] == names.substr(0, comma);
-        names.remove_prefix(std::min(comma + 1, names.size()));
-    }
-    if (!header)
+    // Joined again only when short enough to be the header: a huge first field costs nothing.
+    std::size_t length = 0;
+    for (const std::string &field : record.fields)
+        length += field.size() + 1;
+    std::string header;
+    for (std::size_t i = 0; length <= kHeader.size() + 1 && i < record.fields.size(); ++i)
+        header += (i ? "," : "") + record.fields[i];
+    if (!any || record.count != kFields || header != kHeader)
         throw Problem::atLine(record.line, "the first line must be the header " + std::string(kHeader));
     const auto size = std::int64_t(rom.size());
     std::vector<Change> asked;

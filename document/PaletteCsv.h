@@ -19,10 +19,10 @@ public:
     static constexpr std::string_view kHeader = "list,row,name,address,byte0,byte1,byte2";
     static constexpr std::size_t kFields = 7;
 
-    // One record of the file, CR LF at its end, added to `out`; the name in UTF-8. A byte of -1
-    // is left empty: the palette does not lie wholly inside the ROM.
+    // One record of the file, CR LF at its end, added to `out`; the name in UTF-8. The three
+    // bytes are left empty where there are none: the palette does not lie wholly in the ROM.
     static void appendRecord(std::string &out, bool front, int row, std::string_view name,
-                             std::int64_t address, const std::array<int, 3> &bytes);
+                             std::int64_t address, const std::uint8_t *bytes);
 
     struct Record {
         int line = 1;                    // where it starts, from 1

@@ -26,11 +26,8 @@ int run(Invocation &run) {
         for (int row = 0; row < table.rows(); ++row) {
             const auto r = std::size_t(row);
             const std::int64_t address = table.addresses[r];
-            std::array<int, 3> bytes{-1, -1, -1};
-            if (address >= 0 && address + 3 <= size) {
-                for (std::size_t k = 0; k < 3; ++k)
-                    bytes[k] = rom.data[std::size_t(address) + k];
-            } else {
+            const bool inside = address >= 0 && address + 3 <= size;
+            if (!inside) {
                 status = run.fail(
                     Invocation::kRefused,
                     Invocation::tr("%1, line %2, %3, address %4: its bytes lie outside the ROM "
@@ -45,7 +42,8 @@ int run(Invocation &run) {
             PaletteCsv::appendRecord(csv, front, row,
                                      TextEncoding::isValidUtf8(name) ? name
                                                                      : TextEncoding::toUtf8(name),
-                                     address, bytes);
+                                     address,
+                                     inside ? rom.data.get() + address : nullptr);
         }
     }
     const auto bytes = std::span(reinterpret_cast<const std::uint8_t *>(csv.data()), csv.size());
