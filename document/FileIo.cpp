@@ -27,8 +27,7 @@ FileId idOf(const struct stat &info) {
 }
 
 bool isInput(const FileIo::Output &output, const struct stat &info) {
-    return std::find(output.inputs.begin(), output.inputs.end(), idOf(info)) !=
-           output.inputs.end();
+    return std::find(output.inputs.begin(), output.inputs.end(), idOf(info)) != output.inputs.end();
 }
 
 // Closes on every way out.
@@ -117,8 +116,8 @@ Outcome writeTemporary(const std::filesystem::path &place, std::span<const std::
     const std::filesystem::path folder =
         place.has_parent_path() ? place.parent_path() : std::filesystem::path(".");
     // Hidden beside its place, so the rename stays on one file system; short enough for any name.
-    temporary = (folder / ("." + place.filename().string().substr(0, 200) + ".tintwright-XXXXXX"))
-                    .string();
+    temporary =
+        (folder / ("." + place.filename().string().substr(0, 200) + ".tintwright-XXXXXX")).string();
     Descriptor file(::mkstemp(temporary.data()));
     if (file.get() < 0)
         return systemFailure(place, errno);

@@ -114,7 +114,8 @@ bool PaletteCsv::Reader::next(Record &record) {
                     ++i;
                 const std::string_view span = text.substr(start, i - start);
                 if (span.find('"') != std::string_view::npos)
-                    throw Problem::atLine(m_line, "a quote inside a field that does not start with one");
+                    throw Problem::atLine(m_line,
+                                          "a quote inside a field that does not start with one");
                 if (record.count < m_limit)
                     field = span;
             }
@@ -147,55 +148,59 @@ PaletteCsv::Changes PaletteCsv::changes(std::string_view text, const LocationTab
     for (std::size_t i = 0; length <= kHeader.size() + 1 && i < record.fields.size(); ++i)
         header += (i ? "," : "") + record.fields[i];
     if (!any || record.count != kFields || header != kHeader)
-        throw Problem::atLine(record.line, "the first line must be the header " + std::string(kHeader));
+        throw Problem::atLine(record.line,
+                              "the first line must be the header " + std::string(kHeader));
     const auto size = std::int64_t(rom.size());
     std::vector<Change> asked;
     while (reader.next(record)) {
         const int line = record.line;
         const auto &fields = record.fields;
         if (record.count != kFields)
-            throw Problem::atLine(line, "a record has 7 fields, this one " + std::to_string(record.count));
+            throw Problem::atLine(line, "a record has 7 fields, this one " +
+                                            std::to_string(record.count));
         if (fields[0] != "back" && fields[0] != "front")
-            throw Problem::atLine(line,
-                        "the list is " + TextEncoding::quoted(fields[0]) + ", not back or front");
+            throw Problem::atLine(line, "the list is " + TextEncoding::quoted(fields[0]) +
+                                            ", not back or front");
         const bool isFront = fields[0] == "front";
         const auto number = FieldReader::parseNumber(fields[1]);
         if (!number || *number < 0 ||
             fields[1].find_first_not_of("0123456789") != std::string::npos)
-            throw Problem::atLine(line,
-                        "the row is " + TextEncoding::quoted(fields[1]) + ", not a row number");
+            throw Problem::atLine(line, "the row is " + TextEncoding::quoted(fields[1]) +
+                                            ", not a row number");
         const auto parsedAddress = FieldReader::parseNumber(fields[3]);
         if (!parsedAddress)
-            throw Problem::atLine(line,
-                        "the address is " + TextEncoding::quoted(fields[3]) + ", not a number");
+            throw Problem::atLine(line, "the address is " + TextEncoding::quoted(fields[3]) +
+                                            ", not a number");
         std::array<int, 3> bytes{};
         for (std::size_t k = 0; k < 3; ++k) {
             bytes[k] = parseByte(fields[4 + k]);
             if (bytes[k] == -2)
                 throw Problem::atLine(line, "byte" + std::to_string(k) + " is " +
-                                      TextEncoding::quoted(fields[4 + k]) +
-                                      ", not a colour from 00 to 3F");
+                                                TextEncoding::quoted(fields[4 + k]) +
+                                                ", not a colour from 00 to 3F");
         }
         const LocationTable &table = tables.of(isFront);
         const std::string list = fields[0];
         if (*number >= table.rows())
-            throw Problem::atLine(line, list + " row " + fields[1] + " is not in the tables, which have " +
-                                  std::to_string(table.rows()) + " " + list + " rows");
+            throw Problem::atLine(line, list + " row " + fields[1] +
+                                            " is not in the tables, which have " +
+                                            std::to_string(table.rows()) + " " + list + " rows");
         const std::int64_t address = table.addresses[std::size_t(*number)];
         if (address != *parsedAddress)
-            throw Problem::atLine(line, "the address is " + NumberText::offset(*parsedAddress) + ", but " +
-                                  list + " row " + fields[1] + " of the tables is at " +
-                                  NumberText::offset(address) +
-                                  ": the CSV was made from other tables");
+            throw Problem::atLine(line, "the address is " + NumberText::offset(*parsedAddress) +
+                                            ", but " + list + " row " + fields[1] +
+                                            " of the tables is at " + NumberText::offset(address) +
+                                            ": the CSV was made from other tables");
         // A palette that does not lie wholly in the ROM has no bytes, as export writes it.
         const bool inside = address >= 0 && address + 3 <= size;
         for (std::size_t k = 0; k < 3; ++k) {
             if (inside == (bytes[k] >= 0))
                 continue;
-            throw Problem::atLine(line, inside ? "byte" + std::to_string(k) +
-                                           " is empty, but the palette lies inside the ROM"
-                                     : "the palette lies outside the ROM (" + std::to_string(size) +
-                                           " bytes), so its bytes must be empty");
+            throw Problem::atLine(
+                line, inside ? "byte" + std::to_string(k) +
+                                   " is empty, but the palette lies inside the ROM"
+                             : "the palette lies outside the ROM (" + std::to_string(size) +
+                                   " bytes), so its bytes must be empty");
         }
         for (std::size_t k = 0; inside && k < 3; ++k) {
             const std::int64_t index = address + std::int64_t(k);
@@ -203,8 +208,8 @@ PaletteCsv::Changes PaletteCsv::changes(std::string_view text, const LocationTab
                 continue; // not a change, whatever the byte holds
             if (!NesColour::isValid(bytes[k]))
                 throw Problem::atLine(line, "byte" + std::to_string(k) + " is " +
-                                      TextEncoding::quoted(fields[4 + k]) +
-                                      ", not a colour from 00 to 3F");
+                                                TextEncoding::quoted(fields[4 + k]) +
+                                                ", not a colour from 00 to 3F");
             asked.push_back({index, std::uint32_t(isFront) << 31 | std::uint32_t(*number), line,
                              std::uint8_t(bytes[k])});
         }
@@ -222,11 +227,11 @@ PaletteCsv::Changes PaletteCsv::changes(std::string_view text, const LocationTab
             first = &asked[start], second = &asked[i];
     }
     if (second)
-        throw Problem::atLine(second->line, "it asks " + NumberText::colour(second->value) +
-                                      " for the byte at " + NumberText::offset(second->index) +
-                                      ", but line " + std::to_string(first->line) + " asks " +
-                                      NumberText::colour(first->value) +
-                                      ": the two lines disagree");
+        throw Problem::atLine(second->line,
+                              "it asks " + NumberText::colour(second->value) + " for the byte at " +
+                                  NumberText::offset(second->index) + ", but line " +
+                                  std::to_string(first->line) + " asks " +
+                                  NumberText::colour(first->value) + ": the two lines disagree");
     Changes out;
     std::vector<std::uint32_t> palettes;
     for (std::size_t i = 0; i < asked.size(); ++i) {

@@ -34,7 +34,8 @@ public:
     class Reader {
     public:
         Reader(std::string_view text, std::size_t limit);
-        // False at the end. Throws Problem, at a line, on an unclosed quote or text after a closing quote.
+        // False at the end. Throws Problem, at a line, on an unclosed quote or text after a closing
+        // quote.
         bool next(Record &record);
 
     private:
@@ -50,8 +51,9 @@ public:
         int palettes = 0; // table rows with a byte among them
     };
     // What a whole file would change in `rom`, each record checked against the tables and the
-    // ROM as it is read. Throws Problem at the line of the first record that is not a palette of these tables,
-    // asks for a byte that is no colour, or disagrees with an earlier record on a byte.
+    // ROM as it is read. Throws Problem at the line of the first record that is not a palette of
+    // these tables, asks for a byte that is no colour, or disagrees with an earlier record on a
+    // byte.
     static Changes changes(std::string_view text, const LocationTables &tables,
                            std::span<const std::uint8_t> rom);
 };

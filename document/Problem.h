@@ -37,7 +37,9 @@ public:
     Kind kind() const { return m_kind; }
 
     // The same problem, in `file`: a reader given text names no file of its own.
-    Problem in(std::string file) const { return {std::move(file), m_line, m_offset, m_reason, m_kind}; }
+    Problem in(std::string file) const {
+        return {std::move(file), m_line, m_offset, m_reason, m_kind};
+    }
 
     // What what() says: "FILE, line 3: REASON", "FILE, offset 0x000004: REASON",
     // "FILE: REASON", or the reason alone.

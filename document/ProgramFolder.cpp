@@ -14,7 +14,8 @@ std::string ProgramFolder::tile(int colour) {
 }
 
 std::string ProgramFolder::previewFolder(bool front, Edition edition) {
-    return std::string(front ? "Front_" : "Back_") + (edition == Edition::Silver ? "Silver" : "Ruby");
+    return std::string(front ? "Front_" : "Back_") +
+           (edition == Edition::Silver ? "Silver" : "Ruby");
 }
 
 std::string ProgramFolder::preview(bool front, Edition edition, int number) {
@@ -37,7 +38,8 @@ LocationTables ProgramFolder::readTables(const std::filesystem::path &folder,
                                          std::vector<FileId> *read) {
     LocationTables tables;
     for (const bool front : {false, true}) {
-        const std::string shown = shownFolder.empty() ? table(front) : shownFolder + "/" + table(front);
+        const std::string shown =
+            shownFolder.empty() ? table(front) : shownFolder + "/" + table(front);
         FileBytes bytes;
         if (Outcome done = FileIo::read(path(folder, table(front)), bytes, FileIo::kLargestText);
             !done)

@@ -59,7 +59,8 @@ bool Rom::readFileTypeFilter(std::string_view text, const std::string &shownName
                                      "or 1 to list every file)")
             .in(shownName);
     if (*value < 0 || *value > 255)
-        throw Problem::atLine(1, TextEncoding::quoted(field) + " is outside 0 to 255 (write 0 or 1)")
+        throw Problem::atLine(1,
+                              TextEncoding::quoted(field) + " is outside 0 to 255 (write 0 or 1)")
             .in(shownName);
     return *value != 0;
 }

@@ -58,7 +58,9 @@ bool RomDocument::applyPick(std::int64_t index, std::uint8_t value) {
     const auto before = readByte(index);
     if (!before)
         return false;
-    m_history.record({index, *before, value});
+    // A pick of the colour the byte holds changes nothing an undo could show.
+    if (*before != value)
+        m_history.record({index, *before, value});
     m_image[static_cast<std::size_t>(index)] = value;
     m_modified = true;
     return true;

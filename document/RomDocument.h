@@ -35,8 +35,8 @@ public:
     std::optional<std::uint8_t> readByte(std::int64_t index) const;
     bool writeByte(std::int64_t index, std::uint8_t value);
 
-    // A colour pick: writes the byte, remembers it for undo and sets the modified flag. False,
-    // with nothing changed, outside the image.
+    // A colour pick: writes the byte, remembers it for undo (unless the byte held that colour
+    // already) and sets the modified flag. False, with nothing changed, outside the image.
     bool applyPick(std::int64_t index, std::uint8_t value);
     // Takes back the last pick, or applies again the last one taken back: the index changed.
     std::optional<std::int64_t> undoPick();

@@ -36,7 +36,7 @@ int SpritePalette::moveFocusCell(int cell, ChartKey key) {
 }
 
 SpritePalette::Load SpritePalette::load(const RomDocument &rom, std::int32_t address, int position,
-                                       bool linked, int otherPosition, int otherCount) {
+                                        bool linked, int otherPosition, int otherCount) {
     Load load;
     for (int k = 0; k < 3; ++k) {
         const auto byte = rom.readByte(std::int64_t(address) + k);
@@ -54,6 +54,19 @@ std::optional<int> SpritePalette::linkedPosition(int position, int otherPosition
     if (otherPosition == position || position >= otherCount)
         return std::nullopt;
     return position;
+}
+
+std::optional<SpritePalette::Place> SpritePalette::placeOf(const LocationTables &tables,
+                                                           std::int64_t index) {
+    for (const bool front : {false, true}) {
+        const LocationTable &table = tables.of(front);
+        for (int row = 0; row < table.rows(); ++row) {
+            const std::int64_t offset = index - table.addresses[std::size_t(row)];
+            if (offset >= 0 && offset < 3)
+                return Place{front, row, int(offset) + (front ? 3 : 0)};
+        }
+    }
+    return std::nullopt;
 }
 
 std::int64_t SpritePalette::tileIndex(int tile, std::int32_t backAddress,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LocationTable.h"
 #include "RomDocument.h"
 
 #include <cstdint>
@@ -12,7 +13,7 @@ namespace tintwright {
 // entry shows, how the two lists follow each other, and which byte a pick writes.
 class SpritePalette {
 public:
-    static constexpr float kCell = 360;       // one chart cell, in twips
+    static constexpr float kCell = 360; // one chart cell, in twips
 
     // row * 16 + column of a point in twips from the chart's top-left corner, each
     // truncated toward zero. Nothing when the point lies a whole cell or more left of or
@@ -44,6 +45,15 @@ public:
 
     // Where the linked list moves after this one loaded `position`; nothing when it stays.
     static std::optional<int> linkedPosition(int position, int otherPosition, int otherCount);
+
+    // The first table row whose palette holds ROM byte `index`, back rows first: where a list
+    // must stand to show that byte.
+    struct Place {
+        bool front;
+        int row;
+        int tile; // 0 to 5, the tile that shows the byte there
+    };
+    static std::optional<Place> placeOf(const LocationTables &tables, std::int64_t index);
 
     // The ROM index tile `tile` stands for: tiles 0 to 2 the back palette's bytes, 3 to 5 the
     // front's.

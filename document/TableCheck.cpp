@@ -9,7 +9,6 @@
 
 namespace tintwright {
 
-
 std::vector<TableCheck::Finding> TableCheck::check(std::span<const std::uint8_t> rom,
                                                    const LocationTables &tables,
                                                    const std::function<bool(bool, int)> &previews) {

@@ -1,16 +1,19 @@
 #include "BattlePalettes.h"
 
+#include "EditorAccessible.h"
 #include "EditorLayout.h"
 #include "document/NesColour.h"
 #include "document/NumberText.h"
 #include "document/ProgramFolder.h"
 #include "document/ProgramState.h"
 #include "document/TextEncoding.h"
+#include "widgets/FocusRing.h"
 #include "widgets/Paths.h"
 #include "widgets/PictureBox.h"
 #include "widgets/Prompter.h"
 #include "widgets/Twips.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -19,6 +22,7 @@
 #include <QGroupBox>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QShortcut>
 #include <QToolTip>
 
@@ -59,21 +63,23 @@ BattlePalettes::BattlePalettes(ProgramState &state, Prompter &prompter, QWidget 
       m_cboBack(new QComboBox(m_frame1)), m_cboFront(new QComboBox(m_frame2)),
       m_palette2(new PictureBox(this)), m_shape1(new QFrame(this)), m_shape2(new QFrame(this)),
       m_backSprite1(new PictureBox(this)), m_backSprite2(new PictureBox(this)),
-      m_frontSprite1(new PictureBox(this)), m_frontSprite2(new PictureBox(this)) {
+      m_frontSprite1(new PictureBox(this)), m_frontSprite2(new PictureBox(this)),
+      m_hint(new QLabel(this)) {
+    EditorAccessible::install();
     for (auto &tile : m_backTile)
         tile = new PictureBox(this);
     m_tSelect = new PictureBox(this); // made last so it draws over the tiles...
     // ...but a click on any visible part of a tile reaches the tile.
     m_tSelect->setAttribute(Qt::WA_TransparentForMouseEvents);
-
+    m_ring = new FocusRing(this); // over everything
     setWindowTitle(tr("Battle Palettes"));
     placeControls();
     nameControls();
     arrangeForKeyboard();
     connectControls();
-    setFocusCell(0);
 
     Form_Load();
+    setFocusCell(0); // its description names the chart's colour from the start
 }
 
 // The design positions and states, in twips.
@@ -108,14 +114,21 @@ void BattlePalettes::placeControls() {
 
 // The controls' own names, as tests and accessibility tools find them.
 void BattlePalettes::nameControls() {
-    const std::pair<QObject *, const char *> names[] = {
-        {m_frame1, "Frame1"},           {m_frame2, "Frame2"},
-        {m_frame3, "Frame3"},           {m_chkLink, "chkLink"},
-        {m_cboBack, "cboBack"},         {m_cboFront, "cboFront"},
-        {m_palette2, "Palette2"},       {m_tSelect, "tSelect"},
-        {m_shape1, "Shape1"},           {m_shape2, "Shape2"},
-        {m_backSprite1, "BackSprite1"}, {m_backSprite2, "BackSprite2"},
-        {m_frontSprite1, "FrontSprite1"}, {m_frontSprite2, "FrontSprite2"}};
+    const std::pair<QObject *, const char *> names[] = {{m_frame1, "Frame1"},
+                                                        {m_frame2, "Frame2"},
+                                                        {m_frame3, "Frame3"},
+                                                        {m_chkLink, "chkLink"},
+                                                        {m_cboBack, "cboBack"},
+                                                        {m_cboFront, "cboFront"},
+                                                        {m_palette2, "Palette2"},
+                                                        {m_tSelect, "tSelect"},
+                                                        {m_hint, "FocusHint"},
+                                                        {m_shape1, "Shape1"},
+                                                        {m_shape2, "Shape2"},
+                                                        {m_backSprite1, "BackSprite1"},
+                                                        {m_backSprite2, "BackSprite2"},
+                                                        {m_frontSprite1, "FrontSprite1"},
+                                                        {m_frontSprite2, "FrontSprite2"}};
     for (const auto &[control, name] : names)
         control->setObjectName(QLatin1String(name));
     for (int i = 0; i < 6; ++i)
@@ -129,20 +142,40 @@ void BattlePalettes::arrangeForKeyboard() {
         box->setFocusPolicy(Qt::StrongFocus);
         box->installEventFilter(this);
     }
-    QWidget *const order[] = {m_frame1, m_frame2, m_frame3, m_chkLink, m_cboBack, m_cboFront,
-                              m_backTile[0], m_backTile[1], m_backTile[2], m_backTile[3],
-                              m_backTile[4], m_backTile[5], m_palette2};
+    QWidget *const order[] = {m_frame1,      m_frame2,      m_frame3,      m_chkLink,
+                              m_cboBack,     m_cboFront,    m_backTile[0], m_backTile[1],
+                              m_backTile[2], m_backTile[3], m_backTile[4], m_backTile[5],
+                              m_palette2};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
     m_palette2->setAccessibleName(tr("Colour chart"));
+    // What a screen reader meets besides the controls carries a name.
+    const std::pair<QWidget *, QString> names[] = {{m_tSelect, tr("Selection marker")},
+                                                   {m_backSprite1, tr("Back sprite, Silver")},
+                                                   {m_backSprite2, tr("Back sprite, Ruby")},
+                                                   {m_frontSprite1, tr("Front sprite, Silver")},
+                                                   {m_frontSprite2, tr("Front sprite, Ruby")},
+                                                   {m_shape1, tr("Back colours")},
+                                                   {m_shape2, tr("Front colours")},
+                                                   {m_hint, tr("Focus hint")}};
+    for (const auto &[widget, name] : names)
+        widget->setAccessibleName(name);
     m_frame1->setAccessibleName(m_frame1->title());
     m_frame2->setAccessibleName(m_frame2->title());
     m_frame3->setAccessibleName(m_frame3->title());
     m_cboBack->setAccessibleName(m_frame1->title());
     m_cboFront->setAccessibleName(m_frame2->title());
     m_chkLink->setAccessibleName(tr("Link"));
-    // Focus given to the window goes to its first control in that order.
-    setFocusProxy(m_chkLink);
+    // A key with Alt or Ctrl is no search in a list: it must not choose a sprite.
+    m_cboBack->installEventFilter(this);
+    m_cboFront->installEventFilter(this);
+    // The hint shows what hovering would, for the tile or chart cell that has the focus.
+    m_hint->setForegroundRole(QPalette::ToolTipText);
+    m_hint->setBackgroundRole(QPalette::ToolTipBase);
+    m_hint->setAutoFillBackground(true);
+    m_hint->setFrameShape(QFrame::Box);
+    m_hint->setMargin(2);
+    m_hint->hide();
 }
 
 // The handlers, and the window's own keys.
@@ -305,8 +338,10 @@ bool BattlePalettes::showPreviews(const Side &side, int number) {
     first->setStretch(false);
     second->setStretch(false);
     using Edition = ProgramFolder::Edition;
-    if (!first->loadPicture(picturePath(ProgramFolder::preview(side.front, Edition::Silver, number))) ||
-        !second->loadPicture(picturePath(ProgramFolder::preview(side.front, Edition::Ruby, number))))
+    if (!first->loadPicture(
+            picturePath(ProgramFolder::preview(side.front, Edition::Silver, number))) ||
+        !second->loadPicture(
+            picturePath(ProgramFolder::preview(side.front, Edition::Ruby, number))))
         return false;
     first->setStretch(true);
     second->setStretch(true);
@@ -367,50 +402,135 @@ void BattlePalettes::Palette2_MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, fl
         return;
     }
     m_state.rom.applyPick(*index, *colour);
+    announce(tile);
 }
 
 Outcome BattlePalettes::showTile(int tile, int colour) {
     if (Outcome loaded = m_backTile[tile]->loadPicture(tilePicture(colour)); !loaded)
         return loaded;
     m_tileColour[tile] = colour;
-    const std::int64_t index =
-        SpritePalette::tileIndex(tile, currentAddress(m_cboBack), currentAddress(m_cboFront));
     m_backTile[tile]->setAccessibleName(
         (tile < 3 ? tr("Back colour %1") : tr("Front colour %1")).arg(tile % 3 + 1));
-    m_backTile[tile]->setAccessibleDescription(
-        tr("0x%1, ROM offset %2")
-            .arg(QString::fromStdString(NumberText::hex(std::uint64_t(colour), 2)), offsetText(index)));
+    // Said as hovering shows it.
+    m_backTile[tile]->setAccessibleDescription(tileToolTip(tile));
+    if (m_backTile[tile]->hasFocus())
+        showHint();
     return {};
 }
 
-void BattlePalettes::showTilesAt(std::int64_t index) {
+int BattlePalettes::showTilesAt(std::int64_t index) {
     const auto colour = m_state.rom.readByte(index);
-    for (int tile = 0; tile < 6; ++tile)
+    int shown = -1;
+    for (int tile = 5; tile >= 0; --tile)
         if (colour && !m_backTile[tile]->isHidden() &&
             SpritePalette::tileIndex(tile, currentAddress(m_cboBack), currentAddress(m_cboFront)) ==
-                index)
-            showTile(tile, *colour);
+                index &&
+            showTile(tile, *colour))
+            shown = tile;
+    return shown;
 }
 
 void BattlePalettes::undoPick() {
-    if (const auto index = m_state.rom.undoPick())
-        showTilesAt(*index);
+    showChange(m_state.rom.undoPick());
 }
 
 void BattlePalettes::redoPick() {
-    if (const auto index = m_state.rom.redoPick())
-        showTilesAt(*index);
+    showChange(m_state.rom.redoPick());
+}
+
+void BattlePalettes::showChange(std::optional<std::int64_t> index) {
+    if (!index)
+        return;
+    int tile = showTilesAt(*index);
+    // A byte no tile shows: the list that holds it moves there, as a user's choice would, and
+    // its tile is selected, so the change is on screen and said.
+    if (tile < 0) {
+        const auto place = SpritePalette::placeOf(m_state.tables, *index);
+        if (!place)
+            return;
+        setListIndex(place->front ? m_cboFront : m_cboBack, place->row);
+        BackTile_Click(place->tile);
+        tile = place->tile;
+    }
+    announce(tile);
+}
+
+void BattlePalettes::announce(int tile) {
+    QWidget *focus = focusWidget();
+    if (!focus || focus == m_backTile[tile])
+        return; // the tile's own description has changed
+    focus->setAccessibleDescription(m_backTile[tile]->accessibleName() + QStringLiteral(": ") +
+                                    tileToolTip(tile));
 }
 
 void BattlePalettes::setFocusCell(int cell) {
     m_focusCell = cell;
     const int size = Twips::toPixels(SpritePalette::kCell);
     m_palette2->setFocusMark(QRect(cell % 16 * size, cell / 16 * size, size, size));
-    const QPoint centre(cell % 16 * size + size / 2, cell / 16 * size + size / 2);
-    const QString text = chartToolTip(centre);
-    m_palette2->setAccessibleDescription(text);
-    if (m_palette2->hasFocus())
-        QToolTip::showText(m_palette2->mapToGlobal(centre), text, m_palette2);
+    m_palette2->setAccessibleDescription(chartToolTip(cellRect(cell).center()));
+    if (!m_palette2->hasFocus())
+        return;
+    m_ring->follow();
+    showHint();
+    // A screen reader follows the focus from cell to cell.
+    if (QAccessibleInterface *chart = QAccessible::queryAccessibleInterface(m_palette2))
+        if (QAccessibleInterface *focused = chart->child(cell)) {
+            QAccessibleEvent event(focused, QAccessible::Focus);
+            QAccessible::updateAccessibility(&event);
+        }
+}
+
+QRect BattlePalettes::cellRect(int cell) const {
+    const int size = Twips::toPixels(SpritePalette::kCell);
+    return QRect(cell % 16 * size, cell / 16 * size, size, size);
+}
+
+QString BattlePalettes::cellName(int cell) const {
+    return colourText(cell);
+}
+
+QString BattlePalettes::cellDescription(int cell) const {
+    QStringList parts{chartToolTip(cellRect(cell).center()).section(QLatin1String("  "), 1)};
+    if (const char *why = NesColour::avoid(cell))
+        parts << tr("a colour to avoid: %1").arg(QLatin1String(why));
+    const int tile = selectedTile();
+    parts << (tile < 0 ? tr("select a tile first")
+                       : tr("picks for %1").arg(m_backTile[tile]->accessibleName()));
+    return parts.join(QStringLiteral("; "));
+}
+
+int BattlePalettes::selectedTile() const {
+    return m_pick.hasTile() ? m_pick.selectedTile() : -1;
+}
+
+int BattlePalettes::tileOf(const QObject *object) const {
+    const auto it = std::find(m_backTile.begin(), m_backTile.end(), object);
+    return it == m_backTile.end() ? -1 : int(it - m_backTile.begin());
+}
+
+void BattlePalettes::focusFirstControl() {
+    m_chkLink->setFocus(Qt::OtherFocusReason);
+}
+
+// Under the tile, or under the chart below the focus cell: never over the chart's rows.
+void BattlePalettes::showHint() {
+    QWidget *focus = focusWidget();
+    const int tile = tileOf(focus);
+    if (tile < 0 && focus != m_palette2) {
+        m_hint->hide();
+        return;
+    }
+    m_hint->setText(tile >= 0 ? tileToolTip(tile) : chartToolTip(cellRect(m_focusCell).center()));
+    m_hint->adjustSize();
+    const QRect around = tile >= 0 ? m_backTile[tile]->geometry()
+                                   : cellRect(m_focusCell).translated(m_palette2->pos());
+    const int bottom = (tile >= 0 ? around : m_palette2->geometry()).bottom();
+    QPoint at(around.center().x() - m_hint->width() / 2, bottom + 6);
+    at.setX(std::clamp(at.x(), 0, width() - m_hint->width()));
+    m_hint->move(at);
+    m_hint->show();
+    m_hint->raise();
+    m_ring->raise();
 }
 
 // Arrows, Home and End move the focus cell; Space and Enter press and release it.
@@ -455,6 +575,11 @@ QString BattlePalettes::tileToolTip(int tile) const {
 
 bool BattlePalettes::eventFilter(QObject *watched, QEvent *event) {
     const auto tile = std::find(m_backTile.begin(), m_backTile.end(), watched) - m_backTile.begin();
+    if (event->type() == QEvent::KeyPress && (watched == m_cboBack || watched == m_cboFront)) {
+        const auto *press = static_cast<QKeyEvent *>(event);
+        return press->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier) &&
+               !press->text().isEmpty();
+    }
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (watched == m_palette2)
@@ -467,8 +592,9 @@ bool BattlePalettes::eventFilter(QObject *watched, QEvent *event) {
     if (event->type() == QEvent::FocusIn && watched == m_palette2)
         setFocusCell(m_focusCell);
     if (event->type() == QEvent::FocusIn && tile < 6)
-        QToolTip::showText(m_backTile[tile]->mapToGlobal(m_backTile[tile]->rect().center()),
-                           tileToolTip(int(tile)), m_backTile[tile]);
+        showHint();
+    if (event->type() == QEvent::FocusOut)
+        m_hint->hide();
     if (event->type() == QEvent::ToolTip) {
         const auto *help = static_cast<QHelpEvent *>(event);
         QString text;

@@ -11,11 +11,13 @@ class QCheckBox;
 class QComboBox;
 class QFrame;
 class QGroupBox;
+class QLabel;
 
 namespace tintwright {
 
 struct LocationTable;
 struct ProgramState;
+class FocusRing;
 class PictureBox;
 class Prompter;
 
@@ -43,6 +45,17 @@ public:
     void redoPick();
     void Palette2_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, float x, float y);
     void Palette2_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, float x, float y);
+
+    // The first control in the tab order gets the focus, as when the window opens.
+    void focusFirstControl();
+    // What the accessibility layer reads: the tiles and the chart's cells.
+    PictureBox *chart() const { return m_palette2; }
+    int tileOf(const QObject *object) const; // -1: no tile
+    int selectedTile() const;                // -1: none selected yet
+    int focusCell() const { return m_focusCell; }
+    QRect cellRect(int cell) const; // in the chart's pixels
+    QString cellName(int cell) const;
+    QString cellDescription(int cell) const;
 
 signals:
     // Emitted as each load starts; false for the back list, true for the front.
@@ -77,7 +90,12 @@ private:
     QString chartToolTip(QPoint pixel) const;
     QString tileToolTip(int tile) const;
     Outcome showTile(int tile, int colour);
-    void showTilesAt(std::int64_t index);
+    // The tiles that show ROM byte `index` again; the first of them, or -1.
+    int showTilesAt(std::int64_t index);
+    void showChange(std::optional<std::int64_t> index);
+    // Tells a screen reader, on the control that has the focus, what tile `tile` now shows.
+    void announce(int tile);
+    void showHint();
     void setFocusCell(int cell);
     bool chartKey(int key);
 
@@ -99,6 +117,8 @@ private:
     PictureBox *m_frontSprite2;
     std::array<PictureBox *, 6> m_backTile{};
     PictureBox *m_tSelect;
+    QLabel *m_hint;
+    FocusRing *m_ring;
 
     ColourPick m_pick;
     std::array<int, 6> m_tileColour{};

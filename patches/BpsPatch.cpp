@@ -4,7 +4,6 @@
 #include "document/NumberText.h"
 #include "document/Problem.h"
 
-
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -89,7 +88,8 @@ BpsPatch::Info header(std::span<const std::uint8_t> patch, Reader &reader) {
     if (std::memcmp(patch.data(), "BPS1", 4) != 0)
         throw Problem::atOffset(0, "it does not start with BPS1, so it is no BPS patch");
     if (patch.size() < 4 + 3 + 12)
-        throw Problem::atOffset(patch.size(), "the patch is too short to hold its sizes and checksums");
+        throw Problem::atOffset(patch.size(),
+                                "the patch is too short to hold its sizes and checksums");
     BpsPatch::Info info;
     const std::size_t footer = patch.size() - 12;
     info.sourceCrc = crcAt(patch, footer);
@@ -200,16 +200,17 @@ BpsPatch::Bytes BpsPatch::apply(std::span<const std::uint8_t> source,
     // Before anything is made: a lying size must cost nothing.
     if (info.targetSize > kLargestTarget)
         throw Problem::atOffset(4, "the target would be larger than 1 GiB (" +
-                                std::to_string(info.targetSize) + " bytes)");
+                                       std::to_string(info.targetSize) + " bytes)");
     const std::uint32_t sourceCrc = Checksum::crc32(source);
     if (info.targetSize == source.size() && sourceCrc == info.targetCrc &&
         (info.sourceSize != source.size() || sourceCrc != info.sourceCrc))
-        throw Problem::atOffset(0, "this ROM already has the patch: it is the result the patch makes (" +
-                                describe(info.targetSize, info.targetCrc) + ")");
+        throw Problem::atOffset(
+            0, "this ROM already has the patch: it is the result the patch makes (" +
+                   describe(info.targetSize, info.targetCrc) + ")");
     if (info.sourceSize != source.size() || sourceCrc != info.sourceCrc)
         throw Problem::atOffset(0, "this patch is not for this ROM: it wants " +
-                                describe(info.sourceSize, info.sourceCrc) + ", not " +
-                                describe(source.size(), sourceCrc));
+                                       describe(info.sourceSize, info.sourceCrc) + ", not " +
+                                       describe(source.size(), sourceCrc));
     // The target grows with what the actions write, never ahead of them.
     Bytes target;
     target.reserve(
@@ -265,7 +266,8 @@ BpsPatch::Bytes BpsPatch::apply(std::span<const std::uint8_t> source,
     if (out != info.targetSize)
         throw Problem::atOffset(reader.at(), "the actions end before the target is complete");
     if (Checksum::crc32(target) != info.targetCrc)
-        throw Problem::atOffset(patch.size() - 8, "the result's CRC32 is not the one the patch names");
+        throw Problem::atOffset(patch.size() - 8,
+                                "the result's CRC32 is not the one the patch names");
     return target;
 }
 

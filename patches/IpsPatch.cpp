@@ -144,8 +144,9 @@ IpsPatch::Bytes IpsPatch::create(std::span<const std::uint8_t> original,
     const std::size_t common = std::min(original.size(), edited.size());
     const auto changed = [&](std::size_t i) { return i >= common || original[i] != edited[i]; };
     if (edited.size() < original.size() && edited.size() >= kReach)
-        throw Problem::atOffset(edited.size(), "the edited file is shorter, and its length does not "
-                                        "fit in 3 bytes: make a BPS patch instead");
+        throw Problem::atOffset(edited.size(),
+                                "the edited file is shorter, and its length does not "
+                                "fit in 3 bytes: make a BPS patch instead");
     Bytes out{'P', 'A', 'T', 'C', 'H'};
     for (std::size_t i = 0; i < edited.size();) {
         // Whole blocks first: most of the file is unchanged.
@@ -156,8 +157,9 @@ IpsPatch::Bytes IpsPatch::create(std::span<const std::uint8_t> original,
             continue;
         }
         if (i >= kReach)
-            throw Problem::atOffset(i, "a change lies at 16 MiB or beyond, where IPS offsets cannot "
-                                "reach: make a BPS patch instead");
+            throw Problem::atOffset(i,
+                                    "a change lies at 16 MiB or beyond, where IPS offsets cannot "
+                                    "reach: make a BPS patch instead");
         // Changes go to one region, where records may share them, when fewer than 6 unchanged
         // bytes lie between them (a new record costs 5), or when one run can cross the bytes
         // between: they and the changes on both sides hold the same value, as in a fill.
@@ -175,7 +177,7 @@ IpsPatch::Bytes IpsPatch::create(std::span<const std::uint8_t> original,
         }
         if (end > kReach)
             throw Problem::atOffset(kReach, "a change lies at 16 MiB or beyond, where IPS offsets "
-                                     "cannot reach: make a BPS patch instead");
+                                            "cannot reach: make a BPS patch instead");
         encodeRegion(out, edited, changed, i == kEofMark ? i - 1 : i, end);
         i = end;
     }
@@ -199,7 +201,8 @@ IpsPatch::Bytes IpsPatch::apply(std::span<const std::uint8_t> original,
                         out.begin() + record.offset);
     });
     if (truncation && *truncation > out.size())
-        throw Problem::atOffset(patch.size() - 3, "the length to cut the file to lies past its end");
+        throw Problem::atOffset(patch.size() - 3,
+                                "the length to cut the file to lies past its end");
     if (truncation)
         out.resize(*truncation);
     return out;

@@ -20,6 +20,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QScreen>
+#include <QShortcut>
 
 #include <iostream>
 
@@ -33,14 +34,28 @@ Main::Main(ProgramState &state, Prompter &prompter, QWidget *parent)
     // that was active before it.
     m_mdiArea->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
     setCentralWidget(m_mdiArea);
-    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [](QMdiSubWindow *window) {
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *window) {
+        // With no child window left, the frame keeps the focus, so Alt reaches the menus.
+        if (!window && isActiveWindow())
+            m_mdiArea->setFocus(Qt::OtherFocusReason);
         if (!window)
             return;
         if (auto *reader = qobject_cast<Reader *>(window->widget()))
             reader->Form_Activate();
     });
     createMenus();
+    createShortcuts();
     resize(Twips::size(8385, 6450));
+}
+
+// Keys users expect, as window shortcuts: the menu bar stays as it is.
+void Main::createShortcuts() {
+    new QShortcut(QKeySequence::Save, this, this, &Main::mnuSave_Click);
+    // A child window's system menu closes it with the platform's Close keys; Ctrl+F4 is one of
+    // them only on some platforms, and a second shortcut for it would make both do nothing.
+    const QKeySequence closeChild(Qt::CTRL | Qt::Key_F4);
+    if (!QKeySequence::keyBindings(QKeySequence::Close).contains(closeChild))
+        new QShortcut(closeChild, this, m_mdiArea, &QMdiArea::closeActiveSubWindow);
 }
 
 void Main::createMenus() {
@@ -135,7 +150,7 @@ void Main::mnuBattlePalettes_Click() {
     QMdiSubWindow *window = m_mdiArea->addSubWindow(editor, BattlePalettes::windowFlagsForMdi());
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
-    editor->setFocus();
+    editor->focusFirstControl();
 }
 
 void Main::mnuDevs_Click() {

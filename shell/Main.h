@@ -44,6 +44,7 @@ protected:
 
 private:
     void createMenus();
+    void createShortcuts();
 
     ProgramState &m_state;
     Prompter &m_prompter;

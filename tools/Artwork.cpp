@@ -1,5 +1,7 @@
 #include "Artwork.h"
 
+#include "document/NesColour.h"
+
 #include <QPainter>
 
 namespace tintwright {
@@ -68,10 +70,10 @@ QImage Artwork::chart(const NesPalette::Colours &colours) {
         painter.fillRect(cell.left(), cell.top(), kCell, 1, QColor(40, 40, 40));
         painter.fillRect(cell.left(), cell.top(), 1, kCell, QColor(40, 40, 40));
         // Colours to avoid get a small dot in the bottom-right corner.
-        if (NesPalette::isBlackerThanBlack(index))
-            painter.fillRect(cell.right() - 4, cell.bottom() - 4, 3, 3, QColor(230, 40, 40));
-        else if (NesPalette::isDuplicateBlack(index))
-            painter.fillRect(cell.right() - 4, cell.bottom() - 4, 3, 3, QColor(110, 110, 110));
+        // A red one on the blacker than black, grey on the blacks that repeat $0F.
+        if (NesColour::avoid(index))
+            painter.fillRect(cell.right() - 4, cell.bottom() - 4, 3, 3,
+                             index == 0x0D ? QColor(230, 40, 40) : QColor(110, 110, 110));
     }
     return image;
 }

@@ -28,8 +28,7 @@ int say(const QString &text) {
     const QByteArray bytes = text.toUtf8();
     const Outcome written = FileIo::write(
         FileIo::kStandardStream,
-        {reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size())},
-        {});
+        {reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size())}, {});
     if (written)
         return Invocation::kDone;
     print(stderr, QStringLiteral("tintwright-data: %1\n")

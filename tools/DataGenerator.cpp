@@ -42,7 +42,8 @@ void DataGenerator::addPalettePictures(FileBatch &batch, const std::filesystem::
     for (int colour = 0; colour < NesColour::kCount; ++colour)
         batch.add(ProgramFolder::path(programFolder, ProgramFolder::tile(colour)),
                   bytesOf(encoded(Artwork::tile(colours[std::size_t(colour)]), "BMP")));
-    addGif(batch, Artwork::chart(colours), ProgramFolder::path(programFolder, ProgramFolder::kChart));
+    addGif(batch, Artwork::chart(colours),
+           ProgramFolder::path(programFolder, ProgramFolder::kChart));
 }
 
 Outcome DataGenerator::build(const std::filesystem::path &programFolder, bool force) {
@@ -62,9 +63,11 @@ Outcome DataGenerator::build(const std::filesystem::path &programFolder, bool fo
 
         FileBatch batch;
         addPalettePictures(batch, programFolder, NesPalette::standard());
-        addGif(batch, Artwork::marker(), ProgramFolder::path(programFolder, ProgramFolder::kMarker));
+        addGif(batch, Artwork::marker(),
+               ProgramFolder::path(programFolder, ProgramFolder::kMarker));
         for (const bool front : {false, true})
-            for (const auto edition : {ProgramFolder::Edition::Silver, ProgramFolder::Edition::Ruby})
+            for (const auto edition :
+                 {ProgramFolder::Edition::Silver, ProgramFolder::Edition::Ruby})
                 for (int number = 1; number <= ProgramFolder::kPreviewCount; ++number)
                     addGif(batch,
                            Artwork::preview(number, edition,

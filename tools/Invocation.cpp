@@ -34,7 +34,8 @@ int Invocation::fail(int status, const QString &message) {
 
 int Invocation::fail(const Problem &problem, const QString &then) {
     const bool refused = problem.kind() == Problem::Kind::Refused || problem.line() > 0;
-    return fail(refused ? kRefused : kFailed, Arguments::shown(Arguments::decode(problem.what())) + then);
+    return fail(refused ? kRefused : kFailed,
+                Arguments::shown(Arguments::decode(problem.what())) + then);
 }
 
 QString Invocation::shown(const QString &argument) {
@@ -110,8 +111,8 @@ bool Invocation::readTables(Tables &tables) {
         tables.folder = Arguments::path(QCoreApplication::applicationDirPath());
     }
     try {
-        tables.tables = ProgramFolder::readTables(tables.folder, tables.shownFolder.toStdString(),
-                                                  &m_inputs);
+        tables.tables =
+            ProgramFolder::readTables(tables.folder, tables.shownFolder.toStdString(), &m_inputs);
     } catch (const Problem &problem) {
         // A table that cannot be read at all, or the line and fault of a broken one.
         return fail(problem.line() ? kRefused : kFailed, QString::fromStdString(problem.what())),

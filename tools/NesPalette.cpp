@@ -16,21 +16,4 @@ const NesPalette::Colours &NesPalette::standard() {
     return colours;
 }
 
-bool NesPalette::isDuplicateBlack(int index) {
-    // 0x0F is the black to use; these repeat it.
-    switch (index) {
-    case 0x0E:
-    case 0x1D:
-    case 0x1E:
-    case 0x1F:
-    case 0x2E:
-    case 0x2F:
-    case 0x3E:
-    case 0x3F:
-        return true;
-    default:
-        return false;
-    }
-}
-
 } // namespace tintwright

@@ -13,9 +13,6 @@ class NesPalette {
 public:
     using Colours = std::array<std::uint32_t, NesColour::kCount>;
     static const Colours &standard();
-    // Indices the chart marks: 0x0D ("blacker than black") and the black duplicates.
-    static bool isBlackerThanBlack(int index) { return index == 0x0D; }
-    static bool isDuplicateBlack(int index);
 };
 
 } // namespace tintwright

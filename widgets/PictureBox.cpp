@@ -69,25 +69,12 @@ void PictureBox::applyGeometry() {
     setGeometry(Twips::rect(m_left, m_top, m_width, m_height));
 }
 
-void PictureBox::setFocusMark(const QRect &mark) {
-    m_focusMark = mark;
-    update();
-}
-
 void PictureBox::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     if (m_stretch)
         painter.drawImage(rect(), m_picture);
     else if (!m_picture.isNull())
         painter.drawImage(QPoint(0, 0), m_picture);
-    if (hasFocus()) {
-        // Dashed black on white, unlike the selection marker's solid rings.
-        const QRect mark = (m_focusMark.isNull() ? rect() : m_focusMark).adjusted(1, 1, -2, -2);
-        painter.setPen(QPen(Qt::white, 1));
-        painter.drawRect(mark);
-        painter.setPen(QPen(Qt::black, 1, Qt::DashLine));
-        painter.drawRect(mark);
-    }
 }
 
 void PictureBox::mousePressEvent(QMouseEvent *event) {

@@ -35,7 +35,8 @@ public:
     void setTwipsGeometry(float left, float top, float width, float height);
 
     // Where the keyboard focus shows while the box has it, in pixels: the whole box when empty.
-    void setFocusMark(const QRect &mark);
+    void setFocusMark(const QRect &mark) { m_focusMark = mark; }
+    QRect focusMark() const { return m_focusMark; }
 
 signals:
     void clicked();

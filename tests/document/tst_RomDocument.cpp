@@ -20,6 +20,8 @@ private slots:
     void save();
     void load_data() { addCases("readers", "load"); }
     void load();
+    void placeOf_data() { addCases("readers", "placeOf"); }
+    void placeOf();
     void pickIndex_data() { addCases("readers", "pickIndex"); }
     void pickIndex();
     void chartPick_data() { addCases("readers", "chartPick"); }
@@ -101,13 +103,13 @@ void tst_RomDocument::load() {
     RomDocument rom;
     QVERIFY(!rom.readByte(0));
     QVERIFY(!rom.writeByte(0, 1));
-    QVERIFY(rom.assign(reinterpret_cast<const std::uint8_t *>("\x01\x3F\x40\x02\x03\x04\x05\x06"), 8,
-                       "r.nes"));
+    QVERIFY(rom.assign(reinterpret_cast<const std::uint8_t *>("\x01\x3F\x40\x02\x03\x04\x05\x06"),
+                       8, "r.nes"));
     QVERIFY(!rom.assign(rom.data(), 0, "empty.nes"));
     QCOMPARE(rom.length(), 8);
-    const auto load = SpritePalette::load(rom, row["address"].toInt(), row["position"].toInt(),
-                                          row["link"].toBool(), row["other"].toInt(),
-                                          row["otherCount"].toInt());
+    const auto load =
+        SpritePalette::load(rom, row["address"].toInt(), row["position"].toInt(),
+                            row["link"].toBool(), row["other"].toInt(), row["otherCount"].toInt());
     QJsonArray colours;
     for (const std::uint8_t colour : load.colours)
         colours.append(colour);
@@ -115,6 +117,17 @@ void tst_RomDocument::load() {
     QCOMPARE(load.complete(), colours.size() == 3);
     QCOMPARE(load.preview.value_or(-1), row["preview"].toInt(-1));
     QCOMPARE(load.linked.value_or(-1), row["linked"].toInt(-1));
+}
+
+void tst_RomDocument::placeOf() {
+    QFETCH(QJsonObject, row);
+    const LocationTables tables{{{16, 19, 17}, {"a", "b", "c"}, {1, 2, 3}},
+                                {{16, 40}, {"d", "e"}, {1, 2}}};
+    const auto place = SpritePalette::placeOf(tables, row["index"].toInt());
+    QJsonValue got;
+    if (place)
+        got = QJsonArray{place->front ? "front" : "back", place->row, place->tile};
+    QCOMPARE(got, row["place"]);
 }
 
 void tst_RomDocument::pickIndex() {

@@ -20,10 +20,11 @@ void tst_TableCheck::check() {
     const auto previews = [](bool front, int number) { return number <= 3 - !front; };
     QJsonArray findings;
     for (const auto &finding : TableCheck::check(palettes.rom, palettes.tables, previews))
-        findings.append(QStringLiteral("%1 %2 %3: %4")
-                            .arg(finding.error ? "error" : "warning", finding.front ? "front" : "back")
-                            .arg(finding.row)
-                            .arg(QString::fromStdString(finding.message)));
+        findings.append(
+            QStringLiteral("%1 %2 %3: %4")
+                .arg(finding.error ? "error" : "warning", finding.front ? "front" : "back")
+                .arg(finding.row)
+                .arg(QString::fromStdString(finding.message)));
     QCOMPARE(findings, row["findings"].toArray());
 }
 

@@ -15,7 +15,7 @@ QString programFolder() {
     const QString named = qEnvironmentVariable("TINTWRIGHT_E2E_PROGRAM");
     return named.isEmpty() ? QStringLiteral(TINTWRIGHT_APP_DIR) : named;
 }
-constexpr qint64 kFirstBackPalette = 32784; // row 0 of the shipped BackLocations.txt
+constexpr qint64 kFirstBackPalette = 32784; // row 0 of the shipped BackLocations.txt; row 1 follows
 
 QByteArray run(const QStringList &command, int pause = 300) {
     QProcess process;
@@ -91,26 +91,42 @@ void tst_EndToEnd::editSaveAndClose() {
     run({"xdotool", "key", "Tab", "Down", "Return"});
     run({"xdotool", "key", "alt+e"});
     run({"xdotool", "key", "Return"}, 1000);
-    // Keys alone from here: the editor opens on its link box; Tab past the lists to tile 0,
-    // Space selects it; Tab on past the other tiles to the chart, down two rows and right one
-    // to colour $21, Enter picks it. Save, then undo, save, redo, save.
-    run({"xdotool", "key", "Tab", "Tab", "Tab", "space"});
+    // Keys alone from here: the editor opens on its link box. Tab to the back list, where
+    // Alt+H chooses no sprite; Tab on past the front list to tile 0, Space selects it; Tab on
+    // past the other tiles to the chart, down two rows and right one to colour $21, Enter picks
+    // it; save from the menu.
+    run({"xdotool", "key", "Tab", "alt+h", "Tab", "Tab", "space"});
     run({"xdotool", "key", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Down", "Down", "Right",
          "Return"});
     screenshot().save(QStringLiteral(TINTWRIGHT_BINARY_DIR "/e2e-editor.png"));
-    const auto save = [&](int colour) {
-        run({"xdotool", "key", "alt+f"});
-        run({"xdotool", "key", "s"}, 1000);
-        run({"xdotool", "key", "Return"}); // dismiss "Saved~!"
+    const auto saved = [&](std::initializer_list<std::pair<qint64, int>> bytes) {
+        run({"xdotool", "key", "Return"}, 500); // dismiss "Saved~!"
         QByteArray expected = before;
-        expected[kFirstBackPalette] = char(colour);
-        return readAll(rom) == expected; // that byte and no other
+        for (const auto &[at, colour] : bytes)
+            expected[at] = char(colour);
+        return readAll(rom) == expected; // those bytes and no other
     };
-    QVERIFY(save(0x21));
-    run({"xdotool", "key", "ctrl+z"});
-    QVERIFY(save(0x0F));
-    run({"xdotool", "key", "ctrl+shift+z"});
-    QVERIFY(save(0x21));
+    const qint64 second = kFirstBackPalette + 4; // back row 1
+    run({"xdotool", "key", "alt+f"});
+    run({"xdotool", "key", "s"}, 1000);
+    QVERIFY(saved({{kFirstBackPalette, 0x21}}));
+    // The message answered, the focus is back on the chart: Left and Enter pick $20 there, and
+    // Ctrl+S saves.
+    run({"xdotool", "key", "Left", "Return", "ctrl+s"}, 1000);
+    QVERIFY(saved({{kFirstBackPalette, 0x20}}));
+    // Back to the back list, down to row 1, and on to the chart again: Ctrl+Z takes back the
+    // pick on row 0, which brings row 0 back with tile 0 selected, so Enter picks there again.
+    for (int i = 0; i < 8; ++i)
+        run({"xdotool", "key", "shift+Tab"}, 100);
+    run({"xdotool", "key", "Down"});
+    for (int i = 0; i < 8; ++i)
+        run({"xdotool", "key", "Tab"}, 100);
+    run({"xdotool", "key", "ctrl+z", "Return", "ctrl+s"}, 1000);
+    QVERIFY(saved({{kFirstBackPalette, 0x20}, {second, quint8(before[second])}}));
+    // Ctrl+F4 closes the editor, so Ctrl+Z reaches no editor and changes nothing.
+    run({"xdotool", "key", "ctrl+F4"});
+    run({"xdotool", "key", "ctrl+z", "ctrl+s"}, 1000);
+    QVERIFY(saved({{kFirstBackPalette, 0x20}}));
     // Close the main window: nothing is unsaved, so nothing is asked, and the program ends.
     run({"xdotool", "key", "alt+F4"});
     QVERIFY(program.state() == QProcess::NotRunning || program.waitForFinished(10000));

@@ -2,6 +2,7 @@
 #include "GuiTest.h"
 #include "editor/BattlePalettes.h"
 #include "editor/EditorLayout.h"
+#include "widgets/FocusRing.h"
 #include "widgets/PictureBox.h"
 #include "widgets/Twips.h"
 
@@ -10,6 +11,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHelpEvent>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QToolTip>
 
@@ -69,6 +71,7 @@ private slots:
     void picks();
     void failures();
     void keyboard();
+    void screenReader();
 };
 
 void tst_BattlePalettes::layout() {
@@ -81,11 +84,17 @@ void tst_BattlePalettes::layout() {
     // Every control where the design puts it.
     using L = EditorLayout;
     const std::pair<const char *, L::Rect> places[] = {
-        {"Frame1", L::kFrame1}, {"Frame2", L::kFrame2}, {"Frame3", L::kFrame3},
-        {"chkLink", L::kLink},  {"cboBack", L::kList},  {"cboFront", L::kList},
+        {"Frame1", L::kFrame1},
+        {"Frame2", L::kFrame2},
+        {"Frame3", L::kFrame3},
+        {"chkLink", L::kLink},
+        {"cboBack", L::kList},
+        {"cboFront", L::kList},
         // The tiles centred under their frames, edge to edge, the outlines 30 twips round them.
-        {"BackTile0", {1365, 3120, 615, 615}}, {"BackTile5", {7035, 3120, 615, 615}},
-        {"Shape1", {1335, 3090, 1905, 675}},   {"Shape2", {5775, 3090, 1905, 675}},
+        {"BackTile0", {1365, 3120, 615, 615}},
+        {"BackTile5", {7035, 3120, 615, 615}},
+        {"Shape1", {1335, 3090, 1905, 675}},
+        {"Shape2", {5775, 3090, 1905, 675}},
         {"tSelect", {4080, 3120, 795, 795}}};
     for (const auto &[name, r] : places)
         QCOMPARE(window->findChild<QWidget *>(name)->geometry(),
@@ -280,10 +289,13 @@ void tst_BattlePalettes::failures() {
 
 void tst_BattlePalettes::keyboard() {
     EditorFixture fixture;
+    fixture.state.tables.back.names[3] = "Zed";
     BattlePalettes *other = fixture.open();
     BattlePalettes *window = fixture.open();
     QVERIFY(QTest::qWaitForWindowActive(window));
     PictureBox *chart = fixture.box("Palette2"), *tile = fixture.box("BackTile2");
+    auto *ring = window->findChild<FocusRing *>();
+    auto *hint = window->findChild<QLabel *>("FocusHint");
     // After the lists Tab reaches the six tiles in order, then the chart.
     fixture.list("cboFront")->setFocus();
     QStringList order;
@@ -293,32 +305,40 @@ void tst_BattlePalettes::keyboard() {
     }
     QCOMPARE(order.join(' '),
              "BackTile0 BackTile1 BackTile2 BackTile3 BackTile4 BackTile5 Palette2 chkLink");
-    // A focused tile shows a mark; Space on it does what a click does. On the chart the keys
-    // move a focus cell, and Enter picks it as a press and a release there do.
-    const QImage unfocused = tile->grab().toImage();
-    tile->setFocus(); // and its hover text
-    QVERIFY(tile->grab().toImage() != unfocused);
-    QCOMPARE(QToolTip::text(), "$0F at 0x000012");
+    // In a list, letters find a name; with Alt or Ctrl they choose nothing.
+    QComboBox *back = fixture.list("cboBack");
+    back->setFocus();
+    QTest::keyClick(back, Qt::Key_Z, Qt::AltModifier);
+    QTest::keyClick(back, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(back->currentIndex(), 0);
+    QTest::keyClick(back, Qt::Key_Z);
+    QCOMPARE(back->currentIndex(), 3);
+    window->setBackIndex(0);
+    // A focused control is ringed: 2 pixels of black round 2 of white. A focused tile says
+    // under it what hovering would; Space on it does what a click does.
+    tile->setFocus();
+    QVERIFY(ring->isVisible());
+    QCOMPARE(ring->geometry(), tile->geometry().adjusted(-4, -4, 4, 4));
+    const QImage shot = window->grab().toImage();
+    QCOMPARE(shot.pixel(ring->x(), ring->y() + 20), qRgb(0, 0, 0));
+    QCOMPARE(shot.pixel(ring->x() + 2, ring->y() + 20), qRgb(255, 255, 255));
+    QCOMPARE(hint->text(), "$0F at 0x000012");
+    QVERIFY(hint->isVisible());
+    QVERIFY(hint->y() > tile->geometry().bottom());
     QTest::keyClick(tile, Qt::Key_Space);
     QCOMPARE(fixture.box("tSelect")->geometry().center(), tile->geometry().center());
+    // On the chart the keys move a focus cell, which the ring and the hint follow, the hint
+    // under the chart so that no row of it is hidden; Enter picks it.
     chart->setFocus();
-    QVERIFY(QToolTip::text().startsWith("$00  RGB #"));
-    for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Right, Qt::Key_Return})
+    QVERIFY(hint->text().startsWith("$00  RGB #"));
+    QVERIFY(hint->y() > chart->geometry().bottom());
+    for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Right})
         QTest::keyClick(chart, key);
+    QCOMPARE(ring->geometry(), QRect(chart->pos() + QPoint(24 - 4, 48 - 4), QSize(32, 32)));
+    QTest::keyClick(chart, Qt::Key_Return);
     QCOMPARE(fixture.state.rom.readByte(18).value(), 0x21);
     QVERIFY(fixture.tileShows(2, 0x21));
     QVERIFY(fixture.state.rom.isModified());
-    // A screen reader hears which sprite and byte a tile is, its colour, and the chart's cell.
-    const auto text = [](QWidget *widget, QAccessible::Text which) {
-        return QAccessible::queryAccessibleInterface(widget)->text(which);
-    };
-    QCOMPARE(text(tile, QAccessible::Name) + ": " + text(tile, QAccessible::Description),
-             "Back colour 3: 0x21, ROM offset 0x000012");
-    QCOMPARE(text(chart, QAccessible::Description), QStringLiteral("$21  RGB #57A5FF"));
-    QStringList names;
-    for (const char *name : {"Frame1", "cboBack", "Frame2", "cboFront", "Frame3", "chkLink"})
-        names << text(window->findChild<QWidget *>(name), QAccessible::Name);
-    QCOMPARE(names.join(','), "Back,Back,Front,Front,Link I.,Link");
     // Undo and redo, by their keys, in the window where they are pressed.
     fixture.state.rom.setModified(false);
     QTest::keyClick(chart, Qt::Key_Z, Qt::ControlModifier);
@@ -335,14 +355,90 @@ void tst_BattlePalettes::keyboard() {
     }
     QCOMPARE(other->findChild<PictureBox *>("BackTile2")->picture(),
              fixture.box("BackTile0")->picture());
+    // Undoing a byte no tile shows brings its sprite back, its tile selected.
+    QTest::keyClick(chart, Qt::Key_Return); // $21 again
+    window->BackTile_Click(4);
+    window->setBackIndex(5); // and the front list with it
+    QTest::keyClick(chart, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(back->currentIndex(), 0);
+    QCOMPARE(fixture.list("cboFront")->currentIndex(), 0); // linked
+    QCOMPARE(fixture.box("tSelect")->geometry().center(), tile->geometry().center());
+    QVERIFY(fixture.tileShows(2, 15));
     // A press on the chart moves its focus cell there.
     QTest::mouseClick(chart, Qt::LeftButton, {}, QPoint(5 * 24 + 5, 5));
     QTest::keyClick(chart, Qt::Key_Left);
     QTest::keyClick(chart, Qt::Key_Space);
     QCOMPARE(fixture.state.rom.readByte(18).value(), 0x04);
-    QToolTip::hideText();
     window->close();
     other->close();
+}
+
+namespace {
+
+// The widgets that get the focus while it listens.
+class FocusLog : public QObject {
+public:
+    QList<QObject *> gained;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (event->type() == QEvent::FocusIn && watched->isWidgetType())
+            gained << watched;
+        return false;
+    }
+};
+
+} // namespace
+
+void tst_BattlePalettes::screenReader() {
+    EditorFixture fixture;
+    BattlePalettes *window = fixture.open();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    PictureBox *chart = fixture.box("Palette2"), *tile = fixture.box("BackTile2");
+    const auto a11y = [](QObject *object) { return QAccessible::queryAccessibleInterface(object); };
+    // The chart says its cell before it ever has the focus; every part carries a name.
+    QVERIFY(a11y(chart)->text(QAccessible::Description).startsWith("$00  RGB #"));
+    for (QWidget *part : window->findChildren<QWidget *>())
+        if (part->parentWidget() == window)
+            QVERIFY2(!a11y(part)->text(QAccessible::Name).isEmpty(),
+                     qPrintable(part->objectName()));
+    // Tiles are buttons that can be selected and pressed; the selected one is checked.
+    QCOMPARE(a11y(tile)->role(), QAccessible::Button);
+    QVERIFY(a11y(tile)->state().checkable);
+    QVERIFY(!a11y(tile)->state().checked);
+    a11y(tile)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QVERIFY(a11y(tile)->state().checked);
+    QVERIFY(!a11y(fixture.box("BackTile1"))->state().checked);
+    QCOMPARE(a11y(tile)->text(QAccessible::Name), "Back colour 3");
+    QCOMPARE(a11y(tile)->text(QAccessible::Description), "$0F at 0x000012"); // as hovering says
+    // The chart is a grid of 4 rows of 16 cells, each saying its colour and what a pick does.
+    QAccessibleInterface *grid = a11y(chart);
+    QCOMPARE(grid->role(), QAccessible::Table);
+    QCOMPARE(grid->childCount(), 64);
+    QCOMPARE(grid->tableInterface()->cellAt(2, 1), grid->child(0x21));
+    QCOMPARE(grid->child(0x21)->text(QAccessible::Name), "$21");
+    QCOMPARE(grid->child(0x21)->text(QAccessible::Description),
+             "RGB #57A5FF; picks for Back colour 3");
+    QVERIFY(grid->child(0x0D)->text(QAccessible::Description).contains("a colour to avoid"));
+    QCOMPARE(grid->indexOfChild(grid->childAt(chart->mapToGlobal(QPoint(30, 55)).x(),
+                                              chart->mapToGlobal(QPoint(30, 55)).y())),
+             0x21);
+    // The focused cell is reported; a pick and an undo are said on the control with the focus.
+    chart->setFocus();
+    QTest::keyClick(chart, Qt::Key_Right);
+    QCOMPARE(grid->focusChild(), grid->child(1));
+    QVERIFY(grid->child(1)->state().focused);
+    QTest::keyClick(chart, Qt::Key_Return);
+    QCOMPARE(grid->text(QAccessible::Description), "Back colour 3: $01 at 0x000012");
+    QTest::keyClick(chart, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(grid->text(QAccessible::Description), "Back colour 3: $0F at 0x000012");
+    // A Tab from the chart round to the link box gives the focus to the link box alone.
+    FocusLog log;
+    qApp->installEventFilter(&log);
+    QTest::keyClick(chart, Qt::Key_Tab);
+    qApp->removeEventFilter(&log);
+    QCOMPARE(log.gained, QList<QObject *>{window->findChild<QCheckBox *>("chkLink")});
+    window->close();
 }
 
 QTEST_MAIN(tst_BattlePalettes)

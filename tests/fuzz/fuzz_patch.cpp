@@ -1,10 +1,10 @@
 // Arbitrary bytes as an IPS patch, and as the body of a BPS patch given a right header and
 // checksums, applied to a fixed ROM: never a crash, a hang or a read out of bounds; and whatever
 // is accepted applies the same way twice and within what the format can make.
-#include "patches/BpsPatch.h"
-#include "patches/IpsPatch.h"
 #include "document/Checksum.h"
 #include "document/Problem.h"
+#include "patches/BpsPatch.h"
+#include "patches/IpsPatch.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,8 @@
 #include "Cases.h"
+#include "document/Problem.h"
 #include "patches/BpsPatch.h"
 #include "patches/IpsPatch.h"
 #include "patches/Patch.h"
-#include "document/Problem.h"
 
 #include <QRandomGenerator>
 
@@ -37,7 +37,8 @@ Bytes applied(const Bytes &original, const Bytes &patch, const QString &name = {
 }
 
 QString text(const Bytes &bytes) {
-    return QString::fromLatin1(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
+    return QString::fromLatin1(reinterpret_cast<const char *>(bytes.data()),
+                               qsizetype(bytes.size()));
 }
 
 } // namespace
@@ -56,10 +57,9 @@ void tst_Patches::apply() {
     QFETCH(QJsonObject, row);
     const QString expected = row["result"].toString();
     try {
-        const Bytes result =
-            applied(bytes(row["source"].toString().toLatin1()),
-                    bytes(QByteArray::fromHex(row["patch"].toString().toLatin1())),
-                    row["name"].toString());
+        const Bytes result = applied(bytes(row["source"].toString().toLatin1()),
+                                     bytes(QByteArray::fromHex(row["patch"].toString().toLatin1())),
+                                     row["name"].toString());
         QCOMPARE(text(result), expected);
     } catch (const Problem &problem) {
         QVERIFY2(!expected.isEmpty(), problem.what());

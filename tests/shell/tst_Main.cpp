@@ -48,6 +48,7 @@ private slots:
     void closing_data() { addCases("windows", "closing"); }
     void closing();
     void childWindows();
+    void keysAndFocus();
     void questionBox();
 };
 
@@ -191,6 +192,47 @@ void tst_Main::childWindows() {
     windows[2]->close(); // closing one leaves the others
     QTRY_COMPARE(window->mdiArea()->subWindowList().size(), 3);
     QVERIFY(fixture.prompter.texts.isEmpty());
+    window->close();
+}
+
+void tst_Main::keysAndFocus() {
+    MainFixture fixture;
+    fixture.folder.copyPictures();
+    fixture.folder.write("roms/game.nes", QByteArray(64, '\x21'));
+    QVERIFY(fixture.state.rom.open(fixture.folder.fsPath("roms/game.nes")));
+    Main *window = fixture.start();
+    window->enableEdit();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    QMdiArea *area = window->mdiArea();
+    const auto focusName = [] {
+        return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+    };
+    // Each window keeps the control that had the focus when the user comes back to it: from
+    // another editor, or from the manual.
+    menuItem(window, "&Edit", "Battle Palettes")->trigger();
+    QMdiSubWindow *first = area->activeSubWindow();
+    first->findChild<QWidget *>("Palette2")->setFocus();
+    menuItem(window, "&Edit", "Battle Palettes")->trigger();
+    QTRY_COMPARE(focusName(), "chkLink");
+    area->activateNextSubWindow(); // Ctrl+Tab
+    QTRY_COMPARE(focusName(), "Palette2");
+    menuItem(window, "Help", "Manual")->trigger();
+    area->activeSubWindow()->close();
+    area->setActiveSubWindow(first);
+    QTRY_COMPARE(focusName(), "Palette2");
+    QVERIFY(first->isAncestorOf(QApplication::focusWidget()));
+    // Ctrl+S saves as File, Save Rom does; Ctrl+F4 closes the active editor. When the last one
+    // goes, the frame keeps the focus.
+    fixture.state.rom.writeByte(0, 0x0F);
+    fixture.state.rom.setModified(true);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(fixture.prompter.texts, QStringList{"Saved~!"});
+    QCOMPARE(fixture.folder.read("roms/game.nes").at(0), '\x0F');
+    for (int open = 2; open > 0; --open) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4, Qt::ControlModifier);
+        QTRY_COMPARE(area->subWindowList().size(), open - 1);
+    }
+    QTRY_VERIFY(QApplication::focusWidget() && window->isAncestorOf(QApplication::focusWidget()));
     window->close();
 }
 

@@ -20,11 +20,14 @@ struct PaletteCase {
                 setup.contains(key) ? setup[key].toString().toLatin1().toStdString() : standard,
                 key);
         };
-        tables.back = table("back", "16,\"Quill, the First\"\r\n19,Caf\xe9 \"Noir\"\r\n40,Third\r\n");
+        tables.back =
+            table("back", "16,\"Quill, the First\"\r\n19,Caf\xe9 \"Noir\"\r\n40,Third\r\n");
         tables.front = table("front", "24,Alpha\r\n28,Beta\r\n");
         std::vector<std::uint8_t> bytes(64, 0x0F);
-        for (const auto &[at, colours] : {std::pair{16, "\x0F\x21\x16"}, {19, "\x0F\x2A\x16"},
-                                          {40, "\x0F\x30\x10"}, {24, "\x0F\x11\x21"},
+        for (const auto &[at, colours] : {std::pair{16, "\x0F\x21\x16"},
+                                          {19, "\x0F\x2A\x16"},
+                                          {40, "\x0F\x30\x10"},
+                                          {24, "\x0F\x11\x21"},
                                           {28, "\x0F\x12\x22"}})
             std::copy_n(colours, 3, bytes.begin() + at);
         rom = patched(bytes, setup["patch"].toObject());

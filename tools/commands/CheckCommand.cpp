@@ -12,7 +12,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-
 namespace tintwright {
 
 namespace {
@@ -41,8 +40,7 @@ int run(Invocation &run) {
     const auto findings = TableCheck::check(rom.span(), tables.tables, previews);
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(rom.data.get()),
                                                      qsizetype(rom.size));
-    const QString crc =
-        QString::fromStdString(NumberText::hex(Checksum::crc32(rom.span()), 8));
+    const QString crc = QString::fromStdString(NumberText::hex(Checksum::crc32(rom.span()), 8));
     const QString md5 =
         QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
     const QString sha1 =

@@ -24,8 +24,7 @@ int run(Invocation &run) {
     if (!run.readRom(run.args()[0], original) || !run.readRom(run.args()[1], edited) ||
         !run.readTables(tables))
         return run.failed();
-    const auto result =
-        RomDiff::compare(original.span(), edited.span(), tables.tables);
+    const auto result = RomDiff::compare(original.span(), edited.span(), tables.tables);
     for (const RomDiff::Palette &palette : result.palettes)
         run.out() << QStringLiteral("%1 row %2 %3 %4: %5 -> %6\n")
                          .arg(QLatin1String(palette.front ? "front" : "back"))

@@ -42,8 +42,7 @@ int run(Invocation &run) {
             PaletteCsv::appendRecord(csv, front, row,
                                      TextEncoding::isValidUtf8(name) ? name
                                                                      : TextEncoding::toUtf8(name),
-                                     address,
-                                     inside ? rom.data.get() + address : nullptr);
+                                     address, inside ? rom.data.get() + address : nullptr);
         }
     }
     const auto bytes = std::span(reinterpret_cast<const std::uint8_t *>(csv.data()), csv.size());

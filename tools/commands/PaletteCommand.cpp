@@ -10,8 +10,8 @@ namespace tintwright {
 namespace {
 
 int run(Invocation &run) {
-    if (Outcome applied = DataGenerator::applyPal(Arguments::path(run.args()[0]),
-                                                  Arguments::path(run.args()[1]));
+    if (Outcome applied =
+            DataGenerator::applyPal(Arguments::path(run.args()[0]), Arguments::path(run.args()[1]));
         !applied)
         return run.fail(applied.problem(), Invocation::tr(". Nothing was changed."));
     run.out() << Invocation::tr(

@@ -52,13 +52,13 @@ int run(Invocation &run) {
                             Invocation::tr("the patch made does not give %1; nothing was written")
                                 .arg(Invocation::shown(run.args()[1])));
     } catch (const Problem &error) {
-        return run.fail(
-            Invocation::kRefused,
-            Invocation::tr("no %1 patch can be made: at offset %2, %3. Nothing was "
-                           "written.")
-                .arg(kind,
-                     QString::fromStdString(NumberText::offset(std::int64_t(error.offset().value_or(0)))),
-                     QString::fromStdString(error.reason())));
+        return run.fail(Invocation::kRefused,
+                        Invocation::tr("no %1 patch can be made: at offset %2, %3. Nothing was "
+                                       "written.")
+                            .arg(kind,
+                                 QString::fromStdString(
+                                     NumberText::offset(std::int64_t(error.offset().value_or(0)))),
+                                 QString::fromStdString(error.reason())));
     }
     if (!run.write(output, bytes))
         return Invocation::kFailed;

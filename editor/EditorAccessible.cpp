@@ -1,0 +1,199 @@
+#include "EditorAccessible.h"
+
+#include "BattlePalettes.h"
+#include "widgets/PictureBox.h"
+
+#include <QAccessibleWidget>
+#include <QPointer>
+
+#include <array>
+
+namespace tintwright {
+
+namespace {
+
+BattlePalettes *editorOf(const QObject *object) {
+    return object ? qobject_cast<BattlePalettes *>(object->parent()) : nullptr;
+}
+
+// A tile: a button that selects it, checked while it is the selected one.
+class TileAccessible : public QAccessibleWidget {
+public:
+    TileAccessible(QWidget *tile, int index)
+        : QAccessibleWidget(tile, QAccessible::Button), m_index(index) {}
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.checkable = true;
+        state.checked = editorOf(object())->selectedTile() == m_index;
+        return state;
+    }
+    QStringList actionNames() const override {
+        return QStringList{pressAction()} + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString &name) override {
+        if (name == pressAction())
+            editorOf(object())->BackTile_Click(m_index);
+        else
+            QAccessibleWidget::doAction(name);
+    }
+
+private:
+    int m_index;
+};
+
+class ChartAccessible;
+
+// One cell of the chart: its colour, and what a pick there would do.
+class CellAccessible : public QAccessibleInterface, public QAccessibleTableCellInterface {
+public:
+    CellAccessible(ChartAccessible *chart, int cell) : m_chart(chart), m_cell(cell) {}
+    bool isValid() const override { return editor() != nullptr; }
+    QObject *object() const override { return nullptr; }
+    QWindow *window() const override;
+    QAccessibleInterface *parent() const override;
+    QAccessibleInterface *child(int) const override { return nullptr; }
+    QAccessibleInterface *childAt(int, int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
+    QAccessibleInterface *focusChild() const override { return nullptr; }
+    QString text(QAccessible::Text which) const override {
+        if (which == QAccessible::Name)
+            return editor()->cellName(m_cell);
+        if (which == QAccessible::Description)
+            return editor()->cellDescription(m_cell);
+        return {};
+    }
+    void setText(QAccessible::Text, const QString &) override {}
+    QRect rect() const override;
+    QAccessible::Role role() const override { return QAccessible::Cell; }
+    QAccessible::State state() const override {
+        QAccessible::State state;
+        state.focusable = true;
+        state.focused = editor()->chart()->hasFocus() && editor()->focusCell() == m_cell;
+        state.selectable = true;
+        state.selected = editor()->focusCell() == m_cell;
+        return state;
+    }
+    void *interface_cast(QAccessible::InterfaceType type) override {
+        return type == QAccessible::TableCellInterface
+                   ? static_cast<QAccessibleTableCellInterface *>(this)
+                   : nullptr;
+    }
+    bool isSelected() const override { return state().selected; }
+    QList<QAccessibleInterface *> columnHeaderCells() const override { return {}; }
+    QList<QAccessibleInterface *> rowHeaderCells() const override { return {}; }
+    int columnIndex() const override { return m_cell % 16; }
+    int rowIndex() const override { return m_cell / 16; }
+    int columnExtent() const override { return 1; }
+    int rowExtent() const override { return 1; }
+    QAccessibleInterface *table() const override { return parent(); }
+
+private:
+    BattlePalettes *editor() const;
+    ChartAccessible *m_chart;
+    int m_cell;
+};
+
+// The chart: a grid of 4 rows of 16 cells. Its cells live as long as it does.
+class ChartAccessible : public QAccessibleWidget, public QAccessibleTableInterface {
+public:
+    explicit ChartAccessible(QWidget *chart) : QAccessibleWidget(chart, QAccessible::Table) {
+        for (int cell = 0; cell < 64; ++cell) {
+            m_cells[std::size_t(cell)] = new CellAccessible(this, cell);
+            QAccessible::registerAccessibleInterface(m_cells[std::size_t(cell)]);
+        }
+    }
+    ~ChartAccessible() override {
+        for (CellAccessible *cell : m_cells)
+            QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(cell));
+    }
+    BattlePalettes *editor() const { return editorOf(object()); }
+    QAccessibleInterface *child(int index) const override {
+        return index >= 0 && index < 64 ? m_cells[std::size_t(index)] : nullptr;
+    }
+    int childCount() const override { return 64; }
+    int indexOfChild(const QAccessibleInterface *child) const override {
+        const auto it = std::find(m_cells.begin(), m_cells.end(), child);
+        return it == m_cells.end() ? -1 : int(it - m_cells.begin());
+    }
+    QAccessibleInterface *focusChild() const override {
+        return widget()->hasFocus() ? child(editor()->focusCell()) : nullptr;
+    }
+    QAccessibleInterface *childAt(int x, int y) const override {
+        const QPoint at = widget()->mapFromGlobal(QPoint(x, y));
+        for (int cell = 0; cell < 64; ++cell)
+            if (editor()->cellRect(cell).contains(at))
+                return child(cell);
+        return nullptr;
+    }
+    void *interface_cast(QAccessible::InterfaceType type) override {
+        return type == QAccessible::TableInterface ? static_cast<QAccessibleTableInterface *>(this)
+                                                   : QAccessibleWidget::interface_cast(type);
+    }
+    QAccessibleInterface *caption() const override { return nullptr; }
+    QAccessibleInterface *summary() const override { return nullptr; }
+    QAccessibleInterface *cellAt(int row, int column) const override {
+        return row >= 0 && row < 4 && column >= 0 && column < 16 ? child(row * 16 + column)
+                                                                 : nullptr;
+    }
+    int selectedCellCount() const override { return 1; }
+    QList<QAccessibleInterface *> selectedCells() const override {
+        return {child(editor()->focusCell())};
+    }
+    QString columnDescription(int) const override { return {}; }
+    QString rowDescription(int) const override { return {}; }
+    int selectedColumnCount() const override { return 0; }
+    int selectedRowCount() const override { return 0; }
+    int columnCount() const override { return 16; }
+    int rowCount() const override { return 4; }
+    QList<int> selectedColumns() const override { return {}; }
+    QList<int> selectedRows() const override { return {}; }
+    bool isColumnSelected(int) const override { return false; }
+    bool isRowSelected(int) const override { return false; }
+    bool selectRow(int) override { return false; }
+    bool selectColumn(int) override { return false; }
+    bool unselectRow(int) override { return false; }
+    bool unselectColumn(int) override { return false; }
+    void modelChange(QAccessibleTableModelChangeEvent *) override {}
+
+private:
+    std::array<CellAccessible *, 64> m_cells{};
+};
+
+QWindow *CellAccessible::window() const {
+    return m_chart->window();
+}
+
+QAccessibleInterface *CellAccessible::parent() const {
+    return m_chart;
+}
+
+QRect CellAccessible::rect() const {
+    const QRect cell = editor()->cellRect(m_cell);
+    return QRect(editor()->chart()->mapToGlobal(cell.topLeft()), cell.size());
+}
+
+BattlePalettes *CellAccessible::editor() const {
+    return m_chart->editor();
+}
+
+} // namespace
+
+QAccessibleInterface *EditorAccessible::create(const QString &, QObject *object) {
+    BattlePalettes *editor = editorOf(object);
+    auto *box = qobject_cast<PictureBox *>(object);
+    if (!editor || !box)
+        return nullptr;
+    if (box == editor->chart())
+        return new ChartAccessible(box);
+    const int tile = editor->tileOf(box);
+    return tile >= 0 ? new TileAccessible(box, tile) : nullptr;
+}
+
+void EditorAccessible::install() {
+    // Qt keeps the factories for the whole program; one is enough.
+    static const bool installed = (QAccessible::installFactory(&EditorAccessible::create), true);
+    (void)installed;
+}
+
+} // namespace tintwright
