@@ -167,7 +167,7 @@ void SelectFile::setVisible(bool visible) {
 
 void SelectFile::centreOnOwner() {
     const QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr;
-    if (!owner || !owner->isVisible())
+    if (!owner)
         return;
     // Before it is shown our frame is unknown, and the toolkit's guess at it puts us off
     // centre under some window managers; the owner's frame is the same kind as ours.

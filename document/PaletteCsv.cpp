@@ -121,7 +121,7 @@ bool PaletteCsv::Reader::next(Record &record) {
             }
             if (record.count++ < m_limit)
                 record.fields.push_back(std::move(field));
-            more = i < text.size() && text[i] == ',';
+            more = text.substr(i, 1) == ",";
             blank &= !more && record.fields.size() == 1 && record.fields[0].empty();
             i += more;
         }

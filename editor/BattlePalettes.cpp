@@ -574,7 +574,7 @@ QString BattlePalettes::tileToolTip(int tile) const {
 }
 
 bool BattlePalettes::eventFilter(QObject *watched, QEvent *event) {
-    const auto tile = std::find(m_backTile.begin(), m_backTile.end(), watched) - m_backTile.begin();
+    const int tile = tileOf(watched);
     if (event->type() == QEvent::KeyPress && (watched == m_cboBack || watched == m_cboFront)) {
         const auto *press = static_cast<QKeyEvent *>(event);
         return press->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier) &&
@@ -584,14 +584,14 @@ bool BattlePalettes::eventFilter(QObject *watched, QEvent *event) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (watched == m_palette2)
             return chartKey(key) || QWidget::eventFilter(watched, event);
-        if (tile < 6 && (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        if (tile >= 0 && (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)) {
             BackTile_Click(int(tile));
             return true;
         }
     }
     if (event->type() == QEvent::FocusIn && watched == m_palette2)
         setFocusCell(m_focusCell);
-    if (event->type() == QEvent::FocusIn && tile < 6)
+    if (event->type() == QEvent::FocusIn && tile >= 0)
         showHint();
     if (event->type() == QEvent::FocusOut)
         m_hint->hide();

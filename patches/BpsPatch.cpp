@@ -142,8 +142,7 @@ BpsPatch::Bytes BpsPatch::create(std::span<const std::uint8_t> source,
         while (p + same + 64 <= std::min(size, source.size()) &&
                std::memcmp(&source[p + same], &target[p + same], 64) == 0)
             same += 64;
-        if (p < source.size())
-            same += matching(p + same, std::int64_t(p + same));
+        same += matching(p + same, std::int64_t(p + same));
         std::size_t run = 1;
         while (p + run < size && target[p + run] == target[p])
             ++run;

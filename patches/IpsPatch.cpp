@@ -139,15 +139,11 @@ void encodeRegion(IpsPatch::Bytes &out, std::span<const std::uint8_t> edited, Ch
 
 } // namespace
 
-IpsPatch::Bytes IpsPatch::create(std::span<const std::uint8_t> original,
-                                 std::span<const std::uint8_t> edited) {
+std::vector<std::pair<std::size_t, std::size_t>>
+IpsPatch::regions(std::span<const std::uint8_t> original, std::span<const std::uint8_t> edited) {
     const std::size_t common = std::min(original.size(), edited.size());
     const auto changed = [&](std::size_t i) { return i >= common || original[i] != edited[i]; };
-    if (edited.size() < original.size() && edited.size() >= kReach)
-        throw Problem::atOffset(edited.size(),
-                                "the edited file is shorter, and its length does not "
-                                "fit in 3 bytes: make a BPS patch instead");
-    Bytes out{'P', 'A', 'T', 'C', 'H'};
+    std::vector<std::pair<std::size_t, std::size_t>> found;
     for (std::size_t i = 0; i < edited.size();) {
         // Whole blocks first: most of the file is unchanged.
         while (i + 64 <= common && std::memcmp(&original[i], &edited[i], 64) == 0)
@@ -156,13 +152,9 @@ IpsPatch::Bytes IpsPatch::create(std::span<const std::uint8_t> original,
             ++i;
             continue;
         }
-        if (i >= kReach)
-            throw Problem::atOffset(i,
-                                    "a change lies at 16 MiB or beyond, where IPS offsets cannot "
-                                    "reach: make a BPS patch instead");
-        // Changes go to one region, where records may share them, when fewer than 6 unchanged
-        // bytes lie between them (a new record costs 5), or when one run can cross the bytes
-        // between: they and the changes on both sides hold the same value, as in a fill.
+        // Changes go to one region when fewer than 6 unchanged bytes lie between them (a new
+        // record costs 5), or when one run can cross the bytes between: they and the changes
+        // on both sides hold the same value, as in a fill.
         std::size_t end = i + 1;
         while (end < edited.size()) {
             const std::uint8_t last = edited[end - 1];
@@ -175,11 +167,27 @@ IpsPatch::Bytes IpsPatch::create(std::span<const std::uint8_t> original,
                 break;
             end = next + 1;
         }
-        if (end > kReach)
-            throw Problem::atOffset(kReach, "a change lies at 16 MiB or beyond, where IPS offsets "
-                                            "cannot reach: make a BPS patch instead");
-        encodeRegion(out, edited, changed, i == kEofMark ? i - 1 : i, end);
+        found.emplace_back(i, end);
         i = end;
+    }
+    return found;
+}
+
+IpsPatch::Bytes IpsPatch::create(std::span<const std::uint8_t> original,
+                                 std::span<const std::uint8_t> edited) {
+    const std::size_t common = std::min(original.size(), edited.size());
+    const auto changed = [&](std::size_t i) { return i >= common || original[i] != edited[i]; };
+    if (edited.size() < original.size() && edited.size() >= kReach)
+        throw Problem::atOffset(edited.size(),
+                                "the edited file is shorter, and its length does not "
+                                "fit in 3 bytes: make a BPS patch instead");
+    Bytes out{'P', 'A', 'T', 'C', 'H'};
+    for (const auto &[start, end] : regions(original, edited)) {
+        if (end > kReach)
+            throw Problem::atOffset(std::max<std::size_t>(start, kReach),
+                                    "a change lies at 16 MiB or beyond, where IPS offsets cannot "
+                                    "reach: make a BPS patch instead");
+        encodeRegion(out, edited, changed, start == kEofMark ? start - 1 : start, end);
     }
     out.insert(out.end(), {'E', 'O', 'F'});
     if (edited.size() < original.size())

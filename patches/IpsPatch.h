@@ -19,6 +19,10 @@ public:
     // the change (a byte at 16 MiB or beyond, or a length to cut to that 3 bytes cannot hold).
     static Bytes create(std::span<const std::uint8_t> original,
                         std::span<const std::uint8_t> edited);
+    // The stretches [start, end) of `edited` that records cover, each encoded on its own: the
+    // changes, joined where records may share the bytes between.
+    static std::vector<std::pair<std::size_t, std::size_t>>
+    regions(std::span<const std::uint8_t> original, std::span<const std::uint8_t> edited);
     // The file the patch makes of `original`. Throws Problem, naming the patch offset.
     static Bytes apply(std::span<const std::uint8_t> original, std::span<const std::uint8_t> patch);
 

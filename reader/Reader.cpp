@@ -25,7 +25,7 @@ Reader::Reader(const std::filesystem::path &programFolder, QWidget *parent)
     m_text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     m_text->setFont(manualFont());
-    m_text->setGeometry(Twips::rect(120, 120, 9735, 6975));
+    // Its size follows the window's (Form_Resize).
     resize(Twips::size(kDesignWidth, kDesignHeight));
 }
 

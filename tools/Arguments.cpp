@@ -15,7 +15,11 @@ bool isKeptByte(QChar c) {
 
 // The length of the UTF-8 sequence a lead byte starts, if it may start one.
 std::size_t sequenceLength(unsigned char lead) {
-    return lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3 : 4;
+    if ((lead & 0x80) == 0)
+        return 1;
+    if ((lead & 0xE0) == 0xC0)
+        return 2;
+    return (lead & 0xF0) == 0xE0 ? 3 : 4;
 }
 
 } // namespace
@@ -40,7 +44,7 @@ std::string Arguments::encode(const QString &argument) {
     for (qsizetype i = 0; i < argument.size(); ++i) {
         const QChar c = argument[i];
         if (isKeptByte(c)) {
-            out += char(c.unicode() - kKeptByte);
+            out += char(c.unicode() & 0xFF);
         } else {
             // A pair of surrogates is one character.
             const qsizetype length = c.isHighSurrogate() && i + 1 < argument.size() ? 2 : 1;

@@ -305,6 +305,9 @@ void tst_BattlePalettes::keyboard() {
     }
     QCOMPARE(order.join(' '),
              "BackTile0 BackTile1 BackTile2 BackTile3 BackTile4 BackTile5 Palette2 chkLink");
+    QTest::keyClick(fixture.box("BackTile0"), Qt::Key_Enter); // Enter selects, as Space does
+    QCOMPARE(fixture.box("tSelect")->geometry().center(),
+             fixture.box("BackTile0")->geometry().center());
     // In a list, letters find a name; with Alt or Ctrl they choose nothing.
     QComboBox *back = fixture.list("cboBack");
     back->setFocus();
@@ -367,6 +370,11 @@ void tst_BattlePalettes::keyboard() {
     // A press on the chart moves its focus cell there.
     QTest::mouseClick(chart, Qt::LeftButton, {}, QPoint(5 * 24 + 5, 5));
     QTest::keyClick(chart, Qt::Key_Left);
+    QTest::keyClick(chart, Qt::Key_Space);
+    QCOMPARE(fixture.state.rom.readByte(18).value(), 0x04);
+    // A press below the cells leaves the focus cell where it was.
+    window->Palette2_MouseDown(Qt::LeftButton, {}, 100, 1500);
+    window->Palette2_MouseUp(Qt::LeftButton, {}, 0, 0);
     QTest::keyClick(chart, Qt::Key_Space);
     QCOMPARE(fixture.state.rom.readByte(18).value(), 0x04);
     window->close();

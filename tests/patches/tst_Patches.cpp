@@ -19,6 +19,8 @@ private slots:
     void make();
     void apply_data() { addCases("patches", "apply"); }
     void apply();
+    void regions_data() { addCases("patches", "regions"); }
+    void regions();
     void roundTrips();
 };
 
@@ -65,6 +67,15 @@ void tst_Patches::apply() {
         QVERIFY2(!expected.isEmpty(), problem.what());
         QVERIFY2(QString(problem.what()).contains(expected, Qt::CaseInsensitive), problem.what());
     }
+}
+
+void tst_Patches::regions() {
+    QFETCH(QJsonObject, row);
+    QJsonArray found;
+    for (const auto &[start, end] : IpsPatch::regions(bytes(row["original"].toString().toLatin1()),
+                                                      bytes(row["edited"].toString().toLatin1())))
+        found.append(QJsonArray{qint64(start), qint64(end)});
+    QCOMPARE(found, row["regions"].toArray());
 }
 
 void tst_Patches::roundTrips() {

@@ -1,7 +1,6 @@
 // patch ORIGINAL EDITED OUTPUT: an IPS or BPS patch that makes EDITED of ORIGINAL.
 #include "Command.h"
 #include "Invocation.h"
-#include "document/NumberText.h"
 #include "patches/Patch.h"
 
 #include "Arguments.h"
@@ -53,12 +52,8 @@ int run(Invocation &run) {
                                 .arg(Invocation::shown(run.args()[1])));
     } catch (const Problem &error) {
         return run.fail(Invocation::kRefused,
-                        Invocation::tr("no %1 patch can be made: at offset %2, %3. Nothing was "
-                                       "written.")
-                            .arg(kind,
-                                 QString::fromStdString(
-                                     NumberText::offset(std::int64_t(error.offset().value_or(0)))),
-                                 QString::fromStdString(error.reason())));
+                        Invocation::tr("no %1 patch can be made: %2. Nothing was written.")
+                            .arg(kind, QString::fromStdString(error.what())));
     }
     if (!run.write(output, bytes))
         return Invocation::kFailed;
