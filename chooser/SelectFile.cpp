@@ -2,6 +2,7 @@
 
 #include "document/DefaultPath.h"
 #include "document/ProgramState.h"
+#include "document/UserFiles.h"
 #include "widgets/Paths.h"
 #include "widgets/Prompter.h"
 #include "widgets/Twips.h"
@@ -151,11 +152,11 @@ void SelectFile::cmdOpen_Click() {
 }
 
 void SelectFile::cmdDefault_Click() {
-    const Outcome stored = DefaultPath::store(m_state.programFolder,
-                                              Paths::fromQString(QDir::toNativeSeparators(m_folder)));
+    const Outcome stored =
+        DefaultPath::store(m_state, Paths::fromQString(QDir::toNativeSeparators(m_folder)));
     if (!stored)
         m_prompter.inform(this, tr("The default folder could not be saved to\n%1\n\nReason: %2")
-                                    .arg(Paths::toQString(DefaultPath::file(m_state.programFolder)),
+                                    .arg(Paths::toQString(UserFiles::defaultPathFile(m_state)),
                                          QString::fromStdString(stored.problem().reason())));
 }
 

@@ -5,12 +5,9 @@
 #include "FileIo.h"
 #include "ProgramFolder.h"
 #include "ProgramState.h"
+#include "UserFiles.h"
 
 namespace tintwright {
-
-std::filesystem::path DefaultPath::file(const std::filesystem::path &programFolder) {
-    return ProgramFolder::path(programFolder, ProgramFolder::kDefaultPath);
-}
 
 std::string DefaultPath::folderFromText(std::string_view text) {
     // One text field, except that a comma does not end it: folders may hold commas.
@@ -22,11 +19,23 @@ std::string DefaultPath::folderFromText(std::string_view text) {
 }
 
 void DefaultPath::Load_Path(ProgramState &state) {
-    std::string text;
+    // The user's own file first; an installed copy may still carry one of its own.
     std::string folder;
-    if (FileIo::readText(file(state.programFolder), text))
-        folder = folderFromText(text);
-    state.defaultFolder = state.programFolder;
+    for (const auto &file :
+         {UserFiles::defaultPathFile(state),
+          ProgramFolder::path(state.programFolder, ProgramFolder::kDefaultPath)}) {
+        std::string text;
+        if (FileIo::readText(file, text)) {
+            folder = folderFromText(text);
+            break;
+        }
+    }
+    // Else the folder of the user's demo copy, in an installed copy that made one.
+    const auto demo = UserFiles::demoCopy(state);
+    std::error_code ec;
+    state.defaultFolder = !demo.empty() && std::filesystem::is_regular_file(demo, ec)
+                              ? demo.parent_path()
+                              : state.programFolder;
     try {
         if (!folder.empty())
             state.defaultFolder =
@@ -36,13 +45,16 @@ void DefaultPath::Load_Path(ProgramState &state) {
     }
 }
 
-Outcome DefaultPath::store(const std::filesystem::path &programFolder,
-                           const std::filesystem::path &folder) {
+Outcome DefaultPath::store(const ProgramState &state, const std::filesystem::path &folder) {
     const std::u8string utf8 = folder.u8string();
     std::string text(utf8.begin(), utf8.end());
     text += "\r\n";
     const auto bytes = std::span(reinterpret_cast<const std::uint8_t *>(text.data()), text.size());
-    return FileIo::write(file(programFolder), bytes, {.inputs = {}, .replace = true});
+    const auto file = UserFiles::defaultPathFile(state);
+    std::error_code ec;
+    if (UserFiles::installed(state))
+        std::filesystem::create_directories(file.parent_path(), ec);
+    return FileIo::write(file, bytes, {.inputs = {}, .replace = true});
 }
 
 } // namespace tintwright

@@ -19,7 +19,9 @@ Problem failure(const std::filesystem::path &path, const std::string &reason,
 }
 
 Problem systemFailure(const std::filesystem::path &path, int code) {
-    return failure(path, std::strerror(code));
+    const bool denied = code == EACCES || code == EPERM || code == EROFS;
+    return failure(path, std::strerror(code),
+                   denied ? Problem::Kind::Denied : Problem::Kind::Other);
 }
 
 FileId idOf(const struct stat &info) {
@@ -175,6 +177,10 @@ Outcome FileIo::read(const std::filesystem::path &path, FileBytes &out, std::siz
     bytes.id = idOf(info);
     out = std::move(bytes);
     return {};
+}
+
+bool FileIo::canWriteIn(const std::filesystem::path &folder) {
+    return ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
 Outcome FileIo::readText(const std::filesystem::path &path, std::string &text) {

@@ -48,6 +48,8 @@ public:
     // Reads every byte, never more than `maxSize`. On a problem `out` is left alone.
     static Outcome read(const std::filesystem::path &path, FileBytes &out, std::size_t maxSize,
                         Source source = Source::File);
+    // Whether this user may make and replace files in `folder`.
+    static bool canWriteIn(const std::filesystem::path &folder);
     // A Data file as text.
     static Outcome readText(const std::filesystem::path &path, std::string &text);
 

@@ -19,6 +19,7 @@ public:
         Exists,  // an output is there and may not be replaced
         Folder,  // a folder stands where a file was meant
         Refused, // a file was read, and what it holds is refused
+        Denied,  // the system does not let this user write (or read) there
     };
 
     explicit Problem(std::string reason, Kind kind = Kind::Other)

@@ -5,6 +5,7 @@
 #include "document/ProgramFolder.h"
 #include "document/ProgramState.h"
 #include "document/Rom.h"
+#include "document/UserFiles.h"
 #include "editor/BattlePalettes.h"
 #include "reader/Reader.h"
 #include "widgets/Paths.h"
@@ -80,6 +81,9 @@ void Main::createMenus() {
 }
 
 bool Main::Form_Load() {
+    // An installed copy's user gets a demo of their own to edit; without it, the chooser
+    // simply opens elsewhere.
+    (void)UserFiles::makeDemoCopy(m_state);
     DefaultPath::Load_Path(m_state);
     try {
         Rom::Load_Tables(m_state);
@@ -121,10 +125,22 @@ bool Main::mnuSave_Click() {
     if (!m_state.rom.hasImage())
         return true;
     if (const Outcome saved = m_state.rom.write(); !saved) {
-        m_prompter.inform(this, tr("The ROM could not be saved to\n%1\n\nReason: %2\n\n"
-                                   "Your changes are still here. Mend the cause and save again.")
+        // A file the user may not write: say where a copy can be saved.
+        const auto demo = UserFiles::demoCopy(m_state);
+        const QString where = demo.empty() ? tr("a folder of yours")
+                                           : tr("your own folder\n%1\n(where your copy of the "
+                                                "demo is)")
+                                                 .arg(Paths::toQString(demo.parent_path()));
+        const QString advice =
+            saved.problem().kind() == Problem::Kind::Denied
+                ? tr("You may not write this file. Your changes are still here until you open "
+                     "another ROM or close Tintwright. Copy the ROM into %1, open that copy, and "
+                     "make your changes there.")
+                      .arg(where)
+                : tr("Your changes are still here. Mend the cause and save again.");
+        m_prompter.inform(this, tr("The ROM could not be saved to\n%1\n\nReason: %2\n\n%3")
                                     .arg(Paths::toQString(m_state.rom.path()),
-                                         QString::fromStdString(saved.problem().reason())));
+                                         QString::fromStdString(saved.problem().reason()), advice));
         return false;
     }
     m_prompter.inform(this, tr("Saved~!"));

@@ -91,6 +91,7 @@ bool Invocation::write(const QString &argument, std::span<const std::uint8_t> by
                false;
     case Problem::Kind::Other:
     case Problem::Kind::Refused:
+    case Problem::Kind::Denied:
         break;
     }
     return fail(kFailed, tr("%1 cannot be written: %2. It is as it was.")

@@ -84,19 +84,32 @@ void tst_FieldReader::manual() {
 void tst_FieldReader::defaultFolder() {
     QFETCH(QJsonObject, row);
     TestFolder program;
+    const bool installed = row["installed"].toBool();
     if (row["file"].isString())
         program.write("Data/Defaultpath.txt", row["file"].toString().toLatin1());
+    if (row["user"].isString())
+        program.write("config/Defaultpath.txt", row["user"].toString().toLatin1());
+    if (row["demo"].toBool())
+        program.write("data/Demo.nes", "demo");
     ProgramState state = program.state();
+    if (installed) {
+        state.userConfigFolder = program.fsPath("config");
+        state.userDataFolder = program.fsPath("data");
+    }
     DefaultPath::Load_Path(state);
-    const QString folder =
-        row["folder"].toString().isEmpty() ? program.path() : row["folder"].toString();
+    QString folder = row["folder"].toString();
+    folder = folder.isEmpty() ? program.path() : folder.replace("@data", program.filePath("data"));
     QCOMPARE(QFile::decodeName(QByteArray::fromStdString(state.defaultFolder.native())), folder);
-    // What is stored comes back the same at the next start.
-    QVERIFY(DefaultPath::store(state.programFolder, state.defaultFolder));
+    // What is stored comes back the same at the next start, from the user's own file when
+    // the copy is installed.
+    QVERIFY(DefaultPath::store(state, state.defaultFolder));
     ProgramState next = program.state();
+    next.userConfigFolder = state.userConfigFolder;
+    next.userDataFolder = state.userDataFolder;
     DefaultPath::Load_Path(next);
     QCOMPARE(next.defaultFolder, state.defaultFolder);
-    QVERIFY(program.read("Data/Defaultpath.txt").endsWith("\r\n"));
+    QVERIFY(program.read(installed ? "config/Defaultpath.txt" : "Data/Defaultpath.txt")
+                .endsWith("\r\n"));
 }
 
 void tst_FieldReader::loadTables() {

@@ -1,5 +1,6 @@
 #include "Cases.h"
 #include "GuiTest.h"
+#include "document/UserFiles.h"
 #include "shell/Main.h"
 #include "widgets/MessageBoxPrompter.h"
 #include "widgets/Twips.h"
@@ -10,6 +11,8 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+
+#include <unistd.h>
 
 using namespace tintwright;
 
@@ -49,6 +52,7 @@ private slots:
     void closing();
     void childWindows();
     void keysAndFocus();
+    void userFiles();
     void questionBox();
 };
 
@@ -233,6 +237,55 @@ void tst_Main::keysAndFocus() {
         QTRY_COMPARE(area->subWindowList().size(), open - 1);
     }
     QTRY_VERIFY(QApplication::focusWidget() && window->isAncestorOf(QApplication::focusWidget()));
+    window->close();
+}
+
+void tst_Main::userFiles() {
+    QTemporaryDir home;
+    const auto config = std::filesystem::path(home.filePath("config").toStdString());
+    const auto data = std::filesystem::path(home.filePath("data").toStdString());
+    // A program folder the user can write keeps all it writes itself: nothing goes to the
+    // user's folders, whatever happens.
+    {
+        MainFixture fixture;
+        fixture.folder.write("Demo.nes", "demo");
+        UserFiles::choose(fixture.state, config, data);
+        QVERIFY(fixture.state.userConfigFolder.empty());
+        Main *window = fixture.start();
+        const auto stored = answerModal([](QDialog *chooser) {
+            chooser->findChild<QPushButton *>("cmdDefault")->click();
+            chooser->findChild<QListWidget *>("File1")->setCurrentRow(0);
+            chooser->findChild<QPushButton *>("cmdOpen")->click();
+        });
+        menuItem(window, "&File", "&Open Rom")->trigger();
+        QVERIFY(*stored);
+        QVERIFY(window->mnuSave_Click());
+        QCOMPARE(QDir(home.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                 QStringList());
+        window->close();
+    }
+    // An installed copy: the user's own demo, made once and never replaced, where the chooser
+    // opens; a save the system refuses says where a copy can be saved.
+    MainFixture fixture;
+    fixture.folder.write("Demo.nes", "demo");
+    QVERIFY(QFile::remove(fixture.folder.filePath("Data/Defaultpath.txt")));
+    fixture.state.userConfigFolder = config;
+    fixture.state.userDataFolder = data;
+    QVERIFY(Main(fixture.state, fixture.prompter).Form_Load());
+    QCOMPARE(fixture.state.defaultFolder, data);
+    QVERIFY(QFile(home.filePath("data/Demo.nes")).open(QIODevice::WriteOnly));
+    QVERIFY(Main(fixture.state, fixture.prompter).Form_Load());
+    QCOMPARE(QFile(home.filePath("data/Demo.nes")).size(), 0);
+    QVERIFY(QFile::setPermissions(fixture.folder.filePath("roms/game.nes"), QFile::ReadOwner));
+    QVERIFY(fixture.state.rom.open(fixture.folder.fsPath("roms/game.nes")));
+    Main *window = fixture.start();
+    const uid_t user = geteuid();
+    QVERIFY(user != 0 || seteuid(65534) == 0); // root may write anything: be someone else
+    const bool saved = window->mnuSave_Click();
+    QVERIFY(seteuid(user) == 0);
+    QVERIFY(!saved);
+    QVERIFY(fixture.prompter.texts.last().contains("Copy the ROM into your own folder\n" +
+                                                   home.filePath("data")));
     window->close();
 }
 
