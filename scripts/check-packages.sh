@@ -58,12 +58,28 @@ done
 others=$(cd "$scratch/deb" && find . -type f -o -type l | grep -v -e '^./opt/tintwright/' \
     -e '^./usr/bin/tintwright' -e "^./usr/share/applications/$id.desktop$" \
     -e "^./usr/share/metainfo/$id.metainfo.xml$" -e "^./usr/share/icons/hicolor/.*/apps/$id.png$" \
-    -e '^./usr/share/doc/tintwright/copyright$' || true)
+    -e '^./usr/share/doc/tintwright/copyright$' -e '^./usr/share/doc/tintwright/changelog.gz$' \
+    -e '^./usr/share/man/man1/tintwright\(-data\)\?.1.gz$' || true)
 [[ -z "$others" ]] || fail "the .deb installs files outside its places: $others"
 # Depends come from the libraries the executables link.
 depends=$(dpkg-deb -f "$deb" Depends)
 for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libgif7 zlib1g; do
     tr ',' '\n' <<<"$depends" | awk '{print $1}' | grep -qxF "$library" || fail "Depends lacks $library: $depends"
+done
+
+# lintian finds nothing but the program folder under /opt, which is our layout on purpose.
+lintian --suppress-tags dir-or-file-in-opt --fail-on error,warning "$deb" 2>/dev/null ||
+    fail "lintian: $(lintian --suppress-tags dir-or-file-in-opt "$deb" 2>/dev/null)"
+# The manual pages: tintwright-data(1) names every command and option that --help lists.
+manual=$(MANWIDTH=1000 man -l "$scratch/deb/usr/share/man/man1/tintwright-data.1.gz" 2>/dev/null)
+[[ -n "$(man -l "$scratch/deb/usr/share/man/man1/tintwright.1.gz" 2>/dev/null)" ]] ||
+    fail "tintwright(1) shows nothing"
+tool="$build/app/tintwright-data"
+help=$("$tool" --help)
+commands=$(sed -n '/^Commands:/,$p' <<<"$help" | awk '/^  [a-z]/ {print $1}')
+for word in $commands $(grep -o -e '--[a-z-]*' <<<"$help") \
+    $(for command in $commands; do "$tool" "$command" --help | grep -o -e '--[a-z-]*'; done); do
+    grep -qe "$word" <<<"$manual" || fail "tintwright-data(1) does not name $word"
 done
 
 # The portable archive: one folder, the program folder itself.
@@ -87,6 +103,14 @@ real_window_test() { # folder, what
     }
 }
 real_window_test "$scratch/deb/opt/tintwright" "the .deb's program"
+# The .deb's program folder as installed: root's, and run by a user who may not write it.
+chmod 755 "$scratch" "$scratch/deb" "$scratch/deb/opt"
+log=$(TINTWRIGHT_E2E_PROGRAM="$scratch/deb/opt/tintwright" TINTWRIGHT_E2E_USER=nobody \
+    xvfb-run -a -s "-ac -screen 0 1280x1024x24" "$build/tests/tst_endtoend" 2>&1) &&
+    ! grep -q "SKIP   :" <<<"$log" || {
+    echo "$log" >&2
+    fail "the .deb's program does not pass the real-window test for a user who may not write it"
+}
 [[ ${#tops[@]} -ne 1 ]] || real_window_test "${tops[0]}" "the archive's program"
 
 if ((failures)); then

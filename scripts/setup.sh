@@ -9,10 +9,10 @@ build_dir=${1:-build}
 # (offscreen text and the real-window test), xdotool imagemagick openbox (driving and watching
 # the real window), clang libclang-rt-14-dev (sanitizers and fuzzers). Packages: dpkg-dev file
 # (cpack's .deb and its Depends), desktop-file-utils appstream (checking the menu entry and
-# metadata).
+# metadata), lintian man-db (checking the .deb and its manual pages).
 packages=(g++ cmake ninja-build qt6-base-dev libgif-dev zlib1g-dev fonts-liberation xvfb xauth fonts-dejavu-core
           xdotool imagemagick openbox clang libclang-rt-14-dev dpkg-dev file desktop-file-utils
-          appstream)
+          appstream lintian man-db)
 missing=()
 for package in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then

@@ -25,10 +25,10 @@ QByteArray run(const QStringList &command, int pause = 300) {
     return process.readAllStandardOutput();
 }
 
-// The centre of the named window on the screen, once it shows.
-QPoint centreOf(const QString &title) {
+// The centre of the named window on the screen, once it shows (within so many tries).
+QPoint centreOf(const QString &title, int tries = 100) {
     QByteArray id;
-    for (int i = 0; i < 100 && id.isEmpty(); ++i)
+    for (int i = 0; i < tries && id.isEmpty(); ++i)
         id = run({"xdotool", "search", "--onlyvisible", "--name", title}, 100).trimmed();
     QMap<QString, int> g;
     for (const QString &line :
@@ -67,28 +67,51 @@ void tst_EndToEnd::editSaveAndClose() {
     windowManager.start("openbox", {});
     QTemporaryDir dir, links;
     const QString app = programFolder();
-    for (QDirIterator it(app, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
-        const QString source = it.next(), target = dir.path() + source.mid(app.size());
-        QDir().mkpath(QFileInfo(target).path());
-        QVERIFY(QFile::copy(source, target) &&
-                QFile::setPermissions(target, QFile::permissions(source)));
-    }
-    const QString rom = dir.filePath("Demo.nes");
-    const QByteArray before = readAll(rom);
-    // Started through a link, as from /usr/bin: Data/ is still found beside the real file.
-    QVERIFY(QFile::link(dir.filePath("tintwright"), links.filePath("tintwright")));
+    // As an installed copy's user who may not write the program folder (the package check
+    // names that user), or in a copy of the program folder of our own.
+    const QString user = qEnvironmentVariable("TINTWRIGHT_E2E_USER");
+    const QString home = dir.filePath("home");
+    QString rom = dir.filePath("Demo.nes");
     QProcess program;
-    program.start(links.filePath("tintwright"), {});
+    if (user.isEmpty()) {
+        for (QDirIterator it(app, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+            const QString source = it.next(), target = dir.path() + source.mid(app.size());
+            QDir().mkpath(QFileInfo(target).path());
+            QVERIFY(QFile::copy(source, target));
+            QVERIFY(QFile::setPermissions(target, QFile::permissions(source)));
+        }
+        // Started through a link, as from /usr/bin: Data/ is still found beside the real file.
+        QVERIFY(QFile::link(dir.filePath("tintwright"), links.filePath("tintwright")));
+        program.start(links.filePath("tintwright"), {});
+    } else {
+        rom = home + "/.local/share/Tintwright/Demo.nes";
+        QVERIFY(QDir().mkpath(home));
+        QVERIFY(QFile::setPermissions(dir.path(), QFile::permissions(dir.path()) |
+                                                      QFile::ExeOther | QFile::ExeGroup));
+        QCOMPARE(QProcess::execute("chown", {user, home}), 0);
+        program.start("runuser", {"-u", user, "--", "env", "HOME=" + home,
+                                  "DISPLAY=" + qEnvironmentVariable("DISPLAY"),
+                                  "QT_QPA_PLATFORM=xcb", app + "/tintwright"});
+    }
+    const QByteArray before = readAll(app + "/Demo.nes");
     const QPoint main = centreOf("^Tintwright$");
 
-    // File, Open Rom: the chooser shows centred on the main window. Tab to the file list,
+    // File, Open Rom: the chooser shows centred on the main window (in an installed copy, at
+    // the user's own demo, and Set As Default Path keeps that folder). Tab to the file list,
     // pick Demo.nes, Enter; then Edit, Battle Palettes.
     run({"xdotool", "key", "alt+f"});
     run({"xdotool", "key", "o"});
     const QPoint offset = centreOf("^Select File$") - main;
     QVERIFY2(qAbs(offset.x()) <= 3 && qAbs(offset.y()) <= 3,
              qPrintable(QString("off centre by %1, %2").arg(offset.x()).arg(offset.y())));
-    run({"xdotool", "key", "Tab", "Down", "Return"});
+    if (!user.isEmpty()) {
+        run({"xdotool", "key", "Tab", "Tab", "Tab", "Tab", "space"}, 500);
+        run({"xdotool", "key", "shift+Tab", "shift+Tab", "shift+Tab"});
+    }
+    run(QStringList{"xdotool", "key", "Tab", "Down", "Return"}.mid(0, 2) +
+        QStringList{"Tab", "Down", "Return"}.mid(user.isEmpty() ? 0 : 1));
+    for (int i = 0; i < 50 && centreOf("^Select File$", 1) != QPoint(-1, -1); ++i)
+        QTest::qWait(100); // until the chooser has closed
     run({"xdotool", "key", "alt+e"});
     run({"xdotool", "key", "Return"}, 1000);
     // Keys alone from here: the editor opens on its link box. Tab to the back list, where
@@ -131,6 +154,11 @@ void tst_EndToEnd::editSaveAndClose() {
     run({"xdotool", "key", "alt+F4"});
     QVERIFY(program.state() == QProcess::NotRunning || program.waitForFinished(10000));
     QCOMPARE(program.exitCode(), 0);
+    // The program folder of an installed copy is as it was; the user's folder is remembered.
+    QCOMPARE(readAll(app + "/Demo.nes"), before);
+    if (!user.isEmpty())
+        QCOMPARE(readAll(home + "/.config/Tintwright/Defaultpath.txt"),
+                 (home + "/.local/share/Tintwright\r\n").toUtf8());
     windowManager.terminate();
     windowManager.waitForFinished(3000);
 }
