@@ -53,11 +53,10 @@ private:
 bool writeEvery(int fd, std::span<const std::uint8_t> bytes) {
     while (!bytes.empty()) {
         const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
+        if (written >= 0)
+            bytes = bytes.subspan(std::size_t(written));
+        else if (errno != EINTR)
             return false;
-        bytes = bytes.subspan(std::size_t(written));
     }
     return true;
 }

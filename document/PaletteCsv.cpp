@@ -145,7 +145,7 @@ PaletteCsv::Changes PaletteCsv::changes(std::string_view text, const LocationTab
     for (const std::string &field : record.fields)
         length += field.size() + 1;
     std::string header;
-    for (std::size_t i = 0; length <= kHeader.size() + 1 && i < record.fields.size(); ++i)
+    for (std::size_t i = 0; length == kHeader.size() + 1 && i < record.fields.size(); ++i)
         header += (i ? "," : "") + record.fields[i];
     if (!any || record.count != kFields || header != kHeader)
         throw Problem::atLine(record.line,

@@ -62,12 +62,11 @@ Outcome GifWriter::encode(const QImage &source, QByteArray &gifBytes) {
     int bits = 1;
     while ((1 << bits) < int(table.size()))
         ++bits;
+    table.resize(std::size_t(1) << bits, 0); // the colour table is a power of two long
     ColorMapObject *map = GifMakeMapObject(1 << bits, nullptr);
-    for (int i = 0; i < (1 << bits); ++i) {
-        const QRgb colour = i < int(table.size()) ? table[std::size_t(i)] : 0;
-        map->Colors[i] = {GifByteType(qRed(colour)), GifByteType(qGreen(colour)),
-                          GifByteType(qBlue(colour))};
-    }
+    for (std::size_t i = 0; map && i < table.size(); ++i)
+        map->Colors[i] = {GifByteType(qRed(table[i])), GifByteType(qGreen(table[i])),
+                          GifByteType(qBlue(table[i]))};
 
     int code = 0;
     QByteArray bytes;

@@ -19,7 +19,6 @@ int run(Invocation &run) {
     int status = Invocation::kDone;
     std::string csv(PaletteCsv::kHeader);
     csv += "\r\n";
-    csv.reserve(std::size_t(tables.of(false).rows() + tables.of(true).rows()) * 40);
     const auto size = std::int64_t(rom.size);
     for (const bool front : {false, true}) {
         const LocationTable &table = tables.of(front);
