@@ -13,6 +13,9 @@ struct LocationTable {
     std::vector<int> lines;         // where each row starts in its file, from 1
 
     int rows() const { return static_cast<int>(addresses.size()); }
+    // Rows as users read them: from 1, as the lines of the file and the previews (row 1 shows
+    // 1.gif) are numbered. Row k of these sequences is row number k + 1.
+    static int number(int row) { return row + 1; }
 };
 
 // The back and the front location table: the two lists of the editor.

@@ -34,7 +34,7 @@ struct Change {
 void PaletteCsv::appendRecord(std::string &out, bool front, int row, std::string_view name,
                               std::int64_t address, const std::uint8_t *bytes) {
     char head[24];
-    char *end = std::to_chars(head, head + sizeof head, row).ptr;
+    char *end = std::to_chars(head, head + sizeof head, LocationTable::number(row)).ptr;
     out += front ? "front," : "back,";
     out.append(head, end);
     out += ',';
@@ -151,6 +151,13 @@ PaletteCsv::Changes PaletteCsv::changes(std::string_view text, const LocationTab
         throw Problem::atLine(record.line,
                               "the first line must be the header " + std::string(kHeader));
     const auto size = std::int64_t(rom.size());
+    // Rows numbered from 0, as files written before rows were numbered from 1: one has a row 0.
+    int base = 1;
+    for (Reader rows(text, kFields); rows.next(record);)
+        if (record.count == kFields && record.fields[1] == "0")
+            base = 0;
+    reader = Reader(text, kFields);
+    reader.next(record); // the header again
     std::vector<Change> asked;
     while (reader.next(record)) {
         const int line = record.line;
@@ -181,11 +188,13 @@ PaletteCsv::Changes PaletteCsv::changes(std::string_view text, const LocationTab
         }
         const LocationTable &table = tables.of(isFront);
         const std::string list = fields[0];
-        if (*number >= table.rows())
+        const int row = *number - base;
+        if (row < 0 || row >= table.rows())
             throw Problem::atLine(line, list + " row " + fields[1] +
-                                            " is not in the tables, which have " +
-                                            std::to_string(table.rows()) + " " + list + " rows");
-        const std::int64_t address = table.addresses[std::size_t(*number)];
+                                            " is not in the tables, which have " + list +
+                                            " rows " + std::to_string(base) + " to " +
+                                            std::to_string(table.rows() - 1 + base));
+        const std::int64_t address = table.addresses[std::size_t(row)];
         if (address != *parsedAddress)
             throw Problem::atLine(line, "the address is " + NumberText::offset(*parsedAddress) +
                                             ", but " + list + " row " + fields[1] +
@@ -210,7 +219,7 @@ PaletteCsv::Changes PaletteCsv::changes(std::string_view text, const LocationTab
                 throw Problem::atLine(line, "byte" + std::to_string(k) + " is " +
                                                 TextEncoding::quoted(fields[4 + k]) +
                                                 ", not a colour from 00 to 3F");
-            asked.push_back({index, std::uint32_t(isFront) << 31 | std::uint32_t(*number), line,
+            asked.push_back({index, std::uint32_t(isFront) << 31 | std::uint32_t(row), line,
                              std::uint8_t(bytes[k])});
         }
     }

@@ -19,8 +19,9 @@ public:
     static constexpr std::string_view kHeader = "list,row,name,address,byte0,byte1,byte2";
     static constexpr std::size_t kFields = 7;
 
-    // One record of the file, CR LF at its end, added to `out`; the name in UTF-8. The three
-    // bytes are left empty where there are none: the palette does not lie wholly in the ROM.
+    // One record of the file, CR LF at its end, added to `out`: table row `row` (numbered from 1
+    // in the file), the name in UTF-8. The three bytes are left empty where there are none: the
+    // palette does not lie wholly in the ROM.
     static void appendRecord(std::string &out, bool front, int row, std::string_view name,
                              std::int64_t address, const std::uint8_t *bytes);
 
@@ -51,7 +52,8 @@ public:
         int palettes = 0; // table rows with a byte among them
     };
     // What a whole file would change in `rom`, each record checked against the tables and the
-    // ROM as it is read. Throws Problem at the line of the first record that is not a palette of
+    // ROM as it is read. Rows are numbered from 1; a file with a row 0 (as every export made
+    // before rows were numbered from 1 has: its first record is back,0) is numbered from 0. Throws Problem at the line of the first record that is not a palette of
     // these tables, asks for a byte that is no colour, or disagrees with an earlier record on a
     // byte.
     static Changes changes(std::string_view text, const LocationTables &tables,

@@ -25,7 +25,7 @@ std::string ProgramFolder::preview(bool front, Edition edition, int number) {
 std::optional<int> ProgramFolder::previewNumber(int position) {
     if (position < 0 || position >= kPreviewCount)
         return std::nullopt;
-    return position + 1;
+    return LocationTable::number(position);
 }
 
 std::filesystem::path ProgramFolder::path(const std::filesystem::path &folder,

@@ -69,7 +69,7 @@ std::vector<TableCheck::Finding> TableCheck::check(std::span<const std::uint8_t>
                  "its palette overlaps that of " +
                      TextEncoding::quoted(other.names[std::size_t(palettes[j].row)]) + " (" +
                      (palettes[j].front ? "front" : "back") + " row " +
-                     std::to_string(palettes[j].row) + ")"});
+                     std::to_string(LocationTable::number(palettes[j].row)) + ")"});
         }
     }
     std::stable_sort(findings.begin(), findings.end(), [](const Finding &a, const Finding &b) {

@@ -17,7 +17,7 @@ public:
     struct Finding {
         bool error;
         bool front;          // which table: the front one, or the back one
-        int row;             // from 0
+        int row;             // from 0 (LocationTable::number gives what users read)
         std::string message; // what is wrong, in a sentence without the row's own details
     };
     // `previews(front, number)` tells whether both preview pictures of that number exist.

@@ -67,7 +67,7 @@ int run(Invocation &run) {
                         {"list", finding.front ? "front" : "back"},
                         {"file", tables.file(finding.front)},
                         {"line", table.lines[row]},
-                        {"row", finding.row},
+                        {"row", LocationTable::number(finding.row)},
                         {"name", QString::fromStdString(TextEncoding::toUtf8(table.names[row]))},
                         {"address", table.addresses[row]},
                         {"message", QString::fromStdString(finding.message)}});

@@ -28,7 +28,7 @@ int run(Invocation &run) {
     for (const RomDiff::Palette &palette : result.palettes)
         run.out() << QStringLiteral("%1 row %2 %3 %4: %5 -> %6\n")
                          .arg(QLatin1String(palette.front ? "front" : "back"))
-                         .arg(palette.row)
+                         .arg(LocationTable::number(palette.row))
                          .arg(QString::fromStdString(TextEncoding::quoted(
                                   tables.of(palette.front).names[std::size_t(palette.row)])),
                               QString::fromStdString(NumberText::offset(palette.address)),
