@@ -46,7 +46,7 @@ int main() {
     const double read = bestMs(5, [&] { back = ProgramFolder::readTable(table, "back"); });
     const double check = bestMs(5, [&] {
         back = ProgramFolder::readTable(table, "back");
-        (void)TableCheck::check(rom, tables, [](bool, int) { return true; });
+        (void)TableCheck::check(rom, tables, [](const std::string &) { return true; });
     });
     const double exported = bestMs(5, [&] {
         back = ProgramFolder::readTable(table, "back");

@@ -28,6 +28,14 @@ std::optional<int> ProgramFolder::previewNumber(int position) {
     return LocationTable::number(position);
 }
 
+std::filesystem::path ProgramFolder::named(const std::filesystem::path &given) {
+    const auto name = given.stem();
+    std::error_code ec;
+    const bool program = (name == "tintwright" || name == "tintwright-data") &&
+                         std::filesystem::is_regular_file(given, ec);
+    return program ? given.parent_path() : given;
+}
+
 std::filesystem::path ProgramFolder::path(const std::filesystem::path &folder,
                                           std::string_view name) {
     return folder / std::filesystem::path(name).make_preferred();

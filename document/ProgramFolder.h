@@ -35,6 +35,9 @@ public:
     // The number of list position `position`'s previews; none past the last.
     static std::optional<int> previewNumber(int position);
 
+    // The program folder a user names: the folder itself, or the program (tintwright or
+    // tintwright-data) in it.
+    static std::filesystem::path named(const std::filesystem::path &given);
     // A name of the folder as a path.
     static std::filesystem::path path(const std::filesystem::path &folder, std::string_view name);
 

@@ -11,7 +11,7 @@ namespace tintwright {
 
 std::vector<TableCheck::Finding> TableCheck::check(std::span<const std::uint8_t> rom,
                                                    const LocationTables &tables,
-                                                   const std::function<bool(bool, int)> &previews) {
+                                                   const std::function<bool(const std::string &)> &exists) {
     const auto size = std::int64_t(rom.size());
     static const char *const kOrdinal[] = {"first", "second", "third"};
     std::vector<Finding> findings;
@@ -45,9 +45,19 @@ std::vector<TableCheck::Finding> TableCheck::check(std::span<const std::uint8_t>
                     add(false, std::string(kOrdinal[k]) +
                                    " byte is $0D, darker than black, unsafe on many TVs");
             }
-            if (const auto number = ProgramFolder::previewNumber(row);
-                number && !previews(front, *number))
-                add(false, "its preview pictures " + std::to_string(*number) + ".gif are missing");
+            if (const auto number = ProgramFolder::previewNumber(row)) {
+                std::vector<std::string> missing;
+                for (const auto edition :
+                     {ProgramFolder::Edition::Silver, ProgramFolder::Edition::Ruby})
+                    if (const auto name = ProgramFolder::preview(front, edition, *number);
+                        !exists(name))
+                        missing.push_back(name);
+                if (!missing.empty())
+                    add(false, missing.size() == 1
+                                   ? "its preview " + missing[0] + " is missing"
+                                   : "its previews " + missing[0] + " and " + missing[1] +
+                                         " are missing");
+            }
             const std::string &name = table.names[std::size_t(row)];
             if (name.find('\r') != std::string::npos || name.find('\n') != std::string::npos)
                 add(false, "its name holds a line break (a quote left open?)");

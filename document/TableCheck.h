@@ -20,10 +20,11 @@ public:
         int row;             // from 0 (LocationTable::number gives what users read)
         std::string message; // what is wrong, in a sentence without the row's own details
     };
-    // `previews(front, number)` tells whether both preview pictures of that number exist.
+    // `exists(name)` tells whether the program folder holds a preview of that name
+    // (ProgramFolder::preview).
     static std::vector<Finding> check(std::span<const std::uint8_t> rom,
                                       const LocationTables &tables,
-                                      const std::function<bool(bool front, int number)> &previews);
+                                      const std::function<bool(const std::string &name)> &exists);
 };
 
 } // namespace tintwright

@@ -21,6 +21,7 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QHelpEvent>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QShortcut>
@@ -242,6 +243,12 @@ void BattlePalettes::Form_Load() {
 
     for (PictureBox *tile : m_backTile)
         loadInto(tile, ProgramFolder::tile(0x0F), missing);
+    // Every colour's picture, so that a missing one is named now, not at a pick of it.
+    for (int colour = 0; colour < NesColour::kCount; ++colour) {
+        const QString path = QDir::toNativeSeparators(tilePicture(colour));
+        if (!QImageReader(path).canRead() && !missing.contains(path))
+            missing.append(path);
+    }
 
     const auto centre = [this](int first, const Layout::Rect &frame) {
         const auto lefts = Layout::centredTiles(frame, {m_backTile[first]->twipsWidth(),
@@ -390,7 +397,7 @@ void BattlePalettes::Palette2_MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, fl
         m_prompter.inform(this, tr("The colour was not written: this sprite's palette byte at "
                                    "offset %1 lies outside the ROM that is open (%2 bytes). "
                                    "Its address in the location table does not fit this ROM.")
-                                    .arg(SpritePalette::tileIndex(tile, back, front))
+                                    .arg(offsetText(SpritePalette::tileIndex(tile, back, front)))
                                     .arg(m_state.rom.length()));
         return;
     }

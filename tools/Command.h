@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 
+#include <string>
 #include <vector>
 
 namespace tintwright {
@@ -29,17 +30,31 @@ inline const CommandOption kForceOption{
     "force", nullptr,
     QT_TRANSLATE_NOOP("DataTool", "Replace the output when a file of that name exists.")};
 
+// A positional argument: its name in the usage line, and what it is.
+struct CommandArgument {
+    const char *name;
+    const char *description;
+};
+
 // One command of tintwright-data, everything about it in one place: how it is called, what
 // it says of itself, and what it does.
 struct Command {
     const char *name;
-    const char *arguments; // the positional arguments, as the usage line shows them
+    std::vector<CommandArgument> arguments;
     const char *summary;
     const char *description; // the rest of its help: what it writes, and its exit status
     std::vector<CommandOption> options;
     int (*run)(Invocation &);
     bool json = false; // takes --format json, so that a refusal is JSON too
 };
+
+// The arguments as the usage line shows them: "ORIGINAL EDITED OUTPUT".
+inline std::string usageOf(const Command &command) {
+    std::string usage;
+    for (const CommandArgument &argument : command.arguments)
+        usage += (usage.empty() ? "" : " ") + std::string(argument.name);
+    return usage;
+}
 
 extern const Command kBuildCommand, kPaletteCommand, kCheckCommand, kExportCommand, kImportCommand,
     kDiffCommand, kPatchCommand, kApplyCommand;

@@ -71,7 +71,7 @@ int CommandLine::run(const QStringList &arguments) {
         QString list = Invocation::tr("\nCommands:\n");
         for (const Command *c : commands())
             list += QStringLiteral("  %1 %2\n      %3\n")
-                        .arg(QLatin1String(c->name), QLatin1String(c->arguments),
+                        .arg(QLatin1String(c->name), QString::fromStdString(usageOf(*c)),
                              Invocation::tr(c->summary));
         if (name.isEmpty() && first.isSet(version))
             return say(QCoreApplication::applicationName() + QLatin1Char(' ') +
@@ -91,10 +91,11 @@ int CommandLine::run(const QStringList &arguments) {
     parser.setApplicationDescription(Invocation::tr(command.summary) + QStringLiteral("\n\n") +
                                      Invocation::tr(command.description));
     parser.addHelpOption();
-    parser.addPositionalArgument(name, Invocation::tr(command.summary), name);
-    const QStringList words = QString::fromLatin1(command.arguments).split(QLatin1Char(' '));
-    for (const QString &word : words)
-        parser.addPositionalArgument(word, word, word);
+    parser.addPositionalArgument(name, Invocation::tr("this command"), name);
+    for (const CommandArgument &argument : command.arguments)
+        parser.addPositionalArgument(QLatin1String(argument.name),
+                                     Invocation::tr(argument.description),
+                                     QLatin1String(argument.name));
     for (const CommandOption &each : command.options)
         parser.addOption(option(each));
     const bool json =
@@ -108,7 +109,7 @@ int CommandLine::run(const QStringList &arguments) {
         run.out() << parser.helpText();
         return run.finish(Invocation::kDone);
     }
-    QString usage = QLatin1String(command.arguments);
+    QString usage = QString::fromStdString(usageOf(command));
     for (const CommandOption &each : command.options)
         if (each.arguments && parser.isSet(QLatin1String(each.name)))
             usage = QStringLiteral("--%1 %2").arg(QLatin1String(each.name),

@@ -50,9 +50,13 @@ QString ManPage::text(const QString &version) {
     page += QStringLiteral(".SH COMMANDS\n");
     for (const Command *command : commands()) {
         page += QStringLiteral(".SS \"%1 %2\"\n%3\n.PP\n%4\n")
-                    .arg(QLatin1String(command->name), roff(QLatin1String(command->arguments)),
+                    .arg(QLatin1String(command->name), roff(QString::fromStdString(usageOf(*command))),
                          roff(Invocation::tr(command->summary)),
                          paragraphs(Invocation::tr(command->description)));
+        for (const CommandArgument &argument : command->arguments)
+            page += QStringLiteral(".TP\n.I %1\n%2\n")
+                        .arg(roff(QLatin1String(argument.name)),
+                             roff(Invocation::tr(argument.description)));
         for (const CommandOption &option : command->options) {
             page += QStringLiteral(".TP\n.B \\-\\-%1").arg(roff(QLatin1String(option.name)));
             if (option.valueName)

@@ -242,6 +242,8 @@ void tst_BattlePalettes::failures() {
     QVERIFY(QFile::remove(fixture.folder.filePath("Data/Palette/0.bmp")));
     fixture.setRom(QByteArray(512, '\x0f').replace(16 + 3 * 3, 1, "\x21")); // row 3
     BattlePalettes *window = fixture.open();
+    QVERIFY(fixture.prompter.texts.value(0).contains("/0.bmp")); // named at once
+    fixture.prompter.texts.clear();
     // A missing preview: the tiles were updated first, the link never ran, and the Ruby
     // preview keeps its old picture at its own size.
     QSignalSpy loads(window, &BattlePalettes::loadStarted);
@@ -262,23 +264,23 @@ void tst_BattlePalettes::failures() {
     window->Palette2_MouseDown(Qt::LeftButton, {}, 361, 0);
     window->Palette2_MouseUp(Qt::LeftButton, {}, 361, 0);
     QVERIFY(fixture.prompter.texts.last().contains(
-        "offset 27 lies outside the ROM that is open (17 bytes)"));
+        "offset 0x00001B lies outside the ROM that is open (17 bytes)"));
     QVERIFY(!fixture.state.rom.isModified());
     QVERIFY(fixture.tileShows(2, 15));
     QCOMPARE(fixture.prompter.texts.size(), 3);
     window->close();
     // Missing editor pictures: one message naming each once, and the window still opens. An
     // empty table leaves its list empty, its tiles hidden, and the link nowhere to go.
-    QVERIFY(QFile::remove(fixture.folder.filePath("Data/Palette/Palette.gif")));
-    QVERIFY(QFile::remove(fixture.folder.filePath("Data/Palette/15.bmp")));
+    for (const char *picture : {"Palette.gif", "15.bmp", "Select.gif", "5.bmp"})
+        QVERIFY(QFile::remove(fixture.folder.filePath("Data/Palette/") + picture));
     fixture.state.tables.front = {};
     fixture.state.tables.back = {{16}, {"Only"}, {1}}; // one row loads
     fixture.setRom(QByteArray(512, '\x21'));
     fixture.prompter.texts.clear();
     window = fixture.open();
     QCOMPARE(fixture.prompter.texts.size(), 1);
-    QVERIFY(fixture.prompter.texts[0].contains("Palette.gif"));
-    QCOMPARE(fixture.prompter.texts[0].count("15.bmp"), 1);
+    for (const char *picture : {"Palette.gif", "/15.bmp", "Select.gif", "/5.bmp"})
+        QCOMPARE(fixture.prompter.texts[0].count(picture), 1);
     QVERIFY(fixture.box("BackTile3")->isHidden());
     QVERIFY(fixture.box("BackTile0")->isVisible());
     window->setBackIndex(0);

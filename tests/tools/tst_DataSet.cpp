@@ -122,6 +122,9 @@ void tst_DataSet::tool() {
     QVERIFY(table.open(QIODevice::WriteOnly));
     QCOMPARE(table.write("x,A\r\n"), 5);
     table.close();
+    QFile program(dir.filePath("tintwright")); // a program, as the user may name it
+    QVERIFY(program.open(QIODevice::WriteOnly));
+    program.close();
     umask(022);
     QProcess tool;
     tool.start(QStringLiteral(TINTWRIGHT_DATA_TOOL), arguments.replaceInStrings("@", dir.path()));

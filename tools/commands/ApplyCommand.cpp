@@ -81,7 +81,9 @@ int run(Invocation &run) {
 
 extern const Command kApplyCommand{
     "apply",
-    "ORIGINAL PATCH OUTPUT",
+    {{"ORIGINAL", QT_TRANSLATE_NOOP("DataTool", "the ROM the patch was made for")},
+     {"PATCH", QT_TRANSLATE_NOOP("DataTool", "the IPS or BPS patch")},
+     {"OUTPUT", QT_TRANSLATE_NOOP("DataTool", "the ROM to make, or - for standard output")}},
     QT_TRANSLATE_NOOP("DataTool",
                       "Apply an IPS or BPS patch into a new file; --info PATCH describes one."),
     QT_TRANSLATE_NOOP(

@@ -2,6 +2,7 @@
 #include "Command.h"
 #include "DataGenerator.h"
 #include "Invocation.h"
+#include "document/ProgramFolder.h"
 
 #include "Arguments.h"
 
@@ -10,7 +11,8 @@ namespace tintwright {
 namespace {
 
 int run(Invocation &run) {
-    if (Outcome built = DataGenerator::build(Arguments::path(run.args()[0]), run.isSet("force"));
+    if (Outcome built = DataGenerator::build(ProgramFolder::named(Arguments::path(run.args()[0])),
+                                                 run.isSet("force"));
         !built)
         return run.fail(built.problem(), Invocation::tr(". Nothing was changed."));
     return Invocation::kDone;
@@ -20,7 +22,8 @@ int run(Invocation &run) {
 
 extern const Command kBuildCommand{
     "build",
-    "PROGRAM_FOLDER",
+    {{"PROGRAM_FOLDER",
+      QT_TRANSLATE_NOOP("DataTool", "the folder that holds Data/ (or the tintwright program in it)")}},
     QT_TRANSLATE_NOOP("DataTool",
                       "Generate the pictures, previews and Demo.nes of a program folder."),
     QT_TRANSLATE_NOOP(

@@ -30,12 +30,8 @@ int run(Invocation &run) {
     Invocation::Tables tables;
     if (!run.readRom(run.args()[0], rom) || !run.readTables(tables))
         return run.failed();
-    const auto previews = [&](bool front, int number) {
-        for (const auto edition : {ProgramFolder::Edition::Silver, ProgramFolder::Edition::Ruby})
-            if (!std::filesystem::exists(ProgramFolder::path(
-                    tables.folder, ProgramFolder::preview(front, edition, number))))
-                return false;
-        return true;
+    const auto previews = [&](const std::string &name) {
+        return std::filesystem::exists(ProgramFolder::path(tables.folder, name));
     };
     const auto findings = TableCheck::check(rom.span(), tables.tables, previews);
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(rom.data.get()),
@@ -104,7 +100,7 @@ int run(Invocation &run) {
 
 extern const Command kCheckCommand{
     "check",
-    "ROM",
+    {{"ROM", QT_TRANSLATE_NOOP("DataTool", "the ROM file, or - for standard input")}},
     QT_TRANSLATE_NOOP("DataTool", "Show a ROM's identity, and check every table row against it."),
     QT_TRANSLATE_NOOP("DataTool",
                       "Prints the ROM's size, CRC32, MD5 and SHA-1, then one line for each "

@@ -51,7 +51,8 @@ int run(Invocation &run) {
 
 extern const Command kDiffCommand{
     "diff",
-    "ORIGINAL EDITED",
+    {{"ORIGINAL", QT_TRANSLATE_NOOP("DataTool", "the ROM before the edits")},
+     {"EDITED", QT_TRANSLATE_NOOP("DataTool", "the ROM after them")}},
     QT_TRANSLATE_NOOP("DataTool", "List the palettes an edited ROM changed against the original."),
     QT_TRANSLATE_NOOP("DataTool",
                       "Prints one line for each table row whose bytes differ (list, row, name, "

@@ -2,6 +2,7 @@
 #include "Command.h"
 #include "DataGenerator.h"
 #include "Invocation.h"
+#include "document/ProgramFolder.h"
 
 #include "Arguments.h"
 
@@ -11,7 +12,8 @@ namespace {
 
 int run(Invocation &run) {
     if (Outcome applied =
-            DataGenerator::applyPal(Arguments::path(run.args()[0]), Arguments::path(run.args()[1]));
+            DataGenerator::applyPal(Arguments::path(run.args()[0]),
+                                    ProgramFolder::named(Arguments::path(run.args()[1])));
         !applied)
         return run.fail(applied.problem(), Invocation::tr(". Nothing was changed."));
     run.out() << Invocation::tr(
@@ -24,7 +26,9 @@ int run(Invocation &run) {
 
 extern const Command kPaletteCommand{
     "palette",
-    "FILE.pal PROGRAM_FOLDER",
+    {{"FILE.pal", QT_TRANSLATE_NOOP("DataTool", "the emulator's palette: 192 or 1536 bytes")},
+     {"PROGRAM_FOLDER",
+      QT_TRANSLATE_NOOP("DataTool", "the folder that holds Data/ (or the tintwright program in it)")}},
     QT_TRANSLATE_NOOP("DataTool", "Redraw the colour tiles and the chart from a .pal file."),
     QT_TRANSLATE_NOOP(
         "DataTool",
