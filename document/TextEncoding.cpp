@@ -40,33 +40,32 @@ void appendUtf8(std::string &out, char32_t c) {
 
 } // namespace
 
+std::size_t TextEncoding::sequenceAt(std::string_view bytes, std::size_t at) {
+    const auto c = static_cast<std::uint8_t>(bytes[at]);
+    if (c < 0x80)
+        return 1;
+    const Lead *lead = std::find_if(std::begin(kLeads), std::end(kLeads),
+                                    [c](const Lead &l) { return (c & l.mask) == l.bits; });
+    if (lead == std::end(kLeads) || at + lead->extra >= bytes.size())
+        return 0;
+    char32_t value = c & ~lead->mask;
+    for (int k = 1; k <= lead->extra; ++k) {
+        const auto cc = static_cast<std::uint8_t>(bytes[at + k]);
+        if ((cc & 0xC0) != 0x80)
+            return 0;
+        value = (value << 6) | (cc & 0x3F);
+    }
+    if (value < lead->min || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
+        return 0;
+    return std::size_t(lead->extra) + 1;
+}
+
 bool TextEncoding::isValidUtf8(std::string_view bytes) {
-    std::size_t i = 0;
-    const std::size_t n = bytes.size();
-    while (i < n) {
-        const auto c = static_cast<std::uint8_t>(bytes[i]);
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        const Lead *lead = std::find_if(std::begin(kLeads), std::end(kLeads),
-                                        [c](const Lead &l) { return (c & l.mask) == l.bits; });
-        if (lead == std::end(kLeads))
+    for (std::size_t i = 0; i < bytes.size();) {
+        const std::size_t length = sequenceAt(bytes, i);
+        if (length == 0)
             return false;
-        const int extra = lead->extra;
-        const char32_t min = lead->min;
-        char32_t value = c & ~lead->mask;
-        if (i + extra >= n)
-            return false;
-        for (int k = 1; k <= extra; ++k) {
-            const auto cc = static_cast<std::uint8_t>(bytes[i + k]);
-            if ((cc & 0xC0) != 0x80)
-                return false;
-            value = (value << 6) | (cc & 0x3F);
-        }
-        if (value < min || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
-            return false;
-        i += extra + 1;
+        i += length;
     }
     return true;
 }

@@ -10,6 +10,8 @@ namespace tintwright {
 class TextEncoding {
 public:
     static bool isValidUtf8(std::string_view bytes);
+    // The length of the valid UTF-8 character at `at` (which must lie in `bytes`), or 0.
+    static std::size_t sequenceAt(std::string_view bytes, std::size_t at);
     static std::string toUtf8(std::string_view bytes);
     // The text after a UTF-8 byte-order mark, which Windows editors put at the start.
     static std::string_view withoutBom(std::string_view bytes);

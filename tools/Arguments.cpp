@@ -13,24 +13,13 @@ bool isKeptByte(QChar c) {
     return c.unicode() >= kKeptByte + 0x80 && c.unicode() <= kKeptByte + 0xFF;
 }
 
-// The length of the UTF-8 sequence a lead byte starts, if it may start one.
-std::size_t sequenceLength(unsigned char lead) {
-    if ((lead & 0x80) == 0)
-        return 1;
-    if ((lead & 0xE0) == 0xC0)
-        return 2;
-    return (lead & 0xF0) == 0xE0 ? 3 : 4;
-}
-
 } // namespace
 
 QString Arguments::decode(std::string_view bytes) {
     QString out;
     for (std::size_t i = 0; i < bytes.size();) {
-        const std::size_t length = sequenceLength(static_cast<unsigned char>(bytes[i]));
-        const std::string_view sequence = bytes.substr(i, length);
-        if (sequence.size() == length && TextEncoding::isValidUtf8(sequence)) {
-            out += QString::fromUtf8(sequence.data(), qsizetype(length));
+        if (const std::size_t length = TextEncoding::sequenceAt(bytes, i)) {
+            out += QString::fromUtf8(bytes.data() + i, qsizetype(length));
             i += length;
         } else {
             out += QChar(char16_t(kKeptByte + static_cast<unsigned char>(bytes[i++])));
