@@ -191,8 +191,8 @@ PaletteCsv::Changes PaletteCsv::changes(std::string_view text, const LocationTab
         const int row = *number - base;
         if (row < 0 || row >= table.rows())
             throw Problem::atLine(line, list + " row " + fields[1] +
-                                            " is not in the tables, which have " + list +
-                                            " rows " + std::to_string(base) + " to " +
+                                            " is not in the tables, which have " + list + " rows " +
+                                            std::to_string(base) + " to " +
                                             std::to_string(table.rows() - 1 + base));
         const std::int64_t address = table.addresses[std::size_t(row)];
         if (address != *parsedAddress)

@@ -9,9 +9,9 @@
 
 namespace tintwright {
 
-std::vector<TableCheck::Finding> TableCheck::check(std::span<const std::uint8_t> rom,
-                                                   const LocationTables &tables,
-                                                   const std::function<bool(const std::string &)> &exists) {
+std::vector<TableCheck::Finding>
+TableCheck::check(std::span<const std::uint8_t> rom, const LocationTables &tables,
+                  const std::function<bool(const std::string &)> &exists) {
     const auto size = std::int64_t(rom.size());
     static const char *const kOrdinal[] = {"first", "second", "third"};
     std::vector<Finding> findings;
@@ -53,10 +53,9 @@ std::vector<TableCheck::Finding> TableCheck::check(std::span<const std::uint8_t>
                         !exists(name))
                         missing.push_back(name);
                 if (!missing.empty())
-                    add(false, missing.size() == 1
-                                   ? "its preview " + missing[0] + " is missing"
-                                   : "its previews " + missing[0] + " and " + missing[1] +
-                                         " are missing");
+                    add(false, missing.size() == 1 ? "its preview " + missing[0] + " is missing"
+                                                   : "its previews " + missing[0] + " and " +
+                                                         missing[1] + " are missing");
             }
             const std::string &name = table.names[std::size_t(row)];
             if (name.find('\r') != std::string::npos || name.find('\n') != std::string::npos)

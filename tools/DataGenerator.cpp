@@ -54,8 +54,9 @@ Outcome DataGenerator::build(const std::filesystem::path &programFolder, bool fo
         const QByteArray demo = demoRom(tables);
         const auto demoPath = ProgramFolder::path(programFolder, ProgramFolder::kDemo);
         FileBytes existing;
+        const auto made = bytesOf(demo);
         if (!force && FileIo::read(demoPath, existing, FileIo::kLargestRom) &&
-            !std::equal(existing.span().begin(), existing.span().end(), demo.begin(), demo.end()))
+            !std::ranges::equal(existing.span(), made))
             return Problem("it is not the demo these tables make (edited?): add --force to "
                            "replace it",
                            Problem::Kind::Exists)

@@ -68,7 +68,9 @@ bool Invocation::write(const QString &argument, std::span<const std::uint8_t> by
         outBytes(bytes); // checked with the rest of standard output
         return true;
     }
-    FileIo::Output output{m_inputs, isSet("force") || over};
+    // Only some commands take --force; asking a parser of one that does not would warn.
+    const bool force = m_parser.optionNames().contains(QStringLiteral("force"));
+    FileIo::Output output{m_inputs, force || over};
     if (over)
         std::erase(output.inputs, over->id);
     const Outcome written = FileIo::write(Arguments::path(argument), bytes, output);

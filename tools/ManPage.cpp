@@ -10,7 +10,8 @@ namespace {
 // Text as troff sets it: a backslash written out, no line taken for a request, hyphens kept.
 QString roff(const QString &text) {
     QString out = text;
-    out.replace(QLatin1Char('\\'), QLatin1String("\\e")).replace(QLatin1Char('-'), QLatin1String("\\-"));
+    out.replace(QLatin1Char('\\'), QLatin1String("\\e"))
+        .replace(QLatin1Char('-'), QLatin1String("\\-"));
     QStringList lines = out.split(QLatin1Char('\n'));
     for (QString &line : lines)
         if (line.startsWith(QLatin1Char('.')) || line.startsWith(QLatin1Char('\'')))
@@ -26,8 +27,9 @@ QString paragraphs(const QString &text) {
 } // namespace
 
 QString ManPage::text(const QString &version) {
-    QString page = QStringLiteral(".TH TINTWRIGHT\\-DATA 1 \"\" \"Tintwright %1\" \"User Commands\"\n")
-                       .arg(version);
+    QString page =
+        QStringLiteral(".TH TINTWRIGHT\\-DATA 1 \"\" \"Tintwright %1\" \"User Commands\"\n")
+            .arg(version);
     page += QStringLiteral(".SH NAME\ntintwright\\-data \\- %1\n")
                 .arg(roff(Invocation::tr("Tintwright's companion: the pictures of a program "
                                          "folder, emulator palettes, and the palettes of a ROM "
@@ -49,10 +51,11 @@ QString ManPage::text(const QString &version) {
                      roff(Invocation::tr("Say the version.")));
     page += QStringLiteral(".SH COMMANDS\n");
     for (const Command *command : commands()) {
-        page += QStringLiteral(".SS \"%1 %2\"\n%3\n.PP\n%4\n")
-                    .arg(QLatin1String(command->name), roff(QString::fromStdString(usageOf(*command))),
-                         roff(Invocation::tr(command->summary)),
-                         paragraphs(Invocation::tr(command->description)));
+        page +=
+            QStringLiteral(".SS \"%1 %2\"\n%3\n.PP\n%4\n")
+                .arg(QLatin1String(command->name), roff(QString::fromStdString(usageOf(*command))),
+                     roff(Invocation::tr(command->summary)),
+                     paragraphs(Invocation::tr(command->description)));
         for (const CommandArgument &argument : command->arguments)
             page += QStringLiteral(".TP\n.I %1\n%2\n")
                         .arg(roff(QLatin1String(argument.name)),

@@ -12,7 +12,7 @@ namespace {
 
 int run(Invocation &run) {
     if (Outcome built = DataGenerator::build(ProgramFolder::named(Arguments::path(run.args()[0])),
-                                                 run.isSet("force"));
+                                             run.isSet("force"));
         !built)
         return run.fail(built.problem(), Invocation::tr(". Nothing was changed."));
     return Invocation::kDone;
@@ -23,7 +23,8 @@ int run(Invocation &run) {
 extern const Command kBuildCommand{
     "build",
     {{"PROGRAM_FOLDER",
-      QT_TRANSLATE_NOOP("DataTool", "the folder that holds Data/ (or the tintwright program in it)")}},
+      QT_TRANSLATE_NOOP("DataTool",
+                        "the folder that holds Data/ (or the tintwright program in it)")}},
     QT_TRANSLATE_NOOP("DataTool",
                       "Generate the pictures, previews and Demo.nes of a program folder."),
     QT_TRANSLATE_NOOP(

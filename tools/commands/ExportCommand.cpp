@@ -56,7 +56,8 @@ int run(Invocation &run) {
 
 extern const Command kExportCommand{
     "export",
-    {{"ROM", QT_TRANSLATE_NOOP("DataTool", "the ROM whose palettes are written, or - for standard input")}},
+    {{"ROM", QT_TRANSLATE_NOOP("DataTool",
+                               "the ROM whose palettes are written, or - for standard input")}},
     QT_TRANSLATE_NOOP("DataTool", "Write every palette of the tables as CSV."),
     QT_TRANSLATE_NOOP(
         "DataTool",

@@ -59,7 +59,8 @@ int run(Invocation &run) {
 extern const Command kImportCommand{
     "import",
     {{"ROM", QT_TRANSLATE_NOOP("DataTool", "the ROM to change: it is replaced whole")},
-     {"CSV", QT_TRANSLATE_NOOP("DataTool", "the palettes as export writes them, or - for standard input")}},
+     {"CSV", QT_TRANSLATE_NOOP("DataTool",
+                               "the palettes as export writes them, or - for standard input")}},
     QT_TRANSLATE_NOOP("DataTool", "Write the palettes of a CSV file into a ROM."),
     QT_TRANSLATE_NOOP(
         "DataTool",

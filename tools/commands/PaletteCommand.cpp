@@ -11,14 +11,12 @@ namespace tintwright {
 namespace {
 
 int run(Invocation &run) {
-    if (Outcome applied =
-            DataGenerator::applyPal(Arguments::path(run.args()[0]),
-                                    ProgramFolder::named(Arguments::path(run.args()[1])));
-        !applied)
+    const auto folder = ProgramFolder::named(Arguments::path(run.args()[1]));
+    if (Outcome applied = DataGenerator::applyPal(Arguments::path(run.args()[0]), folder); !applied)
         return run.fail(applied.problem(), Invocation::tr(". Nothing was changed."));
-    run.out() << Invocation::tr(
-                     "Rewrote the colour tiles and the palette chart in %1/Data/Palette.\n")
-                     .arg(Invocation::shown(run.args()[1]));
+    run.out() << Invocation::tr("Rewrote the colour tiles and the palette chart in %1.\n")
+                     .arg(Invocation::shown(
+                         Arguments::decode(ProgramFolder::path(folder, "Data/Palette").string())));
     return Invocation::kDone;
 }
 
@@ -28,7 +26,8 @@ extern const Command kPaletteCommand{
     "palette",
     {{"FILE.pal", QT_TRANSLATE_NOOP("DataTool", "the emulator's palette: 192 or 1536 bytes")},
      {"PROGRAM_FOLDER",
-      QT_TRANSLATE_NOOP("DataTool", "the folder that holds Data/ (or the tintwright program in it)")}},
+      QT_TRANSLATE_NOOP("DataTool",
+                        "the folder that holds Data/ (or the tintwright program in it)")}},
     QT_TRANSLATE_NOOP("DataTool", "Redraw the colour tiles and the chart from a .pal file."),
     QT_TRANSLATE_NOOP(
         "DataTool",

@@ -72,7 +72,8 @@ extern const Command kPatchCommand{
     "patch",
     {{"ORIGINAL", QT_TRANSLATE_NOOP("DataTool", "the ROM the patch applies to")},
      {"EDITED", QT_TRANSLATE_NOOP("DataTool", "the ROM the patch makes")},
-     {"OUTPUT", QT_TRANSLATE_NOOP("DataTool", "the patch to write (.ips or .bps), or - for standard output")}},
+     {"OUTPUT", QT_TRANSLATE_NOOP("DataTool",
+                                  "the patch to write (.ips or .bps), or - for standard output")}},
     QT_TRANSLATE_NOOP("DataTool", "Make an IPS or BPS patch (by OUTPUT's extension or --format)."),
     QT_TRANSLATE_NOOP(
         "DataTool",
