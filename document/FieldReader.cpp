@@ -3,6 +3,7 @@
 #include "FieldError.h"
 #include "TextEncoding.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 
@@ -36,8 +37,7 @@ void FieldReader::consumeBreak() {
 
 std::string FieldReader::readText(bool commaEnds) {
     const std::size_t size = m_text.size();
-    while (m_pos < size && isBlank(m_text[m_pos]))
-        ++m_pos;
+    m_pos = std::min(m_text.find_first_not_of(" \t", m_pos), size);
     if (m_pos >= size)
         throw FieldError(FieldError::Fault::NothingLeft, m_line,
                          "the file ends where a field was expected");

@@ -532,9 +532,7 @@ void BattlePalettes::showHint() {
     const QRect around = tile >= 0 ? m_backTile[tile]->geometry()
                                    : cellRect(m_focusCell).translated(m_palette2->pos());
     const int bottom = (tile >= 0 ? around : m_palette2->geometry()).bottom();
-    QPoint at(around.center().x() - m_hint->width() / 2, bottom + 6);
-    at.setX(std::clamp(at.x(), 0, width() - m_hint->width()));
-    m_hint->move(at);
+    m_hint->move(around.center().x() - m_hint->width() / 2, bottom + 6);
     m_hint->show();
     m_hint->raise();
     m_ring->raise();

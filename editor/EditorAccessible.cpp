@@ -7,6 +7,7 @@
 #include <QPointer>
 
 #include <array>
+#include <mutex>
 
 namespace tintwright {
 
@@ -192,8 +193,8 @@ QAccessibleInterface *EditorAccessible::create(const QString &, QObject *object)
 
 void EditorAccessible::install() {
     // Qt keeps the factories for the whole program; one is enough.
-    static const bool installed = (QAccessible::installFactory(&EditorAccessible::create), true);
-    (void)installed;
+    static std::once_flag installed;
+    std::call_once(installed, [] { QAccessible::installFactory(&EditorAccessible::create); });
 }
 
 } // namespace tintwright

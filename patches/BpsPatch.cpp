@@ -76,8 +76,8 @@ std::string describe(std::uint64_t size, std::uint32_t crc) {
 
 std::uint32_t crcAt(std::span<const std::uint8_t> patch, std::size_t at) {
     std::uint32_t crc = 0;
-    for (int i = 3; i >= 0; --i)
-        crc = crc << 8 | patch[at + std::size_t(i)];
+    for (std::size_t i = 0; i < 4; ++i) // least significant byte first
+        crc |= std::uint32_t(patch[at + i]) << (8 * i);
     return crc;
 }
 

@@ -127,11 +127,9 @@ NesPalette::Colours DataGenerator::readPal(const std::filesystem::path &path) {
             .in(path.string());
     };
     std::error_code ec;
-    const auto size = std::filesystem::is_regular_file(path, ec)
-                          ? std::filesystem::file_size(path, ec)
-                          : std::uintmax_t(0);
-    if (size > kLargest)
-        throw wrongSize(size);
+    if (std::filesystem::is_regular_file(path, ec) &&
+        std::filesystem::file_size(path, ec) > kLargest)
+        throw wrongSize(std::filesystem::file_size(path, ec));
     FileBytes bytes;
     if (Outcome read = FileIo::read(path, bytes, kLargest); !read)
         throw read.problem();

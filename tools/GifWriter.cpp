@@ -62,7 +62,7 @@ Outcome GifWriter::encode(const QImage &source, QByteArray &gifBytes) {
     int bits = 1;
     while ((1 << bits) < int(table.size()))
         ++bits;
-    table.resize(std::size_t(1) << bits, 0); // the colour table is a power of two long
+    table.resize(std::size_t(1) << bits); // the colour table is a power of two long: black
     ColorMapObject *map = GifMakeMapObject(1 << bits, nullptr);
     for (std::size_t i = 0; map && i < table.size(); ++i)
         map->Colors[i] = {GifByteType(qRed(table[i])), GifByteType(qGreen(table[i])),

@@ -19,6 +19,8 @@ private slots:
     void locationTable();
     void fileTypeFilter_data() { addCases("readers", "fileTypeFilter"); }
     void fileTypeFilter();
+    void quoted_data() { addCases("readers", "quoted"); }
+    void quoted();
     void decode_data() { addCases("readers", "decode"); }
     void decode();
     void manual_data() { addCases("readers", "manual"); }
@@ -66,6 +68,12 @@ void tst_FieldReader::fileTypeFilter() {
                  problem.what());
         QCOMPARE(problem.line(), 1);
     }
+}
+
+void tst_FieldReader::quoted() {
+    QFETCH(QJsonObject, row);
+    QCOMPARE(QString::fromStdString(TextEncoding::quoted(bytes(row["field"]))),
+             row["quoted"].toString());
 }
 
 void tst_FieldReader::decode() {

@@ -426,6 +426,10 @@ void tst_BattlePalettes::screenReader() {
     QCOMPARE(grid->role(), QAccessible::Table);
     QCOMPARE(grid->childCount(), 64);
     QCOMPARE(grid->tableInterface()->cellAt(2, 1), grid->child(0x21));
+    QCOMPARE(grid->child(0x21)->tableCellInterface()->rowIndex(), 2);
+    QCOMPARE(grid->child(0x21)->tableCellInterface()->columnIndex(), 1);
+    for (const auto &[row, column] : {std::pair{4, 0}, {0, 16}, {-1, 0}, {0, -1}})
+        QVERIFY(!grid->tableInterface()->cellAt(row, column));
     QCOMPARE(grid->child(0x21)->text(QAccessible::Name), "$21");
     QCOMPARE(grid->child(0x21)->text(QAccessible::Description),
              "RGB #57A5FF; picks for Back colour 3");

@@ -276,6 +276,7 @@ void tst_Main::userFiles() {
     QVERIFY(QFile(home.filePath("data/Demo.nes")).open(QIODevice::WriteOnly));
     QVERIFY(Main(fixture.state, fixture.prompter).Form_Load());
     QCOMPARE(QFile(home.filePath("data/Demo.nes")).size(), 0);
+    QVERIFY(UserFiles::makeDemoCopy(fixture.state)); // one that is there is no failure
     QVERIFY(QFile::setPermissions(fixture.folder.filePath("roms/game.nes"), QFile::ReadOwner));
     QVERIFY(fixture.state.rom.open(fixture.folder.fsPath("roms/game.nes")));
     Main *window = fixture.start();
