@@ -1,5 +1,7 @@
 // Making and applying patches for 10,000 palettes changed across a 16 MiB ROM (the most IPS can
 // reach) and, for BPS, a 64 MiB one, beside the floor of reading both files and comparing them.
+// Given folders of pairs (NAME.a the original, NAME.b the edited, their names in cases.txt), it
+// times BPS for each pair too, with the peak memory of making and checking it.
 #include "document/FileIo.h"
 #include "patches/BpsPatch.h"
 #include "patches/IpsPatch.h"
@@ -11,6 +13,11 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <string>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace tintwright;
 using Bytes = std::vector<std::uint8_t>;
@@ -23,9 +30,52 @@ Bytes read(const std::filesystem::path &path) {
     return Bytes(bytes.data.get(), bytes.data.get() + bytes.size);
 }
 
+// Each pair in a child process, so that its peak memory is its own.
+void pairs(const std::filesystem::path &folder) {
+    std::ifstream names(folder / "cases.txt");
+    std::printf("%s: size, time to make, floor, ratio, peak memory / both files\n",
+                folder.c_str());
+    for (std::string name; std::getline(names, name);) {
+        std::fflush(stdout);
+        const pid_t child = fork();
+        if (child == 0) {
+            const auto a = folder / (name + ".a"), b = folder / (name + ".b");
+            (void)read(a), (void)read(b); // from the page cache from now on
+            const double floor = bestMs(3, [&] {
+                const Bytes original = read(a), edited = read(b);
+                (void)std::memcmp(original.data(), edited.data(),
+                                  std::min(original.size(), edited.size()));
+            });
+            Bytes patch;
+            const double make = bestMs(3, [&] {
+                const Bytes original = read(a), edited = read(b);
+                patch = BpsPatch::create(original, edited);
+                if (BpsPatch::apply(original, patch) != edited)
+                    std::printf("  %s: THE PATCH DOES NOT MAKE THE EDITED FILE\n", name.c_str());
+            });
+            std::printf("  %-24s %10zu bytes %8.1f ms %7.1f ms %5.2f", name.c_str(), patch.size(),
+                        make, floor, make / floor);
+            std::fflush(stdout);
+            _exit(0);
+        }
+        int status = 0;
+        rusage usage{};
+        wait4(child, &status, 0, &usage);
+        const double files = double(std::filesystem::file_size(folder / (name + ".a")) +
+                                    std::filesystem::file_size(folder / (name + ".b")));
+        std::printf(" %6.1f MiB %5.2f\n", double(usage.ru_maxrss) / 1024,
+                    double(usage.ru_maxrss) * 1024 / files);
+    }
+}
+
 } // namespace
 
-int main() {
+int main(int argc, char **argv) {
+    if (argc > 1) {
+        for (int i = 1; i < argc; ++i)
+            pairs(argv[i]);
+        return 0;
+    }
     const auto dir = std::filesystem::temp_directory_path() / "tintwright-bench-patches";
     std::filesystem::create_directories(dir);
     for (const std::size_t mebibytes : {16, 64}) {

@@ -1,4 +1,5 @@
 #include "BpsPatch.h"
+#include "BpsMatcher.h"
 
 #include "document/Checksum.h"
 #include "document/NumberText.h"
@@ -13,19 +14,6 @@ namespace tintwright {
 namespace {
 
 enum Action { SourceRead, TargetRead, SourceCopy, TargetCopy };
-
-void putNumber(BpsPatch::Bytes &out, std::uint64_t value) {
-    for (;;) {
-        const std::uint8_t low = value & 0x7F;
-        value >>= 7;
-        if (value == 0) {
-            out.push_back(0x80 | low);
-            return;
-        }
-        out.push_back(low);
-        --value;
-    }
-}
 
 void putCrc(BpsPatch::Bytes &out, std::uint32_t crc) {
     for (int i = 0; i < 4; ++i)
@@ -109,69 +97,12 @@ BpsPatch::Info header(std::span<const std::uint8_t> patch, Reader &reader) {
 BpsPatch::Bytes BpsPatch::create(std::span<const std::uint8_t> source,
                                  std::span<const std::uint8_t> target) {
     Bytes out{'B', 'P', 'S', '1'};
-    putNumber(out, source.size());
-    putNumber(out, target.size());
-    putNumber(out, 0);
-    const std::size_t size = target.size();
-    const auto action = [&](Action kind, std::size_t length) {
-        putNumber(out, (std::uint64_t(length - 1) << 2) | kind);
-    };
-    const auto offsetNumber = [&](std::int64_t delta) {
-        putNumber(out, std::uint64_t(delta < 0 ? -delta : delta) << 1 | (delta < 0));
-    };
-    std::size_t literal = 0; // start of bytes not yet written
-    std::int64_t sourceAt = 0, targetAt = 0;
-    const auto flush = [&](std::size_t end) {
-        if (end > literal) {
-            action(TargetRead, end - literal);
-            out.insert(out.end(), target.begin() + std::ptrdiff_t(literal),
-                       target.begin() + std::ptrdiff_t(end));
-        }
-    };
-    const std::int64_t shift = std::int64_t(target.size()) - std::int64_t(source.size());
-    const auto matching = [&](std::size_t from, std::int64_t in) {
-        std::size_t length = 0;
-        while (from + length < size && in + std::int64_t(length) < std::int64_t(source.size()) &&
-               source[std::size_t(in) + length] == target[from + length])
-            ++length;
-        return length;
-    };
-    for (std::size_t p = 0; p < size;) {
-        // The same place in the source: whole blocks first, as most of the file is unchanged.
-        std::size_t same = 0;
-        while (p + same + 64 <= std::min(size, source.size()) &&
-               std::memcmp(&source[p + same], &target[p + same], 64) == 0)
-            same += 64;
-        same += matching(p + same, std::int64_t(p + same));
-        std::size_t run = 1;
-        while (p + run < size && target[p + run] == target[p])
-            ++run;
-        const std::size_t moved =
-            shift != 0 && std::int64_t(p) - shift >= 0 ? matching(p, std::int64_t(p) - shift) : 0;
-        // A read costs a byte, and one more when it splits the bytes taken from the patch.
-        if (same >= (p == literal ? 2u : 3u)) {
-            flush(p);
-            action(SourceRead, same);
-            p = literal = p + same;
-        } else if (moved > 8) {
-            // Content that moved when bytes were added or taken out before it.
-            flush(p);
-            action(SourceCopy, moved);
-            offsetNumber(std::int64_t(p) - shift - sourceAt);
-            sourceAt = std::int64_t(p) - shift + std::int64_t(moved);
-            p = literal = p + moved;
-        } else if (run > 6) {
-            // A repeated byte: one literal, then copies of the byte before.
-            flush(p + 1);
-            action(TargetCopy, run - 1);
-            offsetNumber(std::int64_t(p) - targetAt);
-            targetAt = std::int64_t(p + run - 1);
-            p = literal = p + run;
-        } else {
-            ++p;
-        }
-    }
-    flush(size);
+    // Room for the worst case, which costs nothing until it is written.
+    out.reserve(target.size() + target.size() / 32 + 64);
+    BpsMatcher::putNumber(out, source.size());
+    BpsMatcher::putNumber(out, target.size());
+    BpsMatcher::putNumber(out, 0);
+    BpsMatcher::encode(source, target, out);
     putCrc(out, Checksum::crc32(source));
     putCrc(out, Checksum::crc32(target));
     putCrc(out, Checksum::crc32(out));

@@ -1,0 +1,516 @@
+#include "BpsMatcher.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <limits>
+#include <memory>
+#include <new>
+
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
+#include <optional>
+
+namespace tintwright {
+
+namespace {
+
+enum Action : std::uint64_t { SourceRead, TargetRead, SourceCopy, TargetCopy };
+
+// Eight bytes make a window; every fourth window of the source is indexed, so a match of
+// eleven bytes or more is always seen, and the tables hold a quarter of the positions.
+constexpr std::size_t kWindow = 8;
+constexpr std::size_t kStride = 4;
+// A match this long is taken at once, without looking for a better one a byte further on.
+constexpr std::size_t kGood = 64;
+// How many windows with the same hash are tried, newest first; more for the few that end a run.
+constexpr std::size_t kDepth = 16;
+constexpr std::size_t kRunDepth = 256;
+// The tables are made once this many bytes in a row have found nothing long (or a run begins):
+// a file changed in place, a few bytes at a time, never needs them.
+constexpr std::size_t kPatience = 8;
+// How far ahead the slots of new content are fetched.
+constexpr std::size_t kAhead = 8;
+// How many decided matches a later, longer one may take the place of, and how far back it may go.
+constexpr std::size_t kHeld = 64;
+constexpr std::size_t kReach = std::size_t(1) << 20;
+// Positions are kept in 32 bits: a window's number, counted from 1.
+constexpr std::size_t kLargest =
+    std::size_t(std::numeric_limits<std::uint32_t>::max() - 1) * kStride;
+
+std::uint64_t word(const std::uint8_t *at) {
+    std::uint64_t value;
+    std::memcpy(&value, at, sizeof value);
+    return value;
+}
+
+// How many bytes a and b share from their start, at most `limit`: eight at a time.
+std::size_t common(const std::uint8_t *a, const std::uint8_t *b, std::size_t limit) {
+    std::size_t length = 0;
+    for (; length + 8 <= limit; length += 8) {
+        const std::uint64_t differ = word(a + length) ^ word(b + length);
+        if (differ != 0)
+            return length + std::size_t(std::endian::native == std::endian::little
+                                            ? std::countr_zero(differ)
+                                            : std::countl_zero(differ)) /
+                                8;
+    }
+    while (length < limit && a[length] == b[length])
+        ++length;
+    return length;
+}
+
+// Windows by their hash, each slot the newest window and a chain back to older ones with the
+// same hash: one entry for every indexed window, however repetitive the content. Only the
+// newest kDepth windows of a chain are ever tried.
+class WindowIndex {
+public:
+    explicit WindowIndex(std::size_t size)
+        : m_chain(zeroed(size / kStride + 1)), m_heads(zeroed(headsFor(size, m_bits))) {}
+    // Windows of one byte repeated are left out: a run is found by where it ends.
+    void add(const std::uint8_t *window, std::size_t at) {
+        const std::uint64_t bytes = word(window);
+        if (((bytes ^ (bytes >> 8)) & 0x00FFFFFFFFFFFFFFu) == 0)
+            return;
+        std::uint32_t &head = m_heads[slot(window)];
+        m_chain[at / kStride] = head;
+        head = std::uint32_t(at / kStride + 1);
+    }
+    // Where a match with `here` goes furthest, and how far (at most `limit(at)` bytes), of the
+    // places before `before` whose window `phase` bytes on is like the one `phase` bytes on
+    // from `here`.
+    template <typename Limit>
+    std::pair<std::size_t, std::size_t>
+    longest(std::span<const std::uint8_t> file, const std::uint8_t *here, std::size_t phase,
+            std::size_t depth, std::size_t before, Limit limit) const {
+        std::pair<std::size_t, std::size_t> best{0, 0};
+        std::uint32_t entry = m_heads[slot(here + phase)];
+        for (std::size_t tried = 0; entry != 0 && tried < depth; ++tried) {
+            const std::size_t window = std::size_t(entry - 1) * kStride;
+            entry = m_chain[entry - 1];
+            const std::size_t at = window - phase;
+            if (window < phase || at >= before)
+                continue;
+            // Only a match longer than the best so far is worth measuring.
+            const std::size_t most = limit(at);
+            if (most <= best.second || file[at + best.second] != here[best.second])
+                continue;
+            const std::size_t length = common(file.data() + at, here, most);
+            if (length > best.second)
+                best = {at, length};
+        }
+        return best;
+    }
+
+    // Whether a window indexed as like this one is, in `file`, the same as `here`.
+    bool holds(std::span<const std::uint8_t> file, const std::uint8_t *here) const {
+        const std::uint64_t bytes = word(here);
+        std::uint32_t entry = m_heads[slot(here)];
+        for (std::size_t tried = 0; entry != 0 && tried < kDepth; ++tried) {
+            if (word(file.data() + std::size_t(entry - 1) * kStride) == bytes)
+                return true;
+            entry = m_chain[entry - 1];
+        }
+        return false;
+    }
+
+    // Brings the slot of a window that will soon be looked up into the cache.
+    void prefetch(const std::uint8_t *window) const { __builtin_prefetch(&m_heads[slot(window)]); }
+
+private:
+    // Entries count indexed windows from 1, so 0 is none: the tables need no filling. Large
+    // ones are asked for in huge pages, where the system has them: a table is touched all
+    // over, and a fault for every small page would cost more than the matching.
+    struct Unmap {
+        std::size_t bytes = 0;
+        void operator()(std::uint32_t *table) const {
+#ifdef __linux__
+            if (bytes != 0) {
+                munmap(table, bytes);
+                return;
+            }
+#endif
+            std::free(table);
+        }
+    };
+    using Table = std::unique_ptr<std::uint32_t[], Unmap>;
+    static Table zeroed(std::size_t entries) {
+        const std::size_t bytes = entries * sizeof(std::uint32_t);
+#ifdef __linux__
+        constexpr std::size_t kHuge = std::size_t(2) << 20;
+        if (bytes >= kHuge) {
+            void *table =
+                mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+            if (table == MAP_FAILED)
+                throw std::bad_alloc();
+            madvise(table, bytes, MADV_HUGEPAGE);
+            return Table(static_cast<std::uint32_t *>(table), Unmap{bytes});
+        }
+#endif
+        auto *table = static_cast<std::uint32_t *>(std::calloc(entries, sizeof(std::uint32_t)));
+        if (table == nullptr)
+            throw std::bad_alloc();
+        return Table(table, Unmap{});
+    }
+    // As many slots as windows, rounded down to a power of two.
+    static std::size_t headsFor(std::size_t size, int &bits) {
+        while ((std::size_t(2) << bits) <= size / kStride)
+            ++bits;
+        return std::size_t(1) << bits;
+    }
+    std::size_t slot(const std::uint8_t *window) const {
+        return std::size_t((word(window) * 0x9E3779B97F4A7C15u) >> (64 - m_bits));
+    }
+
+    int m_bits = 0;
+    Table m_chain, m_heads;
+};
+
+// How many bytes before a and b are the same, at most `limit`: eight at a time.
+std::size_t commonBefore(const std::uint8_t *a, const std::uint8_t *b, std::size_t limit) {
+    std::size_t length = 0;
+    for (; length + 8 <= limit; length += 8) {
+        const std::uint64_t differ = word(a - length - 8) ^ word(b - length - 8);
+        if (differ != 0)
+            return length + std::size_t(std::endian::native == std::endian::little
+                                            ? std::countl_zero(differ)
+                                            : std::countr_zero(differ)) /
+                                8;
+    }
+    while (length < limit && a[-1 - std::ptrdiff_t(length)] == b[-1 - std::ptrdiff_t(length)])
+        ++length;
+    return length;
+}
+
+struct Match {
+    Action kind = TargetRead;       // TargetRead: nothing better than the bytes themselves
+    std::size_t start = 0, end = 0; // what it makes of the target
+    std::size_t from = 0;           // where a copy starts in the file it copies from
+    std::int64_t gain = 0;          // patch bytes saved over writing the target bytes out
+};
+
+// Where the copies have got to, which the next copy's offset counts from; and how far the last
+// copy from the source lay from its place in the target.
+struct State {
+    std::int64_t sourceAt = 0, targetAt = 0, shift = 0;
+
+    State after(const Match &match) const {
+        State next = *this;
+        const auto end = std::int64_t(match.from + (match.end - match.start));
+        if (match.kind == SourceCopy)
+            next.sourceAt = end, next.shift = std::int64_t(match.start) - std::int64_t(match.from);
+        else if (match.kind == TargetCopy)
+            next.targetAt = end;
+        return next;
+    }
+    std::size_t cost(const Match &match) const {
+        const std::size_t action =
+            BpsMatcher::numberSize(std::uint64_t(match.end - match.start - 1) << 2 | match.kind);
+        if (match.kind == SourceCopy)
+            return action + offsetSize(std::int64_t(match.from) - sourceAt);
+        if (match.kind == TargetCopy)
+            return action + offsetSize(std::int64_t(match.from) - targetAt);
+        return action;
+    }
+    static std::size_t offsetSize(std::int64_t delta) {
+        return BpsMatcher::numberSize(std::uint64_t(delta < 0 ? -delta : delta) << 1);
+    }
+};
+
+// A match decided but not yet written: a longer one found later may take its place.
+struct Held {
+    Match match;
+    State before;
+    std::size_t cost;
+};
+
+// What the plan since a target position costs, if a match found later started there instead.
+struct Replan {
+    std::int64_t saved = 0; // patch bytes of the matches and bytes it would take the place of
+    std::size_t keep = 0;   // held matches left, the last perhaps cut short at the position
+    bool cut = false;
+    State state; // where the copies would have got to at the position
+};
+
+class Encoder {
+public:
+    Encoder(std::span<const std::uint8_t> source, std::span<const std::uint8_t> target,
+            BpsMatcher::Bytes &out)
+        : m_source(source), m_target(target), m_out(out),
+          m_hashed(std::max(source.size(), target.size()) < kLargest),
+          m_resized(std::int64_t(target.size()) - std::int64_t(source.size())) {}
+
+    void run() {
+        const std::size_t size = m_target.size();
+        Match current = best(0);
+        for (std::size_t p = 0; p < size;) {
+            const bool later = current.kind == TargetRead;
+            if (!later && (current.kind != SourceRead || current.end - p < kGood) && p + 1 < size) {
+                // A match may hide a better one that starts a byte further on.
+                const Match next = best(p + 1);
+                if (next.gain > current.gain) {
+                    literal(p++);
+                    current = next;
+                    continue;
+                }
+            }
+            if (later) {
+                literal(p++);
+                while (p < size && !promising(p))
+                    literal(p++);
+            } else {
+                hold(current);
+                p = current.end;
+            }
+            if (p < size)
+                current = best(p);
+        }
+        while (!m_held.empty())
+            writeOldest();
+        flush(size);
+    }
+
+private:
+    // The best way to go on from target position p: it may take the place of bytes not yet
+    // written, and of the last matches decided.
+    Match best(std::size_t p) {
+        Match found;
+        const std::size_t left = m_target.size() - p;
+        const std::uint8_t *here = m_target.data() + p;
+        const auto consider = [&](Action kind, std::size_t start, std::size_t from,
+                                  std::size_t length) {
+            Match match{kind, start, p + length, from, 0};
+            std::int64_t saved = std::int64_t(p - start);
+            State state = m_state;
+            if (start > m_literal) {
+                // The bytes waiting to be written need a second run of them after the match.
+                --saved;
+            } else if (start < m_literal) {
+                const Replan replan = this->replan(start);
+                saved = std::int64_t(p - m_literal) + replan.saved;
+                state = replan.state;
+            }
+            match.gain = std::int64_t(length) + saved - std::int64_t(state.cost(match));
+            if (match.gain > found.gain)
+                found = match;
+        };
+        // Most bytes written as they are fail these at their first byte.
+        const std::size_t sourceSize = m_source.size();
+        const auto fromSource = [&](Action kind, std::size_t at) {
+            if (m_source[at] == here[0])
+                consider(kind, p, at,
+                         common(m_source.data() + at, here, std::min(sourceSize - at, left)));
+        };
+        if (p < sourceSize)
+            fromSource(SourceRead, p);
+        // Where the last copy from the source would go on, and where content lies that
+        // moved by as much as the file grew or shrank.
+        for (const std::int64_t shift : {m_state.shift, m_resized}) {
+            const std::int64_t aligned = std::int64_t(p) - shift;
+            if (shift != 0 && aligned >= 0 && std::size_t(aligned) < sourceSize)
+                fromSource(SourceCopy, std::size_t(aligned));
+            if (m_resized == m_state.shift)
+                break;
+        }
+        if (p > 0 && here[-1] == here[0])
+            consider(TargetCopy, p, p - 1, common(here - 1, here, left));
+        // In a run, only the windows that reach past its end tell where it lies.
+        const std::size_t run =
+            left > 1 && here[1] == here[0] ? 1 + common(here, here + 1, left - 1) : 1;
+        // (Unless the source has the run where the last read or copy of it would go on.)
+        const bool inRun = run >= kWindow && (found.kind == TargetRead ||
+                                              found.kind == TargetCopy || found.end < p + run);
+        if ((!inRun && ((found.kind != TargetRead && found.end - p >= kGood) ||
+                        (!m_targets && p < m_literal + kPatience))) ||
+            run == left || left < kWindow || !m_hashed)
+            return found;
+        if (!m_sources && sourceSize >= kWindow) {
+            m_sources.emplace(sourceSize);
+            for (std::size_t at = 0; at + kWindow <= sourceSize; at += kStride)
+                m_sources->add(m_source.data() + at, at);
+        }
+        if (!m_targets)
+            m_targets.emplace(m_target.size());
+        // Only every fourth window is indexed: once there is a match to beat, the windows a
+        // byte or three on find the places that the first window cannot.
+        const std::size_t first = inRun ? run - (kWindow - 1) : 0;
+        const std::size_t depth = inRun ? kRunDepth : kDepth;
+        for (std::size_t phase = first; phase < (inRun ? run : kStride) && phase + kWindow <= left;
+             ++phase) {
+            if (!inRun && phase > 0 && found.kind == TargetRead)
+                break;
+            if (m_sources) {
+                const auto [at, length] = m_sources->longest(
+                    m_source, here, phase, depth, sourceSize,
+                    [&](std::size_t at) { return std::min(sourceSize - at, left); });
+                elsewhere(SourceCopy, m_source, p, at, length, consider);
+            }
+            const auto [at, length] = m_targets->longest(m_target, here, phase, depth, p,
+                                                         [&](std::size_t) { return left; });
+            elsewhere(TargetCopy, m_target, p, at, length, consider);
+        }
+        return found;
+    }
+
+    // Whether a match may start at target position p: for most bytes of new content, the
+    // quick answer no.
+    bool promising(std::size_t p) const {
+        const std::uint8_t *here = m_target.data() + p;
+        const std::size_t left = m_target.size() - p;
+        const auto source = [&](std::int64_t at) {
+            return at >= 0 && std::size_t(at) < m_source.size() &&
+                   m_source[std::size_t(at)] == here[0];
+        };
+        if (source(std::int64_t(p)) || here[-1] == here[0] ||
+            source(std::int64_t(p) - m_state.shift) || source(std::int64_t(p) - m_resized))
+            return true;
+        if (here[1] == here[0])
+            return true;
+        if (!m_targets && p < m_literal + kPatience)
+            return false;
+        if (left < kWindow + kAhead || !m_targets)
+            return true;
+        // New content is looked up one byte after the other: its slots are fetched ahead.
+        if (m_sources)
+            m_sources->prefetch(here + kAhead);
+        m_targets->prefetch(here + kAhead);
+        return (m_sources && m_sources->holds(m_source, here)) || m_targets->holds(m_target, here);
+    }
+
+    // A match found through an index: as far as it goes, and back over what is not yet written.
+    template <typename Consider>
+    void elsewhere(Action kind, std::span<const std::uint8_t> file, std::size_t p, std::size_t from,
+                   std::size_t length, Consider &consider) {
+        if (length == 0)
+            return;
+        const std::size_t back = commonBefore(file.data() + from, m_target.data() + p,
+                                              std::min({from, p - m_written, kReach}));
+        consider(kind, p - back, from - back, length);
+    }
+
+    Replan replan(std::size_t start) const {
+        Replan replan{0, m_held.size(), false, m_state};
+        std::size_t gapEnd = m_literal; // the bytes written as they are after a held match
+        for (std::size_t i = m_held.size(); i-- > 0;) {
+            const Held &held = m_held[i];
+            const Match &match = held.match;
+            if (start >= match.end) {
+                replan.saved +=
+                    std::int64_t(gapEnd - start) + (start == match.end && gapEnd > start);
+                return replan;
+            }
+            replan.saved += std::int64_t(gapEnd - match.end) + (gapEnd > match.end);
+            if (start > match.start) {
+                Match cut = match;
+                cut.end = start;
+                replan.saved += std::int64_t(held.cost) - std::int64_t(held.before.cost(cut));
+                replan.cut = true;
+                replan.state = held.before.after(cut);
+                return replan;
+            }
+            replan.saved += std::int64_t(held.cost);
+            gapEnd = match.start;
+            replan.keep = i;
+            replan.state = held.before;
+        }
+        replan.saved += std::int64_t(gapEnd - start) + (start == m_written && gapEnd > start);
+        return replan;
+    }
+
+    // Target position p will be written as it is: later repeats of it may copy it.
+    void literal(std::size_t p) {
+        if (p % kStride == 0 && p + kWindow <= m_target.size() && m_targets)
+            m_targets->add(m_target.data() + p, p);
+    }
+
+    void hold(const Match &match) {
+        if (match.start < m_literal) {
+            const Replan replan = this->replan(match.start);
+            m_held.resize(replan.keep);
+            if (replan.cut) {
+                Held &held = m_held.back();
+                held.match.end = match.start;
+                held.cost = held.before.cost(held.match);
+            }
+            m_state = replan.state;
+        }
+        m_held.push_back({match, m_state, m_state.cost(match)});
+        m_state = m_state.after(match);
+        m_literal = match.end;
+        if (m_held.size() > kHeld)
+            writeOldest();
+    }
+
+    void flush(std::size_t end) {
+        if (end <= m_written)
+            return;
+        BpsMatcher::putNumber(m_out, std::uint64_t(end - m_written - 1) << 2 | TargetRead);
+        m_out.insert(m_out.end(), m_target.begin() + std::ptrdiff_t(m_written),
+                     m_target.begin() + std::ptrdiff_t(end));
+        m_written = end;
+    }
+
+    void writeOldest() {
+        const Held &held = m_held.front();
+        const Match &match = held.match;
+        flush(match.start);
+        BpsMatcher::putNumber(m_out, std::uint64_t(match.end - match.start - 1) << 2 | match.kind);
+        std::int64_t delta = 0;
+        if (match.kind == SourceCopy)
+            delta = std::int64_t(match.from) - held.before.sourceAt;
+        else if (match.kind == TargetCopy)
+            delta = std::int64_t(match.from) - held.before.targetAt;
+        if (match.kind == SourceCopy || match.kind == TargetCopy)
+            BpsMatcher::putNumber(m_out,
+                                  std::uint64_t(delta < 0 ? -delta : delta) << 1 | (delta < 0));
+        m_written = match.end;
+        m_held.pop_front();
+    }
+
+    std::span<const std::uint8_t> m_source, m_target;
+    BpsMatcher::Bytes &m_out;
+    const bool m_hashed;
+    const std::int64_t m_resized; // how much longer the target is than the source       //
+                                  // positions fit the tables' entries
+    std::size_t m_written = 0;    // the first target byte not yet written
+    std::size_t m_literal = 0;    // the first target byte no held match makes
+    std::size_t m_settled = 0;    // the end of the last long match
+    std::deque<Held> m_held;
+    State m_state; // after the last held match
+    // Built when first wanted: a file changed only in place never needs them.
+    std::optional<WindowIndex> m_sources, m_targets;
+};
+
+} // namespace
+
+void BpsMatcher::encode(std::span<const std::uint8_t> source, std::span<const std::uint8_t> target,
+                        Bytes &out) {
+    Encoder(source, target, out).run();
+}
+
+void BpsMatcher::putNumber(Bytes &out, std::uint64_t value) {
+    for (;;) {
+        const std::uint8_t low = value & 0x7F;
+        value >>= 7;
+        if (value == 0) {
+            out.push_back(0x80 | low);
+            return;
+        }
+        out.push_back(low);
+        --value;
+    }
+}
+
+std::size_t BpsMatcher::numberSize(std::uint64_t value) {
+    std::size_t size = 1;
+    for (value >>= 7; value != 0; value >>= 7) {
+        --value;
+        ++size;
+    }
+    return size;
+}
+
+} // namespace tintwright
