@@ -8,6 +8,8 @@
 
 #include "BestTime.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -15,7 +17,6 @@
 #include <memory>
 #include <string>
 
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -30,41 +31,90 @@ Bytes read(const std::filesystem::path &path) {
     return Bytes(bytes.data.get(), bytes.data.get() + bytes.size);
 }
 
-// Each pair in a child process, so that its peak memory is its own.
+FileBytes load(const std::filesystem::path &path) {
+    FileBytes bytes;
+    (void)FileIo::read(path, bytes, FileIo::kLargestRom);
+    return bytes;
+}
+
+std::span<const std::uint8_t> view(const FileBytes &bytes) {
+    return {bytes.data.get(), bytes.size};
+}
+
+// A figure of /proc/self/status, in KiB.
+double statusKiB(const std::string &field) {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.starts_with(field))
+            return std::stod(line.substr(field.size()));
+    return 0;
+}
+
+// What one run in a new process measured: its time, its peak memory beyond what it began
+// with, and what the work itself reports.
+struct Run {
+    double ms = 0, peak = 0, size = 0, applyMs = 0;
+};
+
+// One run of `work` in a new process, as the command runs: the parent keeps no pages that the
+// child could count as its own.
+template <typename Work> Run fresh(Work &&work) {
+    int channel[2];
+    if (pipe(channel) != 0)
+        return {};
+    const pid_t child = fork();
+    if (child == 0) {
+        std::ofstream("/proc/self/clear_refs") << "5"; // the peak is counted from here
+        const double before = statusKiB("VmRSS:");
+        Run run;
+        run.ms = bestMs(1, [&] { work(run); });
+        run.peak = (statusKiB("VmHWM:") - before) * 1024;
+        (void)!::write(channel[1], &run, sizeof run);
+        _exit(0);
+    }
+    close(channel[1]);
+    Run run;
+    (void)!::read(channel[0], &run, sizeof run);
+    close(channel[0]);
+    waitpid(child, nullptr, 0);
+    return run;
+}
+
+// The floor and the patch each timed in new processes, in turn, the best of five: a new
+// process pays for every page it touches, as the command does.
 void pairs(const std::filesystem::path &folder) {
     std::ifstream names(folder / "cases.txt");
-    std::printf("%s: size, time to make, floor, ratio, peak memory / both files\n",
+    std::printf("%s: size, time to make, floor, ratio, time to apply, peak memory / both files\n",
                 folder.c_str());
     for (std::string name; std::getline(names, name);) {
-        std::fflush(stdout);
-        const pid_t child = fork();
-        if (child == 0) {
-            const auto a = folder / (name + ".a"), b = folder / (name + ".b");
-            (void)read(a), (void)read(b); // from the page cache from now on
-            const double floor = bestMs(3, [&] {
-                const Bytes original = read(a), edited = read(b);
-                (void)std::memcmp(original.data(), edited.data(),
-                                  std::min(original.size(), edited.size()));
+        const auto a = folder / (name + ".a"), b = folder / (name + ".b");
+        double floor = 1e100, make = 1e100, peak = 0;
+        for (int run = 0; run < 5; ++run) {
+            floor = std::min(floor, fresh([&](Run &) {
+                                        const FileBytes original = load(a), edited = load(b);
+                                        (void)std::memcmp(original.data.get(), edited.data.get(),
+                                                          std::min(original.size, edited.size));
+                                    }).ms);
+            const Run made = fresh([&](Run &) {
+                const FileBytes original = load(a), edited = load(b);
+                (void)BpsPatch::create(view(original), view(edited));
             });
-            Bytes patch;
-            const double make = bestMs(3, [&] {
-                const Bytes original = read(a), edited = read(b);
-                patch = BpsPatch::create(original, edited);
-                if (BpsPatch::apply(original, patch) != edited)
-                    std::printf("  %s: THE PATCH DOES NOT MAKE THE EDITED FILE\n", name.c_str());
-            });
-            std::printf("  %-24s %10zu bytes %8.1f ms %7.1f ms %5.2f", name.c_str(), patch.size(),
-                        make, floor, make / floor);
-            std::fflush(stdout);
-            _exit(0);
+            make = std::min(make, made.ms);
+            peak = std::max(peak, made.peak);
         }
-        int status = 0;
-        rusage usage{};
-        wait4(child, &status, 0, &usage);
-        const double files = double(std::filesystem::file_size(folder / (name + ".a")) +
-                                    std::filesystem::file_size(folder / (name + ".b")));
-        std::printf(" %6.1f MiB %5.2f\n", double(usage.ru_maxrss) / 1024,
-                    double(usage.ru_maxrss) * 1024 / files);
+        // The patch's size, that it makes the edited file, and how long that takes.
+        const Run checked = fresh([&](Run &run) {
+            const FileBytes original = load(a), edited = load(b);
+            const Bytes patch = BpsPatch::create(view(original), view(edited));
+            Bytes result;
+            run.applyMs = bestMs(3, [&] { result = BpsPatch::apply(view(original), patch); });
+            run.size = std::ranges::equal(result, view(edited)) ? double(patch.size()) : -1;
+        });
+        const double files = double(std::filesystem::file_size(a) + std::filesystem::file_size(b));
+        std::printf("  %-24s %10.0f bytes %8.1f ms %7.1f ms %5.2f %7.1f ms %5.2f%s\n", name.c_str(),
+                    checked.size, make, floor, make / floor, checked.applyMs, peak / files,
+                    checked.size < 0 ? "  THE PATCH DOES NOT MAKE THE EDITED FILE" : "");
+        std::fflush(stdout);
     }
 }
 

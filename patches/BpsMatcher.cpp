@@ -11,6 +11,7 @@
 
 #ifdef __linux__
 #include <sys/mman.h>
+#include <unistd.h>
 #endif
 #include <optional>
 
@@ -63,21 +64,77 @@ std::size_t common(const std::uint8_t *a, const std::uint8_t *b, std::size_t lim
     return length;
 }
 
+// 32-bit entries, all 0 at first. A large table is asked for in huge pages where the system
+// has them: it is touched all over, and a fault for every small page would cost more than the
+// matching does.
+class ZeroedTable {
+public:
+    explicit ZeroedTable(std::size_t entries) {
+        const std::size_t bytes = entries * sizeof(std::uint32_t);
+#ifdef __linux__
+        constexpr std::size_t kHuge = std::size_t(2) << 20;
+        if (bytes >= kHuge) {
+            // Mapped a huge page longer, then cut to start on a boundary of one; a last part
+            // smaller than a huge page takes small pages.
+            const std::size_t page = std::size_t(sysconf(_SC_PAGESIZE));
+            m_mapped = (bytes + page - 1) / page * page;
+            void *mapping = mmap(nullptr, m_mapped + kHuge, PROT_READ | PROT_WRITE,
+                                 MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+            if (mapping == MAP_FAILED)
+                throw std::bad_alloc();
+            const auto first = reinterpret_cast<std::uintptr_t>(mapping);
+            const std::uintptr_t start = (first + kHuge - 1) & ~(kHuge - 1);
+            if (start > first)
+                munmap(mapping, start - first);
+            munmap(reinterpret_cast<void *>(start + m_mapped), first + kHuge - start);
+            m_entries = reinterpret_cast<std::uint32_t *>(start);
+            madvise(m_entries, m_mapped, MADV_HUGEPAGE);
+            return;
+        }
+#endif
+        m_entries = static_cast<std::uint32_t *>(std::calloc(entries, sizeof(std::uint32_t)));
+        if (m_entries == nullptr)
+            throw std::bad_alloc();
+    }
+    ~ZeroedTable() {
+#ifdef __linux__
+        if (m_mapped != 0) {
+            munmap(m_entries, m_mapped);
+            return;
+        }
+#endif
+        std::free(m_entries);
+    }
+    ZeroedTable(const ZeroedTable &) = delete;
+    ZeroedTable &operator=(const ZeroedTable &) = delete;
+    std::uint32_t *data() const {
+        return m_entries;
+    }
+
+private:
+    std::uint32_t *m_entries = nullptr;
+    std::size_t m_mapped = 0; // bytes, when mapped rather than allocated
+};
+
 // Windows by their hash, each slot the newest window and a chain back to older ones with the
 // same hash: one entry for every indexed window, however repetitive the content. Only the
 // newest kDepth windows of a chain are ever tried.
 class WindowIndex {
 public:
+    // Entries count indexed windows from 1, so 0 is none: the tables need no filling.
     explicit WindowIndex(std::size_t size)
-        : m_chain(zeroed(size / kStride + 1)), m_heads(zeroed(headsFor(size, m_bits))) {}
+        : m_numbers(std::uint32_t(std::bit_ceil(size / kStride + 1) - 1)),
+          m_table(size / kStride + headsFor(size, m_bits)), m_chain(m_table.data()),
+          m_heads(m_chain + size / kStride) {}
     // Windows of one byte repeated are left out: a run is found by where it ends.
     void add(const std::uint8_t *window, std::size_t at) {
         const std::uint64_t bytes = word(window);
         if (((bytes ^ (bytes >> 8)) & 0x00FFFFFFFFFFFFFFu) == 0)
             return;
-        std::uint32_t &head = m_heads[slot(window)];
+        const Key key = keyOf(hashOf(window));
+        std::uint32_t &head = m_heads[key.slot];
         m_chain[at / kStride] = head;
-        head = std::uint32_t(at / kStride + 1);
+        head = std::uint32_t(at / kStride + 1) | key.tag;
     }
     // Where a match with `here` goes furthest, and how far (at most `limit(at)` bytes), of the
     // places before `before` whose window `phase` bytes on is like the one `phase` bytes on
@@ -87,12 +144,15 @@ public:
     longest(std::span<const std::uint8_t> file, const std::uint8_t *here, std::size_t phase,
             std::size_t depth, std::size_t before, Limit limit) const {
         std::pair<std::size_t, std::size_t> best{0, 0};
-        std::uint32_t entry = m_heads[slot(here + phase)];
+        const Key key = keyOf(hashOf(here + phase));
+        std::uint32_t entry = m_heads[key.slot];
         for (std::size_t tried = 0; entry != 0 && tried < depth; ++tried) {
-            const std::size_t window = std::size_t(entry - 1) * kStride;
-            entry = m_chain[entry - 1];
+            const std::uint32_t number = entry & m_numbers;
+            const bool alike = (entry ^ key.tag) <= m_numbers;
+            entry = m_chain[number - 1];
+            const std::size_t window = std::size_t(number - 1) * kStride;
             const std::size_t at = window - phase;
-            if (window < phase || at >= before)
+            if (!alike || window < phase || at >= before)
                 continue;
             // Only a match longer than the best so far is worth measuring.
             const std::size_t most = limit(at);
@@ -105,68 +165,46 @@ public:
         return best;
     }
 
-    // Whether a window indexed as like this one is, in `file`, the same as `here`.
-    bool holds(std::span<const std::uint8_t> file, const std::uint8_t *here) const {
-        const std::uint64_t bytes = word(here);
-        std::uint32_t entry = m_heads[slot(here)];
-        for (std::size_t tried = 0; entry != 0 && tried < kDepth; ++tried) {
-            if (word(file.data() + std::size_t(entry - 1) * kStride) == bytes)
-                return true;
-            entry = m_chain[entry - 1];
-        }
-        return false;
+    // Whether the newest window indexed as like this one is, in `file`, the same as `here`:
+    // the quick test for new content, which reads no chain. A match whose window lies deeper
+    // is found by its windows further on.
+    bool holds(std::span<const std::uint8_t> file, const std::uint8_t *here,
+               std::uint64_t hash) const {
+        const Key key = keyOf(hash);
+        const std::uint32_t entry = m_heads[key.slot];
+        return entry != 0 && (entry ^ key.tag) <= m_numbers &&
+               word(file.data() + std::size_t((entry & m_numbers) - 1) * kStride) == word(here);
     }
 
     // Brings the slot of a window that will soon be looked up into the cache.
-    void prefetch(const std::uint8_t *window) const { __builtin_prefetch(&m_heads[slot(window)]); }
+    void prefetch(std::uint64_t hash) const { __builtin_prefetch(&m_heads[keyOf(hash).slot]); }
+
+    static std::uint64_t hashOf(const std::uint8_t *window) {
+        return word(window) * 0x9E3779B97F4A7C15u;
+    }
 
 private:
-    // Entries count indexed windows from 1, so 0 is none: the tables need no filling. Large
-    // ones are asked for in huge pages, where the system has them: a table is touched all
-    // over, and a fault for every small page would cost more than the matching.
-    struct Unmap {
-        std::size_t bytes = 0;
-        void operator()(std::uint32_t *table) const {
-#ifdef __linux__
-            if (bytes != 0) {
-                munmap(table, bytes);
-                return;
-            }
-#endif
-            std::free(table);
-        }
-    };
-    using Table = std::unique_ptr<std::uint32_t[], Unmap>;
-    static Table zeroed(std::size_t entries) {
-        const std::size_t bytes = entries * sizeof(std::uint32_t);
-#ifdef __linux__
-        constexpr std::size_t kHuge = std::size_t(2) << 20;
-        if (bytes >= kHuge) {
-            void *table =
-                mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-            if (table == MAP_FAILED)
-                throw std::bad_alloc();
-            madvise(table, bytes, MADV_HUGEPAGE);
-            return Table(static_cast<std::uint32_t *>(table), Unmap{bytes});
-        }
-#endif
-        auto *table = static_cast<std::uint32_t *>(std::calloc(entries, sizeof(std::uint32_t)));
-        if (table == nullptr)
-            throw std::bad_alloc();
-        return Table(table, Unmap{});
-    }
     // As many slots as windows, rounded down to a power of two.
     static std::size_t headsFor(std::size_t size, int &bits) {
         while ((std::size_t(2) << bits) <= size / kStride)
             ++bits;
         return std::size_t(1) << bits;
     }
-    std::size_t slot(const std::uint8_t *window) const {
-        return std::size_t((word(window) * 0x9E3779B97F4A7C15u) >> (64 - m_bits));
+    // An entry holds the window's number and, in the bits the numbers leave free, more of its
+    // hash: most windows unlike the one looked up are passed over without reading the file.
+    struct Key {
+        std::size_t slot;
+        std::uint32_t tag;
+    };
+    Key keyOf(std::uint64_t hash) const {
+        return {std::size_t(hash >> (64 - m_bits)),
+                (std::uint32_t(hash >> 32) << m_bits) & ~m_numbers};
     }
 
     int m_bits = 0;
-    Table m_chain, m_heads;
+    const std::uint32_t m_numbers; // the bits of an entry that hold a window's number
+    ZeroedTable m_table;           // the chain, then the heads
+    std::uint32_t *m_chain, *m_heads;
 };
 
 // How many bytes before a and b are the same, at most `limit`: eight at a time.
@@ -259,8 +297,7 @@ public:
             }
             if (later) {
                 literal(p++);
-                while (p < size && !promising(p))
-                    literal(p++);
+                p = skipNew(p);
             } else {
                 hold(current);
                 p = current.end;
@@ -355,29 +392,39 @@ private:
         return found;
     }
 
-    // Whether a match may start at target position p: for most bytes of new content, the
-    // quick answer no.
-    bool promising(std::size_t p) const {
-        const std::uint8_t *here = m_target.data() + p;
-        const std::size_t left = m_target.size() - p;
-        const auto source = [&](std::int64_t at) {
+    // From p on, the bytes that no match can start at, each to be written as it is; returns
+    // where one may. Most new content is passed over here, a lookup or two a byte.
+    std::size_t skipNew(std::size_t p) {
+        const std::size_t size = m_target.size();
+        const auto source = [&](std::int64_t at, std::uint8_t byte) {
             return at >= 0 && std::size_t(at) < m_source.size() &&
-                   m_source[std::size_t(at)] == here[0];
+                   m_source[std::size_t(at)] == byte;
         };
-        if (source(std::int64_t(p)) || here[-1] == here[0] ||
-            source(std::int64_t(p) - m_state.shift) || source(std::int64_t(p) - m_resized))
-            return true;
-        if (here[1] == here[0])
-            return true;
-        if (!m_targets && p < m_literal + kPatience)
-            return false;
-        if (left < kWindow + kAhead || !m_targets)
-            return true;
-        // New content is looked up one byte after the other: its slots are fetched ahead.
-        if (m_sources)
-            m_sources->prefetch(here + kAhead);
-        m_targets->prefetch(here + kAhead);
-        return (m_sources && m_sources->holds(m_source, here)) || m_targets->holds(m_target, here);
+        for (; p < size; literal(p++)) {
+            const std::uint8_t *here = m_target.data() + p;
+            const auto at = std::int64_t(p);
+            if (source(at, here[0]) || source(at - m_state.shift, here[0]) ||
+                source(at - m_resized, here[0]) || (p > 0 && here[-1] == here[0]) ||
+                (p + 1 < size && here[1] == here[0]))
+                return p;
+            if (!m_targets) {
+                if (p >= m_literal + kPatience)
+                    return p;
+                continue;
+            }
+            if (size - p < kWindow + kAhead)
+                return p;
+            // The slots of the bytes ahead are fetched while these are looked up.
+            const std::uint64_t ahead = WindowIndex::hashOf(here + kAhead);
+            if (m_sources)
+                m_sources->prefetch(ahead);
+            m_targets->prefetch(ahead);
+            const std::uint64_t hash = WindowIndex::hashOf(here);
+            if ((m_sources && m_sources->holds(m_source, here, hash)) ||
+                m_targets->holds(m_target, here, hash))
+                return p;
+        }
+        return p;
     }
 
     // A match found through an index: as far as it goes, and back over what is not yet written.
