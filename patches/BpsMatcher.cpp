@@ -369,8 +369,11 @@ private:
             for (std::size_t at = 0; at + kWindow <= sourceSize; at += kStride)
                 m_sources->add(m_source.data() + at, at);
         }
-        if (!m_targets)
+        if (!m_targets) {
             m_targets.emplace(m_target.size());
+            for (std::size_t at = m_literal; at < p; ++at)
+                literal(at);
+        }
         // Only every fourth window is indexed: once there is a match to beat, the windows a
         // byte or three on find the places that the first window cannot.
         const std::size_t first = inRun ? run - (kWindow - 1) : 0;

@@ -80,9 +80,9 @@ void tst_Patches::regions() {
 
 void tst_Patches::roundTrips() {
     // Whatever the edit, applying its patch to the original gives the edited file, in both
-    // formats: sizes equal and not, the first and last bytes, long runs, a change where a
-    // record would read as EOF. Files past 16 MiB, which only BPS reaches, are in the
-    // command's cases.
+    // formats: sizes equal and not, the first and last bytes, long runs, blocks copied and
+    // swapped, a change where a record would read as EOF. Files past 16 MiB, which only BPS
+    // reaches, are in the command's cases.
     QRandomGenerator random(4242);
     for (int trial = 0; trial < 60; ++trial) {
         const std::size_t size =
@@ -101,6 +101,16 @@ void tst_Patches::roundTrips() {
             for (std::size_t i = at; i < std::min(edited.size(), at + length); ++i)
                 edited[i] = random.bounded(2) ? value : std::uint8_t(random.bounded(256));
         }
+        // Stretches of the original copied anywhere over the edited file, and halves swapped.
+        for (int block = random.bounded(4); block > 0 && size > 400 && edited.size() > 400;
+             --block) {
+            const std::size_t length = random.bounded(1, 400);
+            std::copy_n(original.begin() + random.bounded(int(size - length)), length,
+                        edited.begin() + random.bounded(int(edited.size() - length)));
+        }
+        if (trial % 7 == 3)
+            std::rotate(edited.begin(), edited.begin() + std::ptrdiff_t(edited.size() / 2),
+                        edited.end());
         edited.front() ^= trial % 2, edited.back() ^= trial % 5 == 0;
         if (trial < 3)
             edited[0x454F46] ^= 0x55, edited[0x454F44] ^= trial;
