@@ -283,6 +283,8 @@ public:
 
     void run() {
         const std::size_t size = m_target.size();
+        if (size == 0)
+            return;
         Match current = best(0);
         for (std::size_t p = 0; p < size;) {
             const bool later = current.kind == TargetRead;
