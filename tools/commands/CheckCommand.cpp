@@ -1,13 +1,12 @@
 // check ROM: the ROM's identity, then every table row against it.
 #include "Command.h"
 #include "Invocation.h"
-#include "document/Checksum.h"
 #include "document/NumberText.h"
 #include "document/ProgramFolder.h"
+#include "document/RomIdentity.h"
 #include "document/TableCheck.h"
 #include "document/TextEncoding.h"
 
-#include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -19,6 +18,32 @@ namespace {
 // "1 error", "2 errors".
 QString count(qint64 n, const char *one, const char *many) {
     return QStringLiteral("%1 %2").arg(n).arg(Invocation::tr(n == 1 ? one : many));
+}
+
+QString qs(const std::string &s) {
+    return QString::fromStdString(s);
+}
+
+QJsonObject digests(const Checksum::Digests &digests) {
+    return {{"crc32", qs(NumberText::hex(digests.crc32, 8))},
+            {"md5", qs(digests.md5)},
+            {"sha1", qs(digests.sha1)}};
+}
+
+// The header as ROM users know it, in one line.
+QString headerLine(const RomHeader &header) {
+    if (header.kind == RomHeader::Kind::None)
+        return Invocation::tr("none (the whole file is ROM data)");
+    QString mapper = Invocation::tr("mapper %1").arg(header.mapper);
+    if (header.kind == RomHeader::Kind::Nes20)
+        mapper += Invocation::tr(", submapper %1").arg(header.submapper);
+    return Invocation::tr("%1, %2, %3 mirroring, %4, %5\nPRG-ROM: %6 bytes, CHR-ROM: %7 bytes")
+        .arg(QString::fromLatin1(RomHeader::name(header.kind)), mapper,
+             Invocation::tr(RomHeader::name(header.mirroring)),
+             header.battery ? Invocation::tr("battery") : Invocation::tr("no battery"),
+             header.trainer ? Invocation::tr("trainer") : Invocation::tr("no trainer"))
+        .arg(header.prgBytes)
+        .arg(header.chrBytes);
 }
 
 int run(Invocation &run) {
@@ -34,13 +59,9 @@ int run(Invocation &run) {
         return std::filesystem::exists(ProgramFolder::path(tables.folder, name));
     };
     const auto findings = TableCheck::check(rom.span(), tables.tables, previews);
-    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(rom.data.get()),
-                                                     qsizetype(rom.size));
-    const QString crc = QString::fromStdString(NumberText::hex(Checksum::crc32(rom.span()), 8));
-    const QString md5 =
-        QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
-    const QString sha1 =
-        QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex());
+    const RomIdentity identity = RomIdentity::of(rom.span());
+    const RomHeader &header = identity.header;
+    const std::size_t start = header.dataStart(rom.size);
     int errors = 0;
     QJsonArray list;
     QString text;
@@ -69,26 +90,60 @@ int run(Invocation &run) {
                         {"message", QString::fromStdString(finding.message)}});
     }
     const int rows = tables.of(false).rows() + tables.of(true).rows();
-    const int warnings = int(findings.size()) - errors;
     const QString path = Invocation::shown(run.args()[0]);
+    QJsonArray headerWarnings;
+    QString headerText;
+    for (const std::string &warning : identity.warnings()) {
+        headerWarnings.append(qs(warning));
+        headerText += QStringLiteral("warning: %1: %2\n").arg(path, qs(warning));
+    }
+    const int warnings = int(findings.size()) - errors + int(headerWarnings.size());
     if (run.json()) {
-        const QJsonObject identity{{"path", path},
-                                   {"size", qint64(rom.size)},
-                                   {"crc32", crc},
-                                   {"md5", md5},
-                                   {"sha1", sha1}};
-        run.out() << QJsonDocument(QJsonObject{{"rom", identity},
+        QJsonObject identityJson = digests(identity.file);
+        identityJson["path"] = path;
+        identityJson["size"] = qint64(rom.size);
+        QJsonObject data = digests(identity.data);
+        data["offset"] = qint64(start);
+        data["size"] = qint64(rom.size - start);
+        identityJson["data"] = data;
+        if (header.kind != RomHeader::Kind::None)
+            identityJson["header"] = QJsonObject{
+                {"kind", QString::fromLatin1(RomHeader::name(header.kind))},
+                {"mapper", header.mapper},
+                {"submapper", header.kind == RomHeader::Kind::Nes20
+                                  ? QJsonValue(header.submapper)
+                                  : QJsonValue(QJsonValue::Null)},
+                {"prgRom", qint64(header.prgBytes)},
+                {"chrRom", qint64(header.chrBytes)},
+                {"mirroring", QString::fromLatin1(RomHeader::name(header.mirroring))},
+                {"battery", header.battery},
+                {"trainer", header.trainer},
+                {"claimedBeyondFile", qint64(header.claimedBeyondFile)},
+                {"warnings", headerWarnings}};
+        run.out() << QJsonDocument(QJsonObject{{"rom", identityJson},
                                                {"findings", list},
                                                {"rows", rows},
                                                {"errors", errors},
                                                {"warnings", warnings}})
                          .toJson();
     } else {
-        run.out() << Invocation::tr("ROM: %1\nSize: %2 bytes\nCRC32: %3\nMD5: %4\nSHA-1: %5\n")
+        const auto hashes = [](const QString &what, const Checksum::Digests &d) {
+            return Invocation::tr("%1CRC32: %2\n%1MD5: %3\n%1SHA-1: %4\n")
+                .arg(what, qs(NumberText::hex(d.crc32, 8)), qs(d.md5), qs(d.sha1));
+        };
+        const QString data =
+            start == 0 ? Invocation::tr("ROM data: the whole file\n")
+                       : Invocation::tr("ROM data: %1 bytes from offset %2, without the %3\n")
+                             .arg(rom.size - start)
+                             .arg(start)
+                             .arg(header.trainer ? Invocation::tr("header and the trainer")
+                                                 : Invocation::tr("header"));
+        run.out() << Invocation::tr("ROM: %1\nSize: %2 bytes\nHeader: %3\n")
                          .arg(path)
                          .arg(rom.size)
-                         .arg(crc, md5, sha1)
-                  << text
+                         .arg(headerLine(header))
+                  << headerText << hashes(QString(), identity.file) << data
+                  << hashes(Invocation::tr("ROM data "), identity.data) << text
                   << Invocation::tr("%1 and %2 in %3.\n")
                          .arg(count(errors, "error", "errors"),
                               count(warnings, "warning", "warnings"), count(rows, "row", "rows"));
