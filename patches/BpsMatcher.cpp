@@ -1,18 +1,9 @@
 #include "BpsMatcher.h"
 
-#include <algorithm>
-#include <bit>
-#include <cstdlib>
-#include <cstring>
-#include <deque>
-#include <limits>
-#include <memory>
-#include <new>
+#include "document/WindowIndex.h"
 
-#ifdef __linux__
-#include <sys/mman.h>
-#include <unistd.h>
-#endif
+#include <algorithm>
+#include <deque>
 #include <optional>
 
 namespace tintwright {
@@ -21,10 +12,8 @@ namespace {
 
 enum Action : std::uint64_t { SourceRead, TargetRead, SourceCopy, TargetCopy };
 
-// Eight bytes make a window; every fourth window of the source is indexed, so a match of
-// eleven bytes or more is always seen, and the tables hold a quarter of the positions.
-constexpr std::size_t kWindow = 8;
-constexpr std::size_t kStride = 4;
+constexpr std::size_t kWindow = WindowIndex::kWindow;
+constexpr std::size_t kStride = WindowIndex::kStride;
 // A match this long is taken at once, without looking for a better one a byte further on.
 constexpr std::size_t kGood = 64;
 // How many windows with the same hash are tried, newest first; more for the few that end a run.
@@ -38,190 +27,6 @@ constexpr std::size_t kAhead = 8;
 // How many decided matches a later, longer one may take the place of, and how far back it may go.
 constexpr std::size_t kHeld = 64;
 constexpr std::size_t kReach = std::size_t(1) << 20;
-// Positions are kept in 32 bits: a window's number, counted from 1.
-constexpr std::size_t kLargest =
-    std::size_t(std::numeric_limits<std::uint32_t>::max() - 1) * kStride;
-
-std::uint64_t word(const std::uint8_t *at) {
-    std::uint64_t value;
-    std::memcpy(&value, at, sizeof value);
-    return value;
-}
-
-// How many bytes a and b share from their start, at most `limit`: eight at a time.
-std::size_t common(const std::uint8_t *a, const std::uint8_t *b, std::size_t limit) {
-    std::size_t length = 0;
-    for (; length + 8 <= limit; length += 8) {
-        const std::uint64_t differ = word(a + length) ^ word(b + length);
-        if (differ != 0)
-            return length + std::size_t(std::endian::native == std::endian::little
-                                            ? std::countr_zero(differ)
-                                            : std::countl_zero(differ)) /
-                                8;
-    }
-    while (length < limit && a[length] == b[length])
-        ++length;
-    return length;
-}
-
-// 32-bit entries, all 0 at first. A large table is asked for in huge pages where the system
-// has them: it is touched all over, and a fault for every small page would cost more than the
-// matching does.
-class ZeroedTable {
-public:
-    explicit ZeroedTable(std::size_t entries) {
-        const std::size_t bytes = entries * sizeof(std::uint32_t);
-#ifdef __linux__
-        constexpr std::size_t kHuge = std::size_t(2) << 20;
-        if (bytes >= kHuge) {
-            // Mapped a huge page longer, then cut to start on a boundary of one; a last part
-            // smaller than a huge page takes small pages.
-            const std::size_t page = std::size_t(sysconf(_SC_PAGESIZE));
-            m_mapped = (bytes + page - 1) / page * page;
-            void *mapping = mmap(nullptr, m_mapped + kHuge, PROT_READ | PROT_WRITE,
-                                 MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-            if (mapping == MAP_FAILED)
-                throw std::bad_alloc();
-            const auto first = reinterpret_cast<std::uintptr_t>(mapping);
-            const std::uintptr_t start = (first + kHuge - 1) & ~(kHuge - 1);
-            if (start > first)
-                munmap(mapping, start - first);
-            munmap(reinterpret_cast<void *>(start + m_mapped), first + kHuge - start);
-            m_entries = reinterpret_cast<std::uint32_t *>(start);
-            madvise(m_entries, m_mapped, MADV_HUGEPAGE);
-            return;
-        }
-#endif
-        m_entries = static_cast<std::uint32_t *>(std::calloc(entries, sizeof(std::uint32_t)));
-        if (m_entries == nullptr)
-            throw std::bad_alloc();
-    }
-    ~ZeroedTable() {
-#ifdef __linux__
-        if (m_mapped != 0) {
-            munmap(m_entries, m_mapped);
-            return;
-        }
-#endif
-        std::free(m_entries);
-    }
-    ZeroedTable(const ZeroedTable &) = delete;
-    ZeroedTable &operator=(const ZeroedTable &) = delete;
-    std::uint32_t *data() const {
-        return m_entries;
-    }
-
-private:
-    std::uint32_t *m_entries = nullptr;
-    std::size_t m_mapped = 0; // bytes, when mapped rather than allocated
-};
-
-// Windows by their hash, each slot the newest window and a chain back to older ones with the
-// same hash: one entry for every indexed window, however repetitive the content. Only the
-// newest kDepth windows of a chain are ever tried.
-class WindowIndex {
-public:
-    // Entries count indexed windows from 1, so 0 is none: the tables need no filling.
-    explicit WindowIndex(std::size_t size)
-        : m_numbers(std::uint32_t(std::bit_ceil(size / kStride + 1) - 1)),
-          m_table(size / kStride + headsFor(size, m_bits)), m_chain(m_table.data()),
-          m_heads(m_chain + size / kStride) {}
-    // Windows of one byte repeated are left out: a run is found by where it ends.
-    void add(const std::uint8_t *window, std::size_t at) {
-        const std::uint64_t bytes = word(window);
-        if (((bytes ^ (bytes >> 8)) & 0x00FFFFFFFFFFFFFFu) == 0)
-            return;
-        const Key key = keyOf(hashOf(window));
-        std::uint32_t &head = m_heads[key.slot];
-        m_chain[at / kStride] = head;
-        head = std::uint32_t(at / kStride + 1) | key.tag;
-    }
-    // Where a match with `here` goes furthest, and how far (at most `limit(at)` bytes), of the
-    // places before `before` whose window `phase` bytes on is like the one `phase` bytes on
-    // from `here`.
-    template <typename Limit>
-    std::pair<std::size_t, std::size_t>
-    longest(std::span<const std::uint8_t> file, const std::uint8_t *here, std::size_t phase,
-            std::size_t depth, std::size_t before, Limit limit) const {
-        std::pair<std::size_t, std::size_t> best{0, 0};
-        const Key key = keyOf(hashOf(here + phase));
-        std::uint32_t entry = m_heads[key.slot];
-        for (std::size_t tried = 0; entry != 0 && tried < depth; ++tried) {
-            const std::uint32_t number = entry & m_numbers;
-            const bool alike = (entry ^ key.tag) <= m_numbers;
-            entry = m_chain[number - 1];
-            const std::size_t window = std::size_t(number - 1) * kStride;
-            const std::size_t at = window - phase;
-            if (!alike || window < phase || at >= before)
-                continue;
-            // Only a match longer than the best so far is worth measuring.
-            const std::size_t most = limit(at);
-            if (most <= best.second || file[at + best.second] != here[best.second])
-                continue;
-            const std::size_t length = common(file.data() + at, here, most);
-            if (length > best.second)
-                best = {at, length};
-        }
-        return best;
-    }
-
-    // Whether the newest window indexed as like this one is, in `file`, the same as `here`:
-    // the quick test for new content, which reads no chain. A match whose window lies deeper
-    // is found by its windows further on.
-    bool holds(std::span<const std::uint8_t> file, const std::uint8_t *here,
-               std::uint64_t hash) const {
-        const Key key = keyOf(hash);
-        const std::uint32_t entry = m_heads[key.slot];
-        return entry != 0 && (entry ^ key.tag) <= m_numbers &&
-               word(file.data() + std::size_t((entry & m_numbers) - 1) * kStride) == word(here);
-    }
-
-    // Brings the slot of a window that will soon be looked up into the cache.
-    void prefetch(std::uint64_t hash) const { __builtin_prefetch(&m_heads[keyOf(hash).slot]); }
-
-    static std::uint64_t hashOf(const std::uint8_t *window) {
-        return word(window) * 0x9E3779B97F4A7C15u;
-    }
-
-private:
-    // As many slots as windows, rounded down to a power of two.
-    static std::size_t headsFor(std::size_t size, int &bits) {
-        while ((std::size_t(2) << bits) <= size / kStride)
-            ++bits;
-        return std::size_t(1) << bits;
-    }
-    // An entry holds the window's number and, in the bits the numbers leave free, more of its
-    // hash: most windows unlike the one looked up are passed over without reading the file.
-    struct Key {
-        std::size_t slot;
-        std::uint32_t tag;
-    };
-    Key keyOf(std::uint64_t hash) const {
-        return {std::size_t(hash >> (64 - m_bits)),
-                (std::uint32_t(hash >> 32) << m_bits) & ~m_numbers};
-    }
-
-    int m_bits = 0;
-    const std::uint32_t m_numbers; // the bits of an entry that hold a window's number
-    ZeroedTable m_table;           // the chain, then the heads
-    std::uint32_t *m_chain, *m_heads;
-};
-
-// How many bytes before a and b are the same, at most `limit`: eight at a time.
-std::size_t commonBefore(const std::uint8_t *a, const std::uint8_t *b, std::size_t limit) {
-    std::size_t length = 0;
-    for (; length + 8 <= limit; length += 8) {
-        const std::uint64_t differ = word(a - length - 8) ^ word(b - length - 8);
-        if (differ != 0)
-            return length + std::size_t(std::endian::native == std::endian::little
-                                            ? std::countl_zero(differ)
-                                            : std::countr_zero(differ)) /
-                                8;
-    }
-    while (length < limit && a[-1 - std::ptrdiff_t(length)] == b[-1 - std::ptrdiff_t(length)])
-        ++length;
-    return length;
-}
 
 struct Match {
     Action kind = TargetRead;       // TargetRead: nothing better than the bytes themselves
@@ -278,7 +83,7 @@ public:
     Encoder(std::span<const std::uint8_t> source, std::span<const std::uint8_t> target,
             BpsMatcher::Bytes &out)
         : m_source(source), m_target(target), m_out(out),
-          m_hashed(std::max(source.size(), target.size()) < kLargest),
+          m_hashed(std::max(source.size(), target.size()) < WindowIndex::kLargest),
           m_resized(std::int64_t(target.size()) - std::int64_t(source.size())) {}
 
     void run() {
@@ -341,7 +146,8 @@ private:
         const auto fromSource = [&](Action kind, std::size_t at) {
             if (m_source[at] == here[0])
                 consider(kind, p, at,
-                         common(m_source.data() + at, here, std::min(sourceSize - at, left)));
+                         WindowIndex::common(m_source.data() + at, here,
+                                             std::min(sourceSize - at, left)));
         };
         if (p < sourceSize)
             fromSource(SourceRead, p);
@@ -355,10 +161,10 @@ private:
                 break;
         }
         if (p > 0 && here[-1] == here[0])
-            consider(TargetCopy, p, p - 1, common(here - 1, here, left));
+            consider(TargetCopy, p, p - 1, WindowIndex::common(here - 1, here, left));
         // In a run, only the windows that reach past its end tell where it lies.
         const std::size_t run =
-            left > 1 && here[1] == here[0] ? 1 + common(here, here + 1, left - 1) : 1;
+            left > 1 && here[1] == here[0] ? 1 + WindowIndex::common(here, here + 1, left - 1) : 1;
         // (Unless the source has the run where the last read or copy of it would go on.)
         const bool inRun = run >= kWindow && (found.kind == TargetRead ||
                                               found.kind == TargetCopy || found.end < p + run);
@@ -438,8 +244,8 @@ private:
                    std::size_t length, Consider &consider) {
         if (length == 0)
             return;
-        const std::size_t back = commonBefore(file.data() + from, m_target.data() + p,
-                                              std::min({from, p - m_written, kReach}));
+        const std::size_t back = WindowIndex::commonBefore(file.data() + from, m_target.data() + p,
+                                                           std::min({from, p - m_written, kReach}));
         consider(kind, p - back, from - back, length);
     }
 

@@ -1,0 +1,148 @@
+#pragma once
+
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <span>
+#include <utility>
+
+namespace tintwright {
+
+// 32-bit entries, all 0 at first. A large table is asked for in huge pages where the system
+// has them: it is touched all over, and a fault for every small page would cost more than the
+// matching does.
+class ZeroedTable {
+public:
+    explicit ZeroedTable(std::size_t entries);
+    ~ZeroedTable();
+    ZeroedTable(const ZeroedTable &) = delete;
+    ZeroedTable &operator=(const ZeroedTable &) = delete;
+    std::uint32_t *data() const { return m_entries; }
+
+private:
+    std::uint32_t *m_entries = nullptr;
+    std::size_t m_mapped = 0; // bytes, when mapped rather than allocated
+};
+
+// Windows by their hash, each slot the newest window and a chain back to older ones with the
+// same hash: one entry for every indexed window, however repetitive the content. Only the
+// newest kDepth windows of a chain are ever tried.
+class WindowIndex {
+public:
+    // Eight bytes make a window; the caller indexes every fourth, so a match of eleven bytes
+    // or more is always seen, and the tables hold a quarter of the positions.
+    static constexpr std::size_t kWindow = 8;
+    static constexpr std::size_t kStride = 4;
+    // Positions are kept in 32 bits, as a window's number counted from 1: files up to this.
+    static constexpr std::size_t kLargest =
+        std::size_t(std::numeric_limits<std::uint32_t>::max() - 1) * kStride;
+
+    static std::uint64_t word(const std::uint8_t *at) {
+        std::uint64_t value;
+        std::memcpy(&value, at, sizeof value);
+        return value;
+    }
+    // How many bytes a and b share from their start, at most `limit`: eight at a time.
+    static std::size_t common(const std::uint8_t *a, const std::uint8_t *b, std::size_t limit);
+    // How many bytes before a and b are the same, at most `limit`.
+    static std::size_t commonBefore(const std::uint8_t *a, const std::uint8_t *b,
+                                    std::size_t limit);
+
+    // Entries count indexed windows from 1, so 0 is none: the tables need no filling.
+    explicit WindowIndex(std::size_t size)
+        : m_numbers(std::uint32_t(std::bit_ceil(size / kStride + 1) - 1)),
+          m_table(size / kStride + headsFor(size, m_bits)), m_chain(m_table.data()),
+          m_heads(m_chain + size / kStride) {}
+    // Windows of one byte repeated are left out: a run is found by where it ends.
+    void add(const std::uint8_t *window, std::size_t at) {
+        const std::uint64_t bytes = word(window);
+        if (((bytes ^ (bytes >> 8)) & 0x00FFFFFFFFFFFFFFu) == 0)
+            return;
+        const Key key = keyOf(hashOf(window));
+        std::uint32_t &head = m_heads[key.slot];
+        m_chain[at / kStride] = head;
+        head = std::uint32_t(at / kStride + 1) | key.tag;
+    }
+    // Calls `visit(at)` for the indexed windows whose hash is like that of the window at
+    // `window`, newest first, `depth` of them at most: their bytes are the caller's to compare.
+    template <typename Visit>
+    void alike(const std::uint8_t *window, std::size_t depth, Visit &&visit) const {
+        const Key key = keyOf(hashOf(window));
+        std::uint32_t entry = m_heads[key.slot];
+        for (std::size_t tried = 0; entry != 0 && tried < depth; ++tried) {
+            const std::uint32_t number = entry & m_numbers;
+            const bool same = (entry ^ key.tag) <= m_numbers;
+            entry = m_chain[number - 1];
+            if (same)
+                visit(std::size_t(number - 1) * kStride);
+        }
+    }
+
+    // Where a match with `here` goes furthest, and how far (at most `limit(at)` bytes), of the
+    // places before `before` whose window `phase` bytes on is like the one `phase` bytes on
+    // from `here`.
+    template <typename Limit>
+    std::pair<std::size_t, std::size_t>
+    longest(std::span<const std::uint8_t> file, const std::uint8_t *here, std::size_t phase,
+            std::size_t depth, std::size_t before, Limit limit) const {
+        std::pair<std::size_t, std::size_t> best{0, 0};
+        alike(here + phase, depth, [&](std::size_t window) {
+            const std::size_t at = window - phase;
+            if (window < phase || at >= before)
+                return;
+            // Only a match longer than the best so far is worth measuring.
+            const std::size_t most = limit(at);
+            if (most <= best.second || file[at + best.second] != here[best.second])
+                return;
+            const std::size_t length = common(file.data() + at, here, most);
+            if (length > best.second)
+                best = {at, length};
+        });
+        return best;
+    }
+
+    // Whether the newest window indexed as like this one is, in `file`, the same as `here`:
+    // the quick test for new content, which reads no chain. A match whose window lies deeper
+    // is found by its windows further on.
+    bool holds(std::span<const std::uint8_t> file, const std::uint8_t *here,
+               std::uint64_t hash) const {
+        const Key key = keyOf(hash);
+        const std::uint32_t entry = m_heads[key.slot];
+        return entry != 0 && (entry ^ key.tag) <= m_numbers &&
+               word(file.data() + std::size_t((entry & m_numbers) - 1) * kStride) == word(here);
+    }
+
+    // Brings the slot of a window that will soon be looked up into the cache.
+    void prefetch(std::uint64_t hash) const { __builtin_prefetch(&m_heads[keyOf(hash).slot]); }
+
+    static std::uint64_t hashOf(const std::uint8_t *window) {
+        return word(window) * 0x9E3779B97F4A7C15u;
+    }
+
+private:
+    // As many slots as windows, rounded down to a power of two.
+    static std::size_t headsFor(std::size_t size, int &bits) {
+        while ((std::size_t(2) << bits) <= size / kStride)
+            ++bits;
+        return std::size_t(1) << bits;
+    }
+    // An entry holds the window's number and, in the bits the numbers leave free, more of its
+    // hash: most windows unlike the one looked up are passed over without reading the file.
+    struct Key {
+        std::size_t slot;
+        std::uint32_t tag;
+    };
+    Key keyOf(std::uint64_t hash) const {
+        return {std::size_t(hash >> (64 - m_bits)),
+                (std::uint32_t(hash >> 32) << m_bits) & ~m_numbers};
+    }
+
+    int m_bits = 0;
+    const std::uint32_t m_numbers; // the bits of an entry that hold a window's number
+    ZeroedTable m_table;           // the chain, then the heads
+    std::uint32_t *m_chain, *m_heads;
+};
+
+} // namespace tintwright
