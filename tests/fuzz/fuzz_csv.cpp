@@ -37,23 +37,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         for (std::size_t r = 0; r < back.size(); ++r)
             if (back[r].fields != records[r].fields)
                 __builtin_trap();
-    } catch (const PaletteCsv::Error &error) {
+    } catch (const Problem &error) {
         if (error.line() < 1)
             __builtin_trap();
     }
     // As import reads it, against a small ROM: whatever is accepted changes only bytes inside
     // the ROM, each once, to a colour.
-    static const LocationTable back{{0, 4, -2}, {"a", "b", "c"}, {1, 2, 3}};
-    static const LocationTable front{{8}, {"d"}, {1}};
+    static const LocationTables tables{
+        {.addresses = {0, 4, -2}, .names = {"a", "b", "c"}, .lines = {1, 2, 3}},
+        {.addresses = {8}, .names = {"d"}, .lines = {1}}};
     const std::vector<std::uint8_t> rom(10, 0x4F);
     try {
-        const auto changes = PaletteCsv::changes(text, back, front, rom);
+        const auto changes = PaletteCsv::changes(text, tables, rom);
         for (std::size_t i = 0; i < changes.bytes.size(); ++i)
             if (changes.bytes[i].first < 0 || changes.bytes[i].first >= 10 ||
                 changes.bytes[i].second > 0x3F ||
                 (i > 0 && changes.bytes[i].first <= changes.bytes[i - 1].first))
                 __builtin_trap();
-    } catch (const PaletteCsv::Error &error) {
+    } catch (const Problem &error) {
         if (error.line() < 1)
             __builtin_trap();
     }
