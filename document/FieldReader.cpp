@@ -83,10 +83,12 @@ std::string FieldReader::readText(bool commaEnds) {
     return value;
 }
 
-std::int32_t FieldReader::readNumber() {
+std::int32_t FieldReader::readNumber(std::string *written) {
     // Blanks never cross a line, so this is the line the number stands on.
     const int line = m_line;
     const std::string text = readText();
+    if (written != nullptr)
+        *written = text;
     if (text.empty())
         throw FieldError(FieldError::Fault::Empty, line, "the field is empty");
     if (const auto value = parseNumber(text))

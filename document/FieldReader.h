@@ -21,7 +21,8 @@ public:
 
     // A comma ends the field unless `commaEnds` is false; a line break always does.
     std::string readText(bool commaEnds = true);
-    std::int32_t readNumber();
+    // `text`, when given, receives the field as written ("&H8010").
+    std::int32_t readNumber(std::string *text = nullptr);
 
     // Decimal with an optional sign, or hexadecimal as &H1A2B, 0x1A2B or $1A2B.
     static std::optional<std::int32_t> parseNumber(std::string_view text);

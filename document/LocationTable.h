@@ -11,6 +11,7 @@ struct LocationTable {
     std::vector<std::int32_t> addresses;
     std::vector<std::string> names; // as stored in the file (any encoding)
     std::vector<int> lines;         // where each row starts in its file, from 1
+    std::vector<std::string> forms; // each address as its file writes it: "32784", "&H8010"
 
     int rows() const { return static_cast<int>(addresses.size()); }
     // Rows as users read them: from 1, as the lines of the file and the previews (row 1 shows

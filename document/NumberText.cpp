@@ -1,5 +1,7 @@
 #include "NumberText.h"
 
+#include <algorithm>
+
 namespace tintwright {
 
 char *NumberText::hexBefore(char *end, std::uint64_t value, int digits) {
@@ -16,6 +18,24 @@ std::string NumberText::hex(std::uint64_t value, int digits) {
 
 std::string NumberText::offset(std::int64_t value) {
     return value < 0 ? std::to_string(value) : "0x" + hex(std::uint64_t(value), 6);
+}
+
+std::string NumberText::inForm(std::int64_t value, std::string_view form) {
+    const bool hexForm = form.starts_with("&H") || form.starts_with("&h") ||
+                         form.starts_with("0x") || form.starts_with("0X") || form.starts_with('$');
+    const std::size_t prefix = hexForm ? (form[0] == '$' ? 1 : 2) : form.starts_with('+');
+    const std::string_view digits = form.substr(prefix);
+    const auto width = digits.size() > 1 && digits[0] == '0' ? digits.size() : 0;
+    if (!hexForm || value < 0) {
+        std::string number = std::to_string(value < 0 ? -value : value);
+        number.insert(0, width - std::min(width, number.size()), '0');
+        return (value < 0 ? "-" : std::string(form.substr(0, prefix))) + number;
+    }
+    std::string number = hex(std::uint64_t(value), int(width));
+    if (digits.find_first_of("abcdef") != std::string_view::npos)
+        for (char &c : number)
+            c = char(c >= 'A' ? c - 'A' + 'a' : c);
+    return std::string(form.substr(0, prefix)) + number;
 }
 
 std::string NumberText::colour(int value) {

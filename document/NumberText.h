@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace tintwright {
 
@@ -15,6 +16,10 @@ public:
     static char *hexBefore(char *end, std::uint64_t value, int digits);
     // A place in a file: "0x008010"; a negative table address stays as written, "-5".
     static std::string offset(std::int64_t value);
+    // `value` written as `form` writes its number: decimal (with its + if it has one), or
+    // hexadecimal after &H, 0x or $, in the same case, padded with zeros to as many digits
+    // when the form's digits start with 0.
+    static std::string inForm(std::int64_t value, std::string_view form);
     // An NES colour index or any byte: "$0F".
     static std::string colour(int value);
 };

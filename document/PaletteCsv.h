@@ -53,9 +53,9 @@ public:
     };
     // What a whole file would change in `rom`, each record checked against the tables and the
     // ROM as it is read. Rows are numbered from 1; a file with a row 0 (as every export made
-    // before rows were numbered from 1 has: its first record is back,0) is numbered from 0. Throws Problem at the line of the first record that is not a palette of
-    // these tables, asks for a byte that is no colour, or disagrees with an earlier record on a
-    // byte.
+    // before rows were numbered from 1 has: its first record is back,0) is numbered from 0. Throws
+    // Problem at the line of the first record that is not a palette of these tables, asks for a
+    // byte that is no colour, or disagrees with an earlier record on a byte.
     static Changes changes(std::string_view text, const LocationTables &tables,
                            std::span<const std::uint8_t> rom);
 };

@@ -2,6 +2,7 @@
 
 #include "FieldError.h"
 #include "FieldReader.h"
+#include "NumberText.h"
 
 namespace tintwright {
 
@@ -59,6 +60,20 @@ LocationTables ProgramFolder::readTables(const std::filesystem::path &folder,
     return tables;
 }
 
+std::string ProgramFolder::tableText(const LocationTable &table) {
+    std::string text;
+    for (std::size_t row = 0; row < table.addresses.size(); ++row) {
+        const std::string &name = table.names[row];
+        text += row < table.forms.size()
+                    ? NumberText::inForm(table.addresses[row], table.forms[row])
+                    : std::to_string(table.addresses[row]);
+        // A name is read back whole between quotes, unless it holds a quote itself: then it
+        // came unquoted, with no comma or line break in it, and goes back so.
+        text += name.find('"') == std::string::npos ? ",\"" + name + "\"\r\n" : "," + name + "\r\n";
+    }
+    return text;
+}
+
 LocationTable ProgramFolder::readTable(std::string_view text, const std::string &shownName) {
     LocationTable table;
     FieldReader reader(text);
@@ -66,10 +81,12 @@ LocationTable ProgramFolder::readTable(std::string_view text, const std::string 
         const int recordLine = reader.line();
         bool haveAddress = false;
         try {
-            const std::int32_t address = reader.readNumber();
+            std::string form;
+            const std::int32_t address = reader.readNumber(&form);
             haveAddress = true;
             std::string name = reader.readText();
             table.addresses.push_back(address);
+            table.forms.push_back(std::move(form));
             table.names.push_back(std::move(name));
             table.lines.push_back(recordLine);
         } catch (const FieldError &error) {

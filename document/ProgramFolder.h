@@ -49,6 +49,9 @@ public:
                                      std::vector<FileId> *read = nullptr);
     // One table's text, as the table reader reads it.
     static LocationTable readTable(std::string_view text, const std::string &shownName);
+    // The text of a table file that reads back as `table`: one row a line, CR LF, each address
+    // in its row's form and each name quoted as the reader needs.
+    static std::string tableText(const LocationTable &table);
 };
 
 } // namespace tintwright

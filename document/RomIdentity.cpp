@@ -13,7 +13,8 @@ constexpr std::size_t kHeader = 16, kTrainer = 512;
 std::uint64_t nes20Size(std::uint8_t low, std::uint8_t high, std::uint64_t unit) {
     if (high == 0x0F) {
         const int exponent = low >> 2, multiplier = low & 3;
-        return exponent >= 62 ? 0 : (std::uint64_t(1) << exponent) * std::uint64_t(multiplier * 2 + 1);
+        return exponent >= 62 ? 0
+                              : (std::uint64_t(1) << exponent) * std::uint64_t(multiplier * 2 + 1);
     }
     return (std::uint64_t(high) << 8 | low) * unit;
 }
@@ -26,7 +27,7 @@ RomHeader RomHeader::read(std::span<const std::uint8_t> file) {
         return header;
     const std::uint8_t flags6 = file[6], flags7 = file[7];
     header.kind = (flags7 & 0x0C) == 0x08 ? Kind::Nes20 : Kind::INes;
-    header.mirroring = flags6 & 0x08 ? Mirroring::FourScreen
+    header.mirroring = flags6 & 0x08   ? Mirroring::FourScreen
                        : flags6 & 0x01 ? Mirroring::Vertical
                                        : Mirroring::Horizontal;
     header.battery = flags6 & 0x02;
