@@ -21,7 +21,7 @@ bool makeFolder(const std::filesystem::path &folder, std::vector<std::filesystem
 
 } // namespace
 
-Outcome FileBatch::commit() {
+Outcome FileBatch::commit(const FileIo::Output &output) {
     std::vector<std::filesystem::path> made; // folders made for the new files
     std::vector<FileIo::Staged> staged;      // new files not yet in place
     struct Replaced {
@@ -36,7 +36,7 @@ Outcome FileBatch::commit() {
         if (!makeFolder(path.parent_path(), made))
             done = Problem("the folder cannot be made").in(path.parent_path().string());
         else
-            done = FileIo::stage(path, bytes, {.inputs = {}, .replace = true}, file);
+            done = FileIo::stage(path, bytes, output, file);
         if (!done)
             break;
         staged.push_back(file);

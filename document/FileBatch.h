@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FileIo.h"
 #include "Problem.h"
 
 #include <cstdint>
@@ -18,8 +19,9 @@ public:
     void add(std::filesystem::path path, std::vector<std::uint8_t> bytes) {
         m_files.emplace_back(std::move(path), std::move(bytes));
     }
-    // On a problem, which names the file and the reason, nothing was changed.
-    Outcome commit();
+    // On a problem, which names the file and the reason, nothing was changed. `output` says
+    // which files none may land on and whether one that is there may be replaced.
+    Outcome commit(const FileIo::Output &output = {.inputs = {}, .replace = true});
 
 private:
     std::vector<std::pair<std::filesystem::path, std::vector<std::uint8_t>>> m_files;

@@ -31,7 +31,7 @@ std::string NumberText::inForm(std::int64_t value, std::string_view form) {
         number.insert(0, width - std::min(width, number.size()), '0');
         return (value < 0 ? "-" : std::string(form.substr(0, prefix))) + number;
     }
-    std::string number = hex(std::uint64_t(value), int(width));
+    std::string number = hex(std::uint64_t(value), int(std::max<std::size_t>(width, 1)));
     if (digits.find_first_of("abcdef") != std::string_view::npos)
         for (char &c : number)
             c = char(c >= 'A' ? c - 'A' + 'a' : c);

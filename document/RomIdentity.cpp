@@ -32,7 +32,11 @@ RomHeader RomHeader::read(std::span<const std::uint8_t> file) {
                                        : Mirroring::Horizontal;
     header.battery = flags6 & 0x02;
     header.trainer = flags6 & 0x04;
-    header.mapper = (flags6 >> 4) | (flags7 & 0xF0);
+    // Old tools wrote text ("DiskDude!") over the bytes after the sizes; such a header's
+    // byte 7 is no part of the mapper.
+    const bool junk = header.kind == Kind::INes &&
+                      std::any_of(file.begin() + 12, file.begin() + 16, [](auto b) { return b; });
+    header.mapper = (flags6 >> 4) | (junk ? 0 : flags7 & 0xF0);
     if (header.kind == Kind::Nes20) {
         header.mapper |= (file[8] & 0x0F) << 8;
         header.submapper = file[8] >> 4;

@@ -331,11 +331,9 @@ private:
     std::span<const std::uint8_t> m_source, m_target;
     BpsMatcher::Bytes &m_out;
     const bool m_hashed;
-    const std::int64_t m_resized; // how much longer the target is than the source       //
-                                  // positions fit the tables' entries
+    const std::int64_t m_resized; // how much longer the target is than the source
     std::size_t m_written = 0;    // the first target byte not yet written
     std::size_t m_literal = 0;    // the first target byte no held match makes
-    std::size_t m_settled = 0;    // the end of the last long match
     std::deque<Held> m_held;
     State m_state; // after the last held match
     // Built when first wanted: a file changed only in place never needs them.

@@ -1,6 +1,7 @@
 #include "Invocation.h"
 
 #include "Arguments.h"
+#include "document/FileBatch.h"
 #include "document/ProgramFolder.h"
 
 #include <QJsonDocument>
@@ -74,10 +75,26 @@ bool Invocation::write(const QString &argument, std::span<const std::uint8_t> by
     if (over)
         std::erase(output.inputs, over->id);
     const Outcome written = FileIo::write(Arguments::path(argument), bytes, output);
+    return written || notWritten(shown(argument), written.problem());
+}
+
+bool Invocation::writeAll(const std::vector<std::pair<QString, std::vector<std::uint8_t>>> &files) {
+    FileBatch batch;
+    for (const auto &[argument, bytes] : files)
+        batch.add(Arguments::path(argument), bytes);
+    const Outcome written =
+        batch.commit({m_inputs, m_parser.optionNames().contains(QStringLiteral("force"))});
     if (written)
         return true;
-    const QString name = shown(argument);
-    switch (written.problem().kind()) {
+    // The batch names the file it stopped at by its path: say it as the user named it.
+    for (const auto &[argument, bytes] : files)
+        if (Arguments::path(argument).string() == written.problem().file())
+            return notWritten(shown(argument), written.problem());
+    return notWritten(QString::fromStdString(written.problem().file()), written.problem());
+}
+
+bool Invocation::notWritten(const QString &name, const Problem &problem) {
+    switch (problem.kind()) {
     case Problem::Kind::IsInput:
         return fail(kFailed, tr("%1 is one of the inputs: name a new file for the output. "
                                 "Nothing was written.")
@@ -97,7 +114,7 @@ bool Invocation::write(const QString &argument, std::span<const std::uint8_t> by
         break;
     }
     return fail(kFailed, tr("%1 cannot be written: %2. It is as it was.")
-                             .arg(name, QString::fromStdString(written.problem().reason()))),
+                             .arg(name, QString::fromStdString(problem.reason()))),
            false;
 }
 

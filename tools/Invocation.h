@@ -64,6 +64,9 @@ public:
     bool write(const QString &argument, std::span<const std::uint8_t> bytes,
                const FileBytes *over = nullptr);
 
+    // Files written together or not at all, each as `write` writes one (a regular file only).
+    bool writeAll(const std::vector<std::pair<QString, std::vector<std::uint8_t>>> &files);
+
     struct Tables {
         std::filesystem::path folder;
         QString shownFolder; // empty: the program folder
@@ -80,6 +83,9 @@ public:
     int finish(int status);
 
 private:
+    // Says why `name` was not written; always false.
+    bool notWritten(const QString &name, const Problem &problem);
+
     const QCommandLineParser &m_parser;
     bool m_json;
     QByteArray m_stdout;

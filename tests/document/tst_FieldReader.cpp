@@ -49,6 +49,13 @@ void tst_FieldReader::locationTable() {
                         QString::fromStdString(table.names[i]);
         QCOMPARE(table.names.size(), table.addresses.size());
         QCOMPARE(rows.join('|'), expected);
+        // Written out again, as a port writes tables, it reads back the same, each address
+        // in the form it had.
+        const LocationTable again =
+            ProgramFolder::readTable(ProgramFolder::tableText(table), "Data/T.txt");
+        QCOMPARE(again.addresses, table.addresses);
+        QCOMPARE(again.names, table.names);
+        QCOMPARE(again.forms, table.forms);
     } catch (const Problem &problem) {
         const QString got =
             QStringLiteral("line %1: %2").arg(problem.line()).arg(problem.reason().c_str());

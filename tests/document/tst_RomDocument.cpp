@@ -121,8 +121,8 @@ void tst_RomDocument::load() {
 
 void tst_RomDocument::placeOf() {
     QFETCH(QJsonObject, row);
-    const LocationTables tables{{{16, 19, 17}, {"a", "b", "c"}, {1, 2, 3}},
-                                {{16, 40}, {"d", "e"}, {1, 2}}};
+    const LocationTables tables{{{16, 19, 17}, {"a", "b", "c"}, {1, 2, 3}, {}},
+                                {{16, 40}, {"d", "e"}, {1, 2}, {}}};
     const auto place = SpritePalette::placeOf(tables, row["index"].toInt());
     QJsonValue got;
     if (place)

@@ -274,7 +274,7 @@ void tst_BattlePalettes::failures() {
     for (const char *picture : {"Palette.gif", "15.bmp", "Select.gif", "5.bmp"})
         QVERIFY(QFile::remove(fixture.folder.filePath("Data/Palette/") + picture));
     fixture.state.tables.front = {};
-    fixture.state.tables.back = {{16}, {"Only"}, {1}}; // one row loads
+    fixture.state.tables.back = {{16}, {"Only"}, {1}, {}}; // one row loads
     fixture.setRom(QByteArray(512, '\x21'));
     fixture.prompter.texts.clear();
     window = fixture.open();

@@ -43,9 +43,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     // As import reads it, against a small ROM: whatever is accepted changes only bytes inside
     // the ROM, each once, to a colour.
-    static const LocationTables tables{
-        {.addresses = {0, 4, -2}, .names = {"a", "b", "c"}, .lines = {1, 2, 3}},
-        {.addresses = {8}, .names = {"d"}, .lines = {1}}};
+    static const LocationTables tables = [] {
+        LocationTables made;
+        made.back.addresses = {0, 4, -2};
+        made.back.names = {"a", "b", "c"};
+        made.back.lines = {1, 2, 3};
+        made.front.addresses = {8};
+        made.front.names = {"d"};
+        made.front.lines = {1};
+        return made;
+    }();
     const std::vector<std::uint8_t> rom(10, 0x4F);
     try {
         const auto changes = PaletteCsv::changes(text, tables, rom);

@@ -70,7 +70,7 @@ void tst_DataSet::generated() {
                 QVERIFY(NesColour::isValid(quint8(rom.at(address + k))));
     }
     // A palette up to the demo's last byte is made; one that would pass it is not.
-    const LocationTables edges{{{131085, 131086}, {"last", "past"}, {1, 2}}, {}};
+    const LocationTables edges{{{131085, 131086}, {"last", "past"}, {1, 2}, {}}, {}};
     const QByteArray demo = DataGenerator::demoRom(edges);
     QCOMPARE(demo.size(), 131088);
     QCOMPARE(demo.right(3), QByteArray("\x0F\x12\x21"));

@@ -122,6 +122,7 @@ void tst_DataTool::commands() {
     const qint64 fileLimit = qint64(setup["fileLimit"].toDouble(-1));
     const qint64 memoryLimit = qint64(setup["memoryLimit"].toDouble(-1));
     tool.setChildProcessModifier([fileLimit, memoryLimit] {
+        (void)memoryLimit; // not with the sanitizers
         if (fileLimit >= 0) {
             const rlimit limit{rlim_t(fileLimit), rlim_t(fileLimit)};
             ::signal(SIGXFSZ, SIG_IGN); // the write fails instead, as on a full disk

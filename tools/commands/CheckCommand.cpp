@@ -47,10 +47,6 @@ QString headerLine(const RomHeader &header) {
 }
 
 int run(Invocation &run) {
-    const QString format = run.isSet("format") ? run.value("format") : QStringLiteral("text");
-    if (format != QLatin1String("text") && format != QLatin1String("json"))
-        return run.fail(Invocation::kFailed,
-                        Invocation::tr("the format is text or json, not \"%1\"").arg(format));
     FileBytes rom;
     Invocation::Tables tables;
     if (!run.readRom(run.args()[0], rom) || !run.readTables(tables))

@@ -1,0 +1,224 @@
+// port REFERENCE OTHER: where every palette of the tables lies in another copy of the game.
+#include "Command.h"
+#include "Invocation.h"
+#include "document/NumberText.h"
+#include "document/PalettePort.h"
+#include "document/ProgramFolder.h"
+#include "document/TableCheck.h"
+#include "document/TextEncoding.h"
+
+#include "Arguments.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace tintwright {
+
+namespace {
+
+using Sure = PalettePort::Sure;
+using How = PalettePort::How;
+
+QString qs(const std::string &s) {
+    return QString::fromStdString(s);
+}
+
+QString offset(std::int64_t value) {
+    return qs(NumberText::offset(value));
+}
+
+QString shift(std::int64_t value) {
+    return value > 0 ? QStringLiteral("+%1").arg(value) : QString::number(value);
+}
+
+const char *howName(How how) {
+    switch (how) {
+    case How::SamePlace:
+        return QT_TRANSLATE_NOOP("DataTool", "same place");
+    case How::WithGroup:
+        return QT_TRANSLATE_NOOP("DataTool", "moved with its group");
+    case How::Alone:
+        break;
+    }
+    return QT_TRANSLATE_NOOP("DataTool", "found alone");
+}
+
+// Refuses a reference the tables do not fit: the port would carry their faults along.
+bool fits(Invocation &run, const FileBytes &reference, const Invocation::Tables &tables) {
+    const auto findings = TableCheck::check(reference.span(), tables.tables,
+                                            [](const std::string &) { return true; });
+    const auto error = std::find_if(findings.begin(), findings.end(),
+                                    [](const TableCheck::Finding &f) { return f.error; });
+    if (error == findings.end())
+        return true;
+    const LocationTable &table = tables.of(error->front);
+    const auto row = std::size_t(error->row);
+    const auto errors = std::count_if(findings.begin(), findings.end(),
+                                      [](const TableCheck::Finding &f) { return f.error; });
+    run.fail(Invocation::kRefused,
+             Invocation::tr("%1: the tables do not fit this reference (%2 errors; the first: %3, "
+                            "line %4, %5, address %6: %7). Run check on it. Nothing was written.")
+                 .arg(Invocation::shown(run.args()[0]))
+                 .arg(errors)
+                 .arg(tables.file(error->front))
+                 .arg(table.lines[row])
+                 .arg(qs(TextEncoding::quoted(table.names[row])), offset(table.addresses[row]),
+                      qs(error->message)));
+    return false;
+}
+
+int run(Invocation &run) {
+    FileBytes reference, other;
+    Invocation::Tables tables;
+    if (!run.readRom(run.args()[0], reference, FileIo::Source::File) ||
+        !run.readRom(run.args()[1], other, FileIo::Source::File) || !run.readTables(tables))
+        return run.failed();
+    if (!fits(run, reference, tables))
+        return run.failed();
+    const PalettePort::Result result =
+        PalettePort::port(reference.span(), other.span(), tables.tables);
+    const bool keep = run.isSet("keep-unresolved");
+
+    // For each list: the table as it is written, and what the report says of each row.
+    LocationTables ported = tables.tables;
+    int counts[5] = {}; // same place, with its group, alone, several, none
+    QString text;
+    QJsonArray rows;
+    for (const bool front : {false, true}) {
+        const LocationTable &table = tables.of(front);
+        const std::vector<PalettePort::Row> &found = front ? result.front : result.back;
+        for (std::size_t r = 0; r < found.size(); ++r) {
+            const PalettePort::Row &row = found[r];
+            const std::int64_t old = table.addresses[r];
+            const QString name = qs(TextEncoding::quoted(table.names[r]));
+            text += QStringLiteral("%1 row %2 %3 %4: ")
+                        .arg(QLatin1String(front ? "front" : "back"))
+                        .arg(LocationTable::number(int(r)))
+                        .arg(name, offset(old));
+            QJsonObject json{{"list", front ? "front" : "back"},
+                             {"row", LocationTable::number(int(r))},
+                             {"line", table.lines[r]},
+                             {"name", qs(TextEncoding::toUtf8(table.names[r]))},
+                             {"address", qint64(old)}};
+            QJsonArray candidates;
+            for (const std::int64_t at : row.found)
+                candidates.append(qint64(at));
+            json["candidates"] = candidates;
+            if (row.sure == Sure::One) {
+                const std::int64_t now = row.found[0];
+                ported.of(front).addresses[r] = std::int32_t(now);
+                ++counts[int(row.how)];
+                text += Invocation::tr("at %1 (shift %2), %3\n")
+                            .arg(offset(now), shift(now - old), Invocation::tr(howName(row.how)));
+                json["sure"] = "one";
+                json["found"] = qint64(now);
+                json["shift"] = qint64(now - old);
+                json["how"] = QLatin1String(howName(row.how));
+            } else {
+                ++counts[row.sure == Sure::Several ? 3 : 4];
+                QString list;
+                for (const std::int64_t at : row.found)
+                    list += (list.isEmpty() ? QString() : QStringLiteral(", ")) +
+                            Invocation::tr("%1 (shift %2)").arg(offset(at), shift(at - old));
+                text += row.sure == Sure::Several
+                            ? Invocation::tr("%1 candidates: %2").arg(row.found.size()).arg(list)
+                            : Invocation::tr("not found");
+                text += keep ? Invocation::tr("; kept at its old address\n") : QStringLiteral("\n");
+                json["sure"] = row.sure == Sure::Several ? "several" : "none";
+                json["found"] = QJsonValue::Null;
+                json["shift"] = QJsonValue::Null;
+                json["how"] = QJsonValue::Null;
+            }
+            json["kept"] = keep && row.sure != Sure::One;
+            rows.append(json);
+        }
+    }
+    const int all = tables.of(false).rows() + tables.of(true).rows();
+    const int unresolved = counts[3] + counts[4];
+    const QString summary =
+        Invocation::tr("%1 rows: %2 at the same place, %3 moved with their group, %4 found alone, "
+                       "%5 with several candidates, %6 not found.\n")
+            .arg(all)
+            .arg(counts[0])
+            .arg(counts[1])
+            .arg(counts[2])
+            .arg(counts[3])
+            .arg(counts[4]);
+
+    QJsonArray written;
+    QString wroteText;
+    if (run.isSet("output")) {
+        if (unresolved && !keep) {
+            run.fail(Invocation::kRefused,
+                     Invocation::tr("%1 rows are not found for certain: nothing was written. "
+                                    "Add --keep-unresolved to keep their old addresses.")
+                         .arg(unresolved));
+        } else {
+            const QString folder = run.value("output");
+            std::vector<std::pair<QString, std::vector<std::uint8_t>>> files;
+            for (const bool front : {false, true}) {
+                const std::string body = ProgramFolder::tableText(ported.of(front));
+                files.emplace_back(folder + QLatin1Char('/') +
+                                       QLatin1String(ProgramFolder::table(front)),
+                                   std::vector<std::uint8_t>(body.begin(), body.end()));
+            }
+            if (!run.writeAll(files))
+                return run.failed();
+            for (const auto &file : files) {
+                written.append(Invocation::shown(file.first));
+                wroteText += Invocation::tr("Wrote %1.\n").arg(Invocation::shown(file.first));
+            }
+        }
+    }
+    if (run.json())
+        run.out() << QJsonDocument(QJsonObject{{"reference", Invocation::shown(run.args()[0])},
+                                               {"other", Invocation::shown(run.args()[1])},
+                                               {"rows", rows},
+                                               {"summary", QJsonObject{{"rows", all},
+                                                                       {"samePlace", counts[0]},
+                                                                       {"withGroup", counts[1]},
+                                                                       {"alone", counts[2]},
+                                                                       {"several", counts[3]},
+                                                                       {"none", counts[4]}}},
+                                               {"written", written}})
+                         .toJson();
+    else
+        run.out() << text << summary << wroteText;
+    return unresolved ? Invocation::kRefused : Invocation::kDone;
+}
+
+} // namespace
+
+extern const Command kPortCommand{
+    "port",
+    {{"REFERENCE", QT_TRANSLATE_NOOP("DataTool", "a ROM the tables fit")},
+     {"OTHER", QT_TRANSLATE_NOOP("DataTool", "another copy of the game")}},
+    QT_TRANSLATE_NOOP("DataTool", "Find where every palette of the tables lies in another copy."),
+    QT_TRANSLATE_NOOP(
+        "DataTool",
+        "Looks for each table row of REFERENCE in OTHER by the bytes around its palette, never "
+        "by the palette's own bytes (OTHER may be recoloured), and moves rows that lie close "
+        "together as one group. REFERENCE must pass check without errors. Prints, for each row, "
+        "its new address and the shift from the old one, and how it was found: at the same "
+        "place, moved with its group, or found alone; or the candidates when it lies at several "
+        "places, or that it is not found. Then the counts.\n\nWith --output DIR, writes "
+        "BackLocations.txt and FrontLocations.txt into DIR, both or neither: the same rows in "
+        "the same order, each address written as its row wrote it, ready for Tintwright and "
+        "for check on OTHER. A row with several candidates or none stops the writing, unless "
+        "--keep-unresolved keeps its old address. Existing tables in DIR are replaced only "
+        "with --force, and never the tables that were read.\n\nExit status: 0 every row found "
+        "once, 1 rows with several candidates or none, or tables that do not fit REFERENCE, 2 "
+        "a file that cannot be read or written."),
+    {kFolderOption,
+     kFormatOption,
+     {"output", "DIR", QT_TRANSLATE_NOOP("DataTool", "Write the ported tables into DIR.")},
+     {"keep-unresolved", nullptr,
+      QT_TRANSLATE_NOOP("DataTool",
+                        "Write the tables even when rows are not found for certain, with their "
+                        "old addresses.")},
+     kForceOption},
+    run,
+    true};
+
+} // namespace tintwright
