@@ -56,15 +56,16 @@ bool fits(Invocation &run, const FileBytes &reference, const Invocation::Tables 
     const auto row = std::size_t(error->row);
     const auto errors = std::count_if(findings.begin(), findings.end(),
                                       [](const TableCheck::Finding &f) { return f.error; });
-    run.fail(Invocation::kRefused,
-             Invocation::tr("%1: the tables do not fit this reference (%2 errors; the first: %3, "
-                            "line %4, %5, address %6: %7). Run check on it. Nothing was written.")
-                 .arg(Invocation::shown(run.args()[0]))
-                 .arg(errors)
-                 .arg(tables.file(error->front))
-                 .arg(table.lines[row])
-                 .arg(qs(TextEncoding::quoted(table.names[row])), offset(table.addresses[row]),
-                      qs(error->message)));
+    run.fail(
+        Invocation::kRefused,
+        Invocation::tr("%1: the tables do not fit this reference: check finds %2, the "
+                       "first at %3, line %4, %5, address %6: %7. Nothing was written.")
+            .arg(Invocation::shown(run.args()[0]),
+                 errors == 1 ? Invocation::tr("1 error") : Invocation::tr("%1 errors").arg(errors))
+            .arg(tables.file(error->front))
+            .arg(table.lines[row])
+            .arg(qs(TextEncoding::quoted(table.names[row])), offset(table.addresses[row]),
+                 qs(error->message)));
     return false;
 }
 
@@ -159,8 +160,9 @@ int run(Invocation &run) {
             std::vector<std::pair<QString, std::vector<std::uint8_t>>> files;
             for (const bool front : {false, true}) {
                 const std::string body = ProgramFolder::tableText(ported.of(front));
+                const auto name = std::filesystem::path(ProgramFolder::table(front)).filename();
                 files.emplace_back(folder + QLatin1Char('/') +
-                                       QLatin1String(ProgramFolder::table(front)),
+                                       QString::fromStdString(name.string()),
                                    std::vector<std::uint8_t>(body.begin(), body.end()));
             }
             if (!run.writeAll(files))
