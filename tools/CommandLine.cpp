@@ -120,8 +120,8 @@ int CommandLine::run(const QStringList &arguments) {
         return run.finish(run.fail(
             Invocation::kFailed, Invocation::tr("usage: tintwright-data %1 %2").arg(name, usage)));
     // A command that reports in JSON takes text or json; patch names its own formats.
-    if (const QString format = parser.value(QStringLiteral("format"));
-        command.json && !format.isEmpty() && format != QLatin1String("text") && !json)
+    if (const QString format = command.json ? parser.value(QStringLiteral("format")) : QString();
+        !format.isEmpty() && format != QLatin1String("text") && !json)
         return run.finish(
             run.fail(Invocation::kFailed, Invocation::tr("the format is text or json, not \"%1\"")
                                               .arg(Invocation::shown(format))));

@@ -106,9 +106,8 @@ int run(Invocation &run) {
             identityJson["header"] = QJsonObject{
                 {"kind", QString::fromLatin1(RomHeader::name(header.kind))},
                 {"mapper", header.mapper},
-                {"submapper", header.kind == RomHeader::Kind::Nes20
-                                  ? QJsonValue(header.submapper)
-                                  : QJsonValue(QJsonValue::Null)},
+                {"submapper", header.kind == RomHeader::Kind::Nes20 ? QJsonValue(header.submapper)
+                                                                    : QJsonValue(QJsonValue::Null)},
                 {"prgRom", qint64(header.prgBytes)},
                 {"chrRom", qint64(header.chrBytes)},
                 {"mirroring", QString::fromLatin1(RomHeader::name(header.mirroring))},
@@ -153,15 +152,19 @@ extern const Command kCheckCommand{
     "check",
     {{"ROM", QT_TRANSLATE_NOOP("DataTool", "the ROM file, or - for standard input")}},
     QT_TRANSLATE_NOOP("DataTool", "Show a ROM's identity, and check every table row against it."),
-    QT_TRANSLATE_NOOP("DataTool",
-                      "Prints the ROM's size, CRC32, MD5 and SHA-1, then one line for each "
-                      "finding, then the counts. Errors: a negative address, a byte past the "
-                      "end, a byte above $3F. Warnings: a byte of $0D, palettes that overlap "
-                      "without starting together, missing preview pictures, a name holding a "
-                      "line break. ROM may be - for standard input.\n\nExit status: 0 no "
-                      "errors, 1 errors found or a broken table, 2 a file that cannot be read "
-                      "or standard output that cannot be written. With --format json a refusal "
-                      "is one JSON object too."),
+    QT_TRANSLATE_NOOP(
+        "DataTool",
+        "Prints the ROM's size; its header (iNES or NES 2.0, or none: PRG-ROM "
+        "and CHR-ROM sizes, mapper and submapper, mirroring, battery, trainer, "
+        "and by how much its sizes disagree with the file); the CRC32, MD5 and "
+        "SHA-1 of the file and of the ROM data without header and trainer; then "
+        "one line for each finding, then the counts. Errors: a negative address, a byte past the "
+        "end, a byte above $3F. Warnings: a byte of $0D, palettes that overlap "
+        "without starting together, missing preview pictures, a name holding a "
+        "line break. ROM may be - for standard input.\n\nExit status: 0 no "
+        "errors, 1 errors found or a broken table, 2 a file that cannot be read "
+        "or standard output that cannot be written. With --format json a refusal "
+        "is one JSON object too."),
     {kFolderOption, kFormatOption},
     run,
     true};
