@@ -15,9 +15,12 @@ using Sure = PalettePort::Sure;
 using How = PalettePort::How;
 constexpr std::size_t kPalette = PalettePort::kPalette;
 constexpr std::size_t kWindow = WindowIndex::kWindow;
-constexpr std::size_t kStride = WindowIndex::kStride;
-// A stretch this long without palette bytes holds a window at every phase of the scan.
+// The scan reads every eighth window of the other copy: a stretch of kAnchor bytes without
+// palettes holds a window at every phase of it, and the context on each side of a group is
+// at least that long.
+constexpr std::size_t kStride = 8;
 constexpr std::size_t kAnchor = kWindow + kStride - 1;
+static_assert(kAnchor <= PalettePort::kContext);
 // Places tried for one group in one scan: a window that is everywhere proves nothing.
 constexpr std::size_t kMostTries = 4096;
 
