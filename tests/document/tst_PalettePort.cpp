@@ -66,18 +66,15 @@ void tst_PalettePort::port() {
     for (const std::int64_t address : ref.addresses)
         places.push_back({address});
     QRandomGenerator random(7);
-    const auto noise = [&](std::size_t n) {
-        std::vector<std::uint8_t> bytes(n);
-        for (auto &byte : bytes)
-            byte = std::uint8_t(random.bounded(256));
-        return bytes;
+    const auto noise = [&](auto first, std::int64_t n) {
+        std::generate_n(first, n, [&] { return std::uint8_t(random.bounded(256)); });
     };
     for (const QJsonValue edit : row["edits"].toArray()) {
-        const QStringList words = edit.toString().split(' ');
-        const auto number = [&](int k) { return std::int64_t(words[k].toLongLong(nullptr, 0)); };
+        const QStringList words = edit.toString().split(' ') << "0"
+                                                             << "0";
         const std::string what = words[0].toStdString();
-        const std::int64_t at = words.size() > 1 ? number(1) : 0;
-        const std::int64_t n = words.size() > 2 ? number(2) : 0;
+        const std::int64_t at = words[1].toLongLong(nullptr, 0),
+                           n = words[2].toLongLong(nullptr, 0);
         const auto size = std::int64_t(other.size());
         for (auto &each : places) {
             std::vector<std::int64_t> now;
@@ -105,20 +102,17 @@ void tst_PalettePort::port() {
         }
         const auto from = other.begin() + at;
         if (what == "insert") {
-            const auto bytes = noise(std::size_t(n));
-            other.insert(from, bytes.begin(), bytes.end());
+            other.insert(from, std::size_t(n), 0);
+            noise(other.begin() + at, n);
         } else if (what == "cut") {
             other.erase(from, from + n);
         } else if (what == "scramble") {
-            const auto bytes = noise(std::size_t(n));
-            std::copy(bytes.begin(), bytes.end(), from);
+            noise(from, n);
         } else if (what == "copy" || what == "move") {
             const std::vector<std::uint8_t> block(from, from + n);
             other.insert(other.end(), block.begin(), block.end());
-            if (what == "move") {
-                const auto bytes = noise(std::size_t(n));
-                std::copy(bytes.begin(), bytes.end(), other.begin() + at);
-            }
+            if (what == "move")
+                noise(other.begin() + at, n);
         }
     }
 
