@@ -21,6 +21,8 @@ constexpr std::size_t kWindow = WindowIndex::kWindow;
 constexpr std::size_t kStride = 8;
 constexpr std::size_t kAnchor = kWindow + kStride - 1;
 static_assert(kAnchor <= PalettePort::kContext);
+// Bytes around a group that must agree for a place to count: fewer agree by chance too often.
+constexpr std::size_t kEvidence = 11;
 // Places tried for one group in one scan: a window that is everywhere proves nothing.
 constexpr std::size_t kMostTries = 4096;
 
@@ -63,10 +65,16 @@ public:
                 }
                 if (g.first == g.last)
                     continue; // not found: the row stays None
+                // Of equal gaps the one nearest the middle, so that a table of evenly spaced
+                // rows is halved rather than peeled a row a round.
+                const auto gap = [&](std::size_t k) {
+                    const std::size_t middle = (g.first + g.last) / 2;
+                    return std::pair(m_addresses[k + 1] - m_addresses[k],
+                                     -std::int64_t(k > middle ? k - middle : middle - k));
+                };
                 std::size_t split = g.first;
                 for (std::size_t k = g.first; k < g.last; ++k)
-                    if (m_addresses[k + 1] - m_addresses[k] >
-                        m_addresses[split + 1] - m_addresses[split])
+                    if (gap(k) > gap(split))
                         split = k;
                 next.push_back(group(g.first, split));
                 next.push_back(group(split + 1, g.last));
@@ -130,7 +138,7 @@ private:
                 return false;
             ++compared;
         }
-        return compared >= kAnchor;
+        return compared >= kEvidence;
     }
 
     // One pass over the other copy for the anchors of every group: each place where an anchor
