@@ -30,6 +30,16 @@ struct MainFixture : Fixture {
             window->show();
         return window;
     }
+    // Started with a ROM of 64 bytes of $21 open and the pictures in place.
+    Main *startEditing() {
+        folder.copyPictures();
+        folder.write("roms/game.nes", QByteArray(64, '\x21'));
+        if (!state.rom.open(folder.fsPath("roms/game.nes")))
+            return nullptr;
+        Main *window = start();
+        window->enableEdit();
+        return window;
+    }
 };
 
 QAction *menuItem(Main *window, const QString &menu, const QString &item = {}) {
@@ -138,11 +148,8 @@ void tst_Main::closing() {
 
 void tst_Main::childWindows() {
     MainFixture fixture;
-    fixture.folder.copyPictures();
-    fixture.folder.write("roms/game.nes", QByteArray(64, '\x21'));
-    QVERIFY(fixture.state.rom.open(fixture.folder.fsPath("roms/game.nes")));
-    Main *window = fixture.start();
-    window->enableEdit();
+    Main *window = fixture.startEditing();
+    QVERIFY(window);
     window->resize(1000, 800);
     QVERIFY(QTest::qWaitForWindowExposed(window));
     Main::dressApplication(fixture.state.programFolder);
@@ -201,11 +208,8 @@ void tst_Main::childWindows() {
 
 void tst_Main::keysAndFocus() {
     MainFixture fixture;
-    fixture.folder.copyPictures();
-    fixture.folder.write("roms/game.nes", QByteArray(64, '\x21'));
-    QVERIFY(fixture.state.rom.open(fixture.folder.fsPath("roms/game.nes")));
-    Main *window = fixture.start();
-    window->enableEdit();
+    Main *window = fixture.startEditing();
+    QVERIFY(window);
     QVERIFY(QTest::qWaitForWindowActive(window));
     QMdiArea *area = window->mdiArea();
     const auto focusName = [] {
