@@ -45,7 +45,7 @@ TableCheck::check(std::span<const std::uint8_t> rom, const LocationTables &table
                     add(false, std::string(kOrdinal[k]) +
                                    " byte is $0D, darker than black, unsafe on many TVs");
             }
-            if (const auto number = ProgramFolder::previewNumber(row)) {
+            if (const auto number = ProgramFolder::previewNumber(row); number && exists) {
                 std::vector<std::string> missing;
                 for (const auto edition :
                      {ProgramFolder::Edition::Silver, ProgramFolder::Edition::Ruby})

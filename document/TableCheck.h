@@ -21,7 +21,7 @@ public:
         std::string message; // what is wrong, in a sentence without the row's own details
     };
     // `exists(name)` tells whether the program folder holds a preview of that name
-    // (ProgramFolder::preview).
+    // (ProgramFolder::preview); without it previews are not looked at.
     static std::vector<Finding> check(std::span<const std::uint8_t> rom,
                                       const LocationTables &tables,
                                       const std::function<bool(const std::string &name)> &exists);
