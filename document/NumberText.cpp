@@ -25,7 +25,7 @@ std::string NumberText::inForm(std::int64_t value, std::string_view form) {
                          form.starts_with("0x") || form.starts_with("0X") || form.starts_with('$');
     const std::size_t prefix = hexForm ? (form[0] == '$' ? 1 : 2) : form.starts_with('+');
     const std::string_view digits = form.substr(prefix);
-    const auto width = digits.size() > 1 && digits[0] == '0' ? digits.size() : 0;
+    const auto width = digits.starts_with('0') ? digits.size() : 0;
     if (!hexForm || value < 0) {
         std::string number = std::to_string(value < 0 ? -value : value);
         number.insert(0, width - std::min(width, number.size()), '0');

@@ -163,8 +163,7 @@ private:
         if (p > 0 && here[-1] == here[0])
             consider(TargetCopy, p, p - 1, WindowIndex::common(here - 1, here, left));
         // In a run, only the windows that reach past its end tell where it lies.
-        const std::size_t run =
-            left > 1 && here[1] == here[0] ? 1 + WindowIndex::common(here, here + 1, left - 1) : 1;
+        const std::size_t run = 1 + WindowIndex::common(here, here + 1, left - 1);
         // (Unless the source has the run where the last read or copy of it would go on.)
         const bool inRun = run >= kWindow && (found.kind == TargetRead ||
                                               found.kind == TargetCopy || found.end < p + run);
