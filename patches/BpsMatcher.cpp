@@ -249,7 +249,9 @@ private:
     }
 
     Replan replan(std::size_t start) const {
-        Replan replan{0, m_held.size(), false, m_state};
+        Replan replan;
+        replan.keep = m_held.size();
+        replan.state = m_state;
         std::size_t gapEnd = m_literal; // the bytes written as they are after a held match
         for (std::size_t i = m_held.size(); i-- > 0;) {
             const Held &held = m_held[i];

@@ -334,6 +334,9 @@ void tst_BattlePalettes::keyboard() {
     QCOMPARE(hint->text(), "$0F at 0x000012");
     QVERIFY(hint->isVisible());
     QVERIFY(hint->y() > tile->geometry().bottom());
+    fixture.box("BackTile0")->setFocus();
+    QCOMPARE(hint->text(), "$0F at 0x000010");
+    tile->setFocus();
     QTest::keyClick(tile, Qt::Key_Space);
     QCOMPARE(fixture.box("tSelect")->geometry().center(), tile->geometry().center());
     // On the chart the keys move a focus cell, which the ring and the hint follow, the hint
@@ -430,6 +433,7 @@ void tst_BattlePalettes::screenReader() {
     QCOMPARE(grid->role(), QAccessible::Table);
     QCOMPARE(grid->childCount(), 64);
     QCOMPARE(grid->tableInterface()->cellAt(2, 1), grid->child(0x21));
+    QCOMPARE(grid->tableInterface()->cellAt(0, 15), grid->child(15));
     QCOMPARE(grid->child(0x21)->tableCellInterface()->rowIndex(), 2);
     QCOMPARE(grid->child(0x21)->tableCellInterface()->columnIndex(), 1);
     for (const auto &[row, column] : {std::pair{4, 0}, {0, 16}, {-1, 0}, {0, -1}})
