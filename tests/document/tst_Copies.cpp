@@ -1,17 +1,22 @@
 #include "Cases.h"
+#include "document/NumberText.h"
 #include "document/PalettePort.h"
+#include "document/RomIdentity.h"
 
 #include <QRandomGenerator>
 
 using namespace tintwright;
 
-// Palettes found in another copy of the game. Each case makes that copy from a generated ROM by
-// a list of edits, as hacks and other editions do, and follows every palette through them: the
-// cases are in tests/data/copies.json.
-class tst_PalettePort : public QObject {
+// Copies of the game: which ROM a file is (its header and hashes), and where the palettes lie in
+// another copy. Each port case makes that copy from a generated ROM by a list of edits, as hacks
+// and other editions do, and follows every palette through them. The cases are in
+// tests/data/copies.json.
+class tst_Copies : public QObject {
     Q_OBJECT
 
 private slots:
+    void identity_data() { addCases("copies", "headers"); }
+    void identity();
     void port_data() { addCases("copies", "port"); }
     void port();
 };
@@ -57,7 +62,7 @@ Reference reference() {
 
 } // namespace
 
-void tst_PalettePort::port() {
+void tst_Copies::port() {
     QFETCH(QJsonObject, row);
     const Reference ref = reference();
     std::vector<std::uint8_t> other = ref.rom;
@@ -121,7 +126,6 @@ void tst_PalettePort::port() {
     found.insert(found.end(), result.front.begin(), result.front.end());
     QCOMPARE(found.size(), places.size());
     QStringList wrong;
-    int samePlace = 0;
     for (std::size_t k = 0; k < found.size(); ++k) {
         auto expected = places[k];
         std::sort(expected.begin(), expected.end());
@@ -130,15 +134,45 @@ void tst_PalettePort::port() {
                                                  : PalettePort::Sure::Several;
         if (found[k].sure != sure || found[k].found != expected)
             wrong << QStringLiteral("row %1 at %2").arg(k).arg(ref.addresses[k], 0, 16);
-        samePlace +=
-            found[k].sure == PalettePort::Sure::One && found[k].how == PalettePort::How::SamePlace;
         // Said at the same place exactly when it has not moved.
         QCOMPARE(found[k].how == PalettePort::How::SamePlace && sure == PalettePort::Sure::One,
                  sure == PalettePort::Sure::One && expected[0] == ref.addresses[k]);
     }
     QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(", ")));
-    QCOMPARE(samePlace, row["samePlace"].toInt());
 }
 
-QTEST_APPLESS_MAIN(tst_PalettePort)
-#include "tst_PalettePort.moc"
+void tst_Copies::identity() {
+    QFETCH(QJsonObject, row);
+    QByteArray file = QByteArray::fromHex(row["start"].toString().toLatin1());
+    for (int k = 0; file.size() < row["size"].toInt(); ++k)
+        file += char((k * 7 + 3) & 0xFF);
+    const RomIdentity identity = RomIdentity::of(
+        {reinterpret_cast<const std::uint8_t *>(file.constData()), std::size_t(file.size())});
+    const RomHeader &h = identity.header;
+    QString mapper = QString::number(h.mapper);
+    if (h.kind == RomHeader::Kind::Nes20)
+        mapper += '.' + QString::number(h.submapper);
+    const QString header = QStringLiteral("%1 mapper %2 prg %3 chr %4 %5%6%7 beyond %8 data %9")
+                               .arg(RomHeader::name(h.kind), mapper)
+                               .arg(h.prgBytes)
+                               .arg(h.chrBytes)
+                               .arg(RomHeader::name(h.mirroring), h.battery ? " battery" : "",
+                                    h.trainer ? " trainer" : "")
+                               .arg(h.claimedBeyondFile)
+                               .arg(h.dataStart(std::size_t(file.size())));
+    QCOMPARE(header, row["header"].toString());
+    const auto digests = [](const Checksum::Digests &d) {
+        return QString::fromStdString(NumberText::hex(d.crc32, 8) + ' ' + d.md5 + ' ' + d.sha1);
+    };
+    QCOMPARE(digests(identity.file), row["file"].toString());
+    QCOMPARE(digests(identity.data), row["data"].toString());
+    // A header that disagrees with its file says so, by how much.
+    const auto warnings = identity.warnings();
+    QCOMPARE(warnings.size(), std::size_t(h.kind != RomHeader::Kind::None && h.claimedBeyondFile));
+    if (!warnings.empty())
+        QVERIFY(warnings[0].find(std::to_string(std::abs(h.claimedBeyondFile))) !=
+                std::string::npos);
+}
+
+QTEST_APPLESS_MAIN(tst_Copies)
+#include "tst_Copies.moc"
