@@ -165,29 +165,27 @@ private:
         }
         if (entries.empty() || m_other.size() < kWindow)
             return;
-        // An open table of the anchors, and a filter of one bit a hash in front of it that
-        // stays in the cache: most windows of the other copy are in no group.
+        // An open table of the anchors, and in front of it a filter that stays in the cache:
+        // most windows of the other copy are in no group. Each anchor sets two bits of one
+        // word of it, about 16 bits an anchor, so one read in fifty passes a window on.
         const int tableBits = int(std::bit_width(entries.size() * 2 - 1));
-        const int filterBits = std::max(16, int(std::bit_width(entries.size() * 16 - 1)));
+        const int filterBits = std::max(10, int(std::bit_width(entries.size() / 4)));
         std::vector<std::int32_t> table(std::size_t(1) << tableBits, -1);
-        std::vector<std::uint64_t> filter((std::size_t(1) << filterBits) / 64 + 1);
+        std::vector<std::uint64_t> filter(std::size_t(1) << filterBits);
         const auto hashOf = [](std::uint64_t word) { return word * 0x9E3779B97F4A7C15u; };
+        const auto bitsOf = [](std::uint64_t hash) {
+            return std::uint64_t(1) << (hash >> 20 & 63) | std::uint64_t(1) << (hash >> 26 & 63);
+        };
         for (std::size_t e = 0; e < entries.size(); ++e) {
             const std::uint64_t hash = hashOf(entries[e].word);
-            const std::uint64_t bit = hash >> (64 - filterBits);
-            filter[bit / 64] |= std::uint64_t(1) << (bit % 64);
+            filter[hash >> (64 - filterBits)] |= bitsOf(hash);
             std::size_t slot = hash >> (64 - tableBits);
             while (table[slot] >= 0)
                 slot = (slot + 1) & (table.size() - 1);
             table[slot] = std::int32_t(e);
         }
-        for (std::size_t at = 0; at + kWindow <= m_other.size(); at += kStride) {
-            const std::uint64_t word = WindowIndex::word(m_other.data() + at);
-            const std::uint64_t hash = hashOf(word);
-            const std::uint64_t bit = hash >> (64 - filterBits);
-            if (!(filter[bit / 64] >> (bit % 64) & 1))
-                continue;
-            for (std::size_t slot = hash >> (64 - tableBits); table[slot] >= 0;
+        const auto candidate = [&](std::size_t at, std::uint64_t word) {
+            for (std::size_t slot = hashOf(word) >> (64 - tableBits); table[slot] >= 0;
                  slot = (slot + 1) & (table.size() - 1)) {
                 const Entry &entry = entries[std::size_t(table[slot])];
                 Group &g = groups[entry.group];
@@ -201,6 +199,17 @@ private:
                 if (matchesAt(g, place))
                     g.places.push_back(place);
             }
+        };
+        // The pass itself touches only the file and the filter, kept in registers.
+        const std::uint8_t *const data = m_other.data();
+        const std::uint64_t *const bits = filter.data();
+        const int below = 64 - filterBits;
+        const std::size_t last = m_other.size() - kWindow;
+        for (std::size_t at = 0; at <= last; at += kStride) {
+            const std::uint64_t word = WindowIndex::word(data + at);
+            const std::uint64_t hash = hashOf(word), wanted = bitsOf(hash);
+            if ((bits[hash >> below] & wanted) == wanted) [[unlikely]]
+                candidate(at, word);
         }
     }
 
@@ -253,11 +262,19 @@ PalettePort::Result PalettePort::port(std::span<const std::uint8_t> reference,
                                       std::span<const std::uint8_t> other,
                                       const LocationTables &tables) {
     std::vector<std::int64_t> addresses;
-    for (const LocationTable *table : {&tables.back, &tables.front})
-        for (const std::int32_t address : table->addresses)
+    std::size_t backRows = 0;
+    for (const bool front : {false, true}) {
+        for (const std::int32_t address : tables.of(front).addresses)
             if (address >= 0 && std::size_t(address) + kPalette <= reference.size())
                 addresses.push_back(address);
-    std::sort(addresses.begin(), addresses.end());
+        backRows = front ? backRows : addresses.size();
+    }
+    // Tables are mostly written in order: then two runs are merged, not sorted again.
+    const auto middle = addresses.begin() + std::ptrdiff_t(backRows);
+    if (std::is_sorted(addresses.begin(), middle) && std::is_sorted(middle, addresses.end()))
+        std::inplace_merge(addresses.begin(), middle, addresses.end());
+    else
+        std::sort(addresses.begin(), addresses.end());
     addresses.erase(std::unique(addresses.begin(), addresses.end()), addresses.end());
     const std::vector<Row> found = Porter(reference, other, addresses).run();
     Result result;
