@@ -94,6 +94,7 @@ void tst_DataSet::gif() {
         QCOMPARE(made.problem().reason(), "more than 256 colours");
     if (made) {
         QCOMPARE(gif.at(10) & 7, row["sizeField"].toInt());
+        QCOMPARE(gif.at(11), '\0'); // the background is the first colour, as viewers expect
         QCOMPARE(QImage::fromData(gif).convertToFormat(QImage::Format_ARGB32), image);
     }
 }
