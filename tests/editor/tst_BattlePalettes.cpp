@@ -423,6 +423,7 @@ void tst_BattlePalettes::screenReader() {
     QCOMPARE(a11y(tile)->role(), QAccessible::Button);
     QVERIFY(a11y(tile)->state().checkable);
     QVERIFY(!a11y(tile)->state().checked);
+    QVERIFY(a11y(chart)->child(0)->text(QAccessible::Description).endsWith("select a tile first"));
     a11y(tile)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     QVERIFY(a11y(tile)->state().checked);
     QVERIFY(!a11y(fixture.box("BackTile1"))->state().checked);
@@ -442,6 +443,11 @@ void tst_BattlePalettes::screenReader() {
     QCOMPARE(grid->child(0x21)->text(QAccessible::Description),
              "RGB #57A5FF; picks for Back colour 3");
     QVERIFY(grid->child(0x0D)->text(QAccessible::Description).contains("a colour to avoid"));
+    a11y(fixture.box("BackTile0"))
+        ->actionInterface()
+        ->doAction(QAccessibleActionInterface::pressAction());
+    QVERIFY(grid->child(0)->text(QAccessible::Description).endsWith("picks for Back colour 1"));
+    a11y(tile)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     QCOMPARE(grid->indexOfChild(grid->childAt(chart->mapToGlobal(QPoint(30, 55)).x(),
                                               chart->mapToGlobal(QPoint(30, 55)).y())),
              0x21);
