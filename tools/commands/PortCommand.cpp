@@ -114,7 +114,10 @@ int run(Invocation &run) {
                 json["sure"] = "one";
                 json["found"] = qint64(now);
                 json["shift"] = qint64(now - old);
-                json["how"] = QLatin1String(howName(row.how));
+                // For other programs, the names the summary counts by.
+                json["how"] = row.how == How::SamePlace   ? "samePlace"
+                              : row.how == How::WithGroup ? "withGroup"
+                                                          : "alone";
             } else {
                 ++counts[row.sure == Sure::Several ? 3 : 4];
                 QString list;
