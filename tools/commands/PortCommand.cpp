@@ -80,61 +80,70 @@ int run(Invocation &run) {
         PalettePort::port(reference.span(), other.span(), tables.tables);
     const bool keep = run.isSet("keep-unresolved");
 
-    // For each list: the table as it is written, and what the report says of each row.
+    // For each list: the table as it is written, and what the report says of each row, in the
+    // one form asked for (a report of many rows costs more than finding them).
     LocationTables ported = tables.tables;
     int counts[5] = {}; // same place, with its group, alone, several, none
     QString text;
+    if (!run.json())
+        text.reserve(qsizetype(result.back.size() + result.front.size()) * 96);
     QJsonArray rows;
+    const QString rowText = QStringLiteral("%1 row %2 %3 %4: "),
+                  atText = Invocation::tr("at %1 (shift %2), %3\n"),
+                  keptText = Invocation::tr("; kept at its old address\n");
+    const QString hows[] = {Invocation::tr(howName(How::SamePlace)),
+                            Invocation::tr(howName(How::WithGroup)),
+                            Invocation::tr(howName(How::Alone))};
     for (const bool front : {false, true}) {
         const LocationTable &table = tables.of(front);
         const std::vector<PalettePort::Row> &found = front ? result.front : result.back;
         for (std::size_t r = 0; r < found.size(); ++r) {
             const PalettePort::Row &row = found[r];
             const std::int64_t old = table.addresses[r];
-            const QString name = qs(TextEncoding::quoted(table.names[r]));
-            text += QStringLiteral("%1 row %2 %3 %4: ")
-                        .arg(QLatin1String(front ? "front" : "back"))
-                        .arg(LocationTable::number(int(r)))
-                        .arg(name, offset(old));
-            QJsonObject json{{"list", front ? "front" : "back"},
-                             {"row", LocationTable::number(int(r))},
-                             {"line", table.lines[r]},
-                             {"name", qs(TextEncoding::toUtf8(table.names[r]))},
-                             {"address", qint64(old)}};
-            QJsonArray candidates;
-            for (const std::int64_t at : row.found)
-                candidates.append(qint64(at));
-            json["candidates"] = candidates;
-            if (row.sure == Sure::One) {
-                const std::int64_t now = row.found[0];
-                ported.of(front).addresses[r] = std::int32_t(now);
-                ++counts[int(row.how)];
-                text += Invocation::tr("at %1 (shift %2), %3\n")
-                            .arg(offset(now), shift(now - old), Invocation::tr(howName(row.how)));
-                json["sure"] = "one";
-                json["found"] = qint64(now);
-                json["shift"] = qint64(now - old);
-                // For other programs, the names the summary counts by.
-                json["how"] = row.how == How::SamePlace   ? "samePlace"
-                              : row.how == How::WithGroup ? "withGroup"
-                                                          : "alone";
-            } else {
-                ++counts[row.sure == Sure::Several ? 3 : 4];
-                QString list;
+            const bool one = row.sure == Sure::One;
+            if (one)
+                ported.of(front).addresses[r] = std::int32_t(row.found[0]);
+            ++counts[one ? int(row.how) : row.sure == Sure::Several ? 3 : 4];
+            if (run.json()) {
+                QJsonArray candidates;
                 for (const std::int64_t at : row.found)
-                    list += (list.isEmpty() ? QString() : QStringLiteral(", ")) +
-                            Invocation::tr("%1 (shift %2)").arg(offset(at), shift(at - old));
-                text += row.sure == Sure::Several
-                            ? Invocation::tr("%1 candidates: %2").arg(row.found.size()).arg(list)
-                            : Invocation::tr("not found");
-                text += keep ? Invocation::tr("; kept at its old address\n") : QStringLiteral("\n");
-                json["sure"] = row.sure == Sure::Several ? "several" : "none";
-                json["found"] = QJsonValue::Null;
-                json["shift"] = QJsonValue::Null;
-                json["how"] = QJsonValue::Null;
+                    candidates.append(qint64(at));
+                // For other programs, how is said by the names the summary counts by.
+                const char *how = row.how == How::SamePlace   ? "samePlace"
+                                  : row.how == How::WithGroup ? "withGroup"
+                                                              : "alone";
+                rows.append(QJsonObject{
+                    {"list", front ? "front" : "back"},
+                    {"row", LocationTable::number(int(r))},
+                    {"line", table.lines[r]},
+                    {"name", qs(TextEncoding::toUtf8(table.names[r]))},
+                    {"address", qint64(old)},
+                    {"candidates", candidates},
+                    {"sure", one                         ? "one"
+                             : row.sure == Sure::Several ? "several"
+                                                         : "none"},
+                    {"found", one ? QJsonValue(qint64(row.found[0])) : QJsonValue()},
+                    {"shift", one ? QJsonValue(qint64(row.found[0] - old)) : QJsonValue()},
+                    {"how", one ? QJsonValue(QLatin1String(how)) : QJsonValue()},
+                    {"kept", keep && !one}});
+                continue;
             }
-            json["kept"] = keep && row.sure != Sure::One;
-            rows.append(json);
+            text += rowText.arg(QLatin1String(front ? "front" : "back"))
+                        .arg(LocationTable::number(int(r)))
+                        .arg(qs(TextEncoding::quoted(table.names[r])), offset(old));
+            if (one) {
+                text +=
+                    atText.arg(offset(row.found[0]), shift(row.found[0] - old), hows[int(row.how)]);
+                continue;
+            }
+            QString list;
+            for (const std::int64_t at : row.found)
+                list += (list.isEmpty() ? QString() : QStringLiteral(", ")) +
+                        Invocation::tr("%1 (shift %2)").arg(offset(at), shift(at - old));
+            text += row.sure == Sure::Several
+                        ? Invocation::tr("%1 candidates: %2").arg(row.found.size()).arg(list)
+                        : Invocation::tr("not found");
+            text += keep ? keptText : QStringLiteral("\n");
         }
     }
     const int all = tables.of(false).rows() + tables.of(true).rows();
