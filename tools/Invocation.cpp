@@ -17,6 +17,7 @@ Invocation::Invocation(const QCommandLineParser &parser, bool json)
 void Invocation::outBytes(std::span<const std::uint8_t> bytes) {
     m_out.flush();
     m_stdout.append(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
+    m_out.seek(m_stdout.size()); // text written after goes after these bytes
 }
 
 void Invocation::written(const QString &output, const QString &text) {

@@ -24,12 +24,21 @@ QString qs(const std::string &s) {
     return QString::fromStdString(s);
 }
 
-QString offset(std::int64_t value) {
-    return qs(NumberText::offset(value));
+std::string shift(std::int64_t value) {
+    return (value > 0 ? "+" : "") + std::to_string(value);
 }
 
-QString shift(std::int64_t value) {
-    return value > 0 ? QStringLiteral("+%1").arg(value) : QString::number(value);
+// `format`, translated once, with %1 to %9 replaced by `args`, added to `out`: a report of many
+// rows is made in UTF-8 as it goes, not a QString a row.
+void fill(std::string &out, const std::string &format,
+          std::initializer_list<std::string_view> args) {
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        const std::size_t n = i + 1 < format.size() ? std::size_t(format[i + 1] - '1') : 9;
+        if (format[i] == '%' && n < args.size())
+            out += args.begin()[n], ++i;
+        else
+            out += format[i];
+    }
 }
 
 const char *howName(How how) {
@@ -63,8 +72,8 @@ bool fits(Invocation &run, const FileBytes &reference, const Invocation::Tables 
                  errors == 1 ? Invocation::tr("1 error") : Invocation::tr("%1 errors").arg(errors))
             .arg(tables.file(error->front))
             .arg(table.lines[row])
-            .arg(qs(TextEncoding::quoted(table.names[row])), offset(table.addresses[row]),
-                 qs(error->message)));
+            .arg(qs(TextEncoding::quoted(table.names[row])),
+                 qs(NumberText::offset(table.addresses[row])), qs(error->message)));
     return false;
 }
 
@@ -84,16 +93,16 @@ int run(Invocation &run) {
     // one form asked for (a report of many rows costs more than finding them).
     LocationTables ported = tables.tables;
     int counts[5] = {}; // same place, with its group, alone, several, none
-    QString text;
+    std::string text;
     if (!run.json())
-        text.reserve(qsizetype(result.back.size() + result.front.size()) * 96);
+        text.reserve((result.back.size() + result.front.size()) * 96);
     QJsonArray rows;
-    const QString rowText = QStringLiteral("%1 row %2 %3 %4: "),
-                  atText = Invocation::tr("at %1 (shift %2), %3\n"),
-                  keptText = Invocation::tr("; kept at its old address\n");
-    const QString hows[] = {Invocation::tr(howName(How::SamePlace)),
-                            Invocation::tr(howName(How::WithGroup)),
-                            Invocation::tr(howName(How::Alone))};
+    const auto said = [](const char *words) { return Invocation::tr(words).toStdString(); };
+    const std::string atText = said("at %1 (shift %2), %3\n"), shiftText = said("%1 (shift %2)"),
+                      severalText = said("%1 candidates: %2"), noneText = said("not found"),
+                      keptText = said("; kept at its old address\n");
+    const std::string hows[] = {said(howName(How::SamePlace)), said(howName(How::WithGroup)),
+                                said(howName(How::Alone))};
     for (const bool front : {false, true}) {
         const LocationTable &table = tables.of(front);
         const std::vector<PalettePort::Row> &found = front ? result.front : result.back;
@@ -128,22 +137,24 @@ int run(Invocation &run) {
                     {"kept", keep && !one}});
                 continue;
             }
-            text += rowText.arg(QLatin1String(front ? "front" : "back"))
-                        .arg(LocationTable::number(int(r)))
-                        .arg(qs(TextEncoding::quoted(table.names[r])), offset(old));
+            fill(text, "%1 row %2 %3 %4: ",
+                 {front ? "front" : "back", std::to_string(LocationTable::number(int(r))),
+                  TextEncoding::quoted(table.names[r]), NumberText::offset(old)});
             if (one) {
-                text +=
-                    atText.arg(offset(row.found[0]), shift(row.found[0] - old), hows[int(row.how)]);
+                fill(text, atText,
+                     {NumberText::offset(row.found[0]), shift(row.found[0] - old),
+                      hows[int(row.how)]});
                 continue;
             }
-            QString list;
+            std::string list;
             for (const std::int64_t at : row.found)
-                list += (list.isEmpty() ? QString() : QStringLiteral(", ")) +
-                        Invocation::tr("%1 (shift %2)").arg(offset(at), shift(at - old));
-            text += row.sure == Sure::Several
-                        ? Invocation::tr("%1 candidates: %2").arg(row.found.size()).arg(list)
-                        : Invocation::tr("not found");
-            text += keep ? keptText : QStringLiteral("\n");
+                fill(list, list.empty() ? shiftText : ", " + shiftText,
+                     {NumberText::offset(at), shift(at - old)});
+            if (row.sure == Sure::Several)
+                fill(text, severalText, {std::to_string(row.found.size()), list});
+            else
+                text += noneText;
+            text += keep ? keptText : "\n";
         }
     }
     const int all = tables.of(false).rows() + tables.of(true).rows();
@@ -196,8 +207,10 @@ int run(Invocation &run) {
                                                                        {"none", counts[4]}}},
                                                {"written", written}})
                          .toJson();
-    else
-        run.out() << text << summary << wroteText;
+    else {
+        run.outBytes({reinterpret_cast<const std::uint8_t *>(text.data()), text.size()});
+        run.out() << summary << wroteText;
+    }
     return unresolved ? Invocation::kRefused : Invocation::kDone;
 }
 
