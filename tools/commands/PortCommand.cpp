@@ -7,11 +7,12 @@
 #include "document/TableCheck.h"
 #include "document/TextEncoding.h"
 
-#include "Arguments.h"
-
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+
+#include <algorithm>
+#include <string>
 
 namespace tintwright {
 
