@@ -29,9 +29,10 @@ constexpr std::size_t kMostTries = 4096;
 // Rows that lie close together, looked for as one: the stretch of the reference around them
 // (kContext bytes each side) and which of its bytes are palettes, which prove nothing.
 struct Group {
-    std::size_t first = 0, last = 0; // rows, by index into the sorted addresses
-    std::size_t start = 0;           // the stretch in the reference
-    std::vector<bool> palette;       // for each byte of the stretch
+    Group(std::size_t first, std::size_t last) : first(first), last(last) {}
+    std::size_t first, last;   // rows, by index into the sorted addresses
+    std::size_t start = 0;     // the stretch in the reference
+    std::vector<bool> palette; // for each byte of the stretch
     std::optional<std::size_t> anchor;
     std::vector<std::int64_t> places; // where the stretch starts in the other copy
     std::size_t tries = 0;
@@ -87,9 +88,7 @@ public:
 
 private:
     Group group(std::size_t first, std::size_t last) const {
-        Group g;
-        g.first = first;
-        g.last = last;
+        Group g(first, last);
         g.start = std::size_t(
             std::max<std::int64_t>(0, m_addresses[first] - std::int64_t(PalettePort::kContext)));
         const std::size_t end = std::min(m_reference.size(), std::size_t(m_addresses[last]) +
