@@ -435,6 +435,9 @@ void tst_BattlePalettes::screenReader() {
     QCOMPARE(grid->childCount(), 64);
     QCOMPARE(grid->tableInterface()->cellAt(2, 1), grid->child(0x21));
     QCOMPARE(grid->tableInterface()->cellAt(0, 15), grid->child(15));
+    QAccessibleTableInterface *table = grid->tableInterface(); // rows and columns: not chosen
+    QVERIFY(!table->selectRow(0) && !table->selectColumn(0) && !table->unselectRow(0) &&
+            !table->unselectColumn(0) && !table->isRowSelected(0) && !table->isColumnSelected(0));
     QCOMPARE(grid->child(0x21)->tableCellInterface()->rowIndex(), 2);
     QCOMPARE(grid->child(0x21)->tableCellInterface()->columnIndex(), 1);
     for (const auto &[row, column] : {std::pair{4, 0}, {0, 16}, {-1, 0}, {0, -1}})
