@@ -35,14 +35,17 @@ struct PaletteCase {
     }
 
     // Bytes cut or grown with zeros to "size", then changed where `patch` says
-    // ("offset": "hex bytes").
+    // ("offset": "hex bytes"), growing again for bytes past the end.
     static std::vector<std::uint8_t> patched(std::vector<std::uint8_t> bytes,
                                              const QJsonObject &patch) {
         bytes.resize(std::size_t(patch["size"].toString(QString::number(bytes.size())).toInt()));
         for (auto it = patch.begin(); it != patch.end(); ++it) {
             const QByteArray hex = QByteArray::fromHex(it.value().toString().toLatin1());
-            if (it.key() != "size")
-                std::copy(hex.begin(), hex.end(), bytes.begin() + it.key().toInt());
+            const auto at = std::size_t(it.key().toInt());
+            if (it.key() != "size") {
+                bytes.resize(std::max(bytes.size(), at + std::size_t(hex.size())));
+                std::copy(hex.begin(), hex.end(), bytes.begin() + std::ptrdiff_t(at));
+            }
         }
         return bytes;
     }
