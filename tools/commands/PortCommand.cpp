@@ -90,9 +90,8 @@ int run(Invocation &run) {
         PalettePort::port(reference.span(), other.span(), tables.tables);
     const bool keep = run.isSet("keep-unresolved");
 
-    // For each list: the table as it is written, and what the report says of each row, in the
-    // one form asked for (a report of many rows costs more than finding them).
-    LocationTables ported = tables.tables;
+    // For each list, what the report says of each row, in the one form asked for (a report of
+    // many rows costs more than finding them); then the row takes its new address.
     int counts[5] = {}; // same place, with its group, alone, several, none
     std::string text;
     if (!run.json())
@@ -112,7 +111,7 @@ int run(Invocation &run) {
             const std::int64_t old = table.addresses[r];
             const bool one = row.sure == Sure::One;
             if (one)
-                ported.of(front).addresses[r] = std::int32_t(row.found[0]);
+                tables.tables.of(front).addresses[r] = std::int32_t(row.found[0]);
             ++counts[one ? int(row.how) : row.sure == Sure::Several ? 3 : 4];
             if (run.json()) {
                 QJsonArray candidates;
@@ -182,7 +181,7 @@ int run(Invocation &run) {
             const QString folder = run.value("output");
             std::vector<std::pair<QString, std::vector<std::uint8_t>>> files;
             for (const bool front : {false, true}) {
-                const std::string body = ProgramFolder::tableText(ported.of(front));
+                const std::string body = ProgramFolder::tableText(tables.of(front));
                 const auto name = std::filesystem::path(ProgramFolder::table(front)).filename();
                 files.emplace_back(folder + QLatin1Char('/') +
                                        QString::fromStdString(name.string()),
