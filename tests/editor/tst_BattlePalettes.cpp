@@ -436,6 +436,7 @@ void tst_BattlePalettes::screenReader() {
     QCOMPARE(grid->tableInterface()->cellAt(2, 1), grid->child(0x21));
     QCOMPARE(grid->tableInterface()->cellAt(0, 15), grid->child(15));
     QAccessibleTableInterface *table = grid->tableInterface(); // rows and columns: not chosen
+    QCOMPARE(QSize(table->columnCount(), table->rowCount()), QSize(16, 4));
     QVERIFY(!table->selectRow(0) && !table->selectColumn(0) && !table->unselectRow(0) &&
             !table->unselectColumn(0) && !table->isRowSelected(0) && !table->isColumnSelected(0));
     QCOMPARE(grid->child(0x21)->tableCellInterface()->rowIndex(), 2);
