@@ -21,7 +21,7 @@ public:
     }
     // On a problem, which names the file and the reason, nothing was changed. `output` says
     // which files none may land on and whether one that is there may be replaced.
-    Outcome commit(const FileIo::Output &output = {.inputs = {}, .replace = true});
+    Outcome commit(const FileIo::Output &output);
 
 private:
     std::vector<std::pair<std::filesystem::path, std::vector<std::uint8_t>>> m_files;

@@ -7,6 +7,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace tintwright {
@@ -111,9 +112,64 @@ Outcome readEvery(const std::filesystem::path &path, int fd, long long known, Fi
     return {};
 }
 
-// The temporary for a new file at `place`, with the mode and owner it should have.
+// Extended attributes (access lists among them) from one file onto another; false when one
+// cannot be kept.
+bool copyAttributes(int from, int to) {
+    const ssize_t size = ::flistxattr(from, nullptr, 0);
+    if (size < 0)
+        return errno == ENOTSUP; // a file system without them: none to lose
+    std::vector<char> names(std::size_t(size) + 1);
+    const ssize_t listed = ::flistxattr(from, names.data(), names.size() - 1);
+    if (listed < 0)
+        return false;
+    for (const char *name = names.data(); name < names.data() + listed;
+         name += std::strlen(name) + 1) {
+        const ssize_t length = ::fgetxattr(from, name, nullptr, 0);
+        std::vector<char> value(std::size_t(std::max<ssize_t>(length, 0)));
+        if (length < 0 || ::fgetxattr(from, name, value.data(), value.size()) != length ||
+            ::fsetxattr(to, name, value.data(), value.size(), 0) != 0)
+            return false;
+    }
+    return true;
+}
+
+// The old file's bytes from `from` to its end, after the new ones.
+bool copyTail(int old, std::size_t from, std::size_t end, int to) {
+    std::vector<std::uint8_t> buffer(std::size_t(1) << 16);
+    for (std::size_t at = from; at < end;) {
+        const ssize_t got =
+            ::pread(old, buffer.data(), std::min(buffer.size(), end - at), off_t(at));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0 || !writeEvery(to, {buffer.data(), std::size_t(got)}))
+            return false;
+        at += std::size_t(got);
+    }
+    return true;
+}
+
+// What the replaced file is that a new one must be too: its mode, owner and group (where this
+// user may set them), its attributes and, for the ROM save, its tail. False, with `keptAll`
+// false, when a rename would lose some of it.
+bool takeOver(int file, const struct stat &old, const std::filesystem::path &place,
+              std::size_t written, bool keepTail, bool &keptAll) {
+    Descriptor from(::open(place.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK));
+    keptAll = from.get() >= 0 && copyAttributes(from.get(), file);
+    if (!keptAll)
+        return false;
+    mode_t mode = old.st_mode & 07777;
+    if (::fchown(file, old.st_uid, old.st_gid) != 0)
+        mode &= ~mode_t(S_ISUID | S_ISGID);
+    const auto size = std::size_t(old.st_size);
+    return ::fchmod(file, mode) == 0 &&
+           (!keepTail || size <= written || copyTail(from.get(), written, size, file));
+}
+
+// The temporary for a new file at `place`: the usual mode for a new file, or what the old one
+// had. `keptAll` false: something of the old file could not be carried over.
 Outcome writeTemporary(const std::filesystem::path &place, std::span<const std::uint8_t> bytes,
-                       const struct stat *old, std::string &temporary) {
+                       const struct stat *old, bool keepTail, std::string &temporary,
+                       bool &keptAll) {
     const std::filesystem::path folder =
         place.has_parent_path() ? place.parent_path() : std::filesystem::path(".");
     // Hidden beside its place, so the rename stays on one file system; short enough for any name.
@@ -122,25 +178,42 @@ Outcome writeTemporary(const std::filesystem::path &place, std::span<const std::
     Descriptor file(::mkstemp(temporary.data()));
     if (file.get() < 0)
         return systemFailure(place, errno);
-    // A new file gets the usual mode; a replaced one keeps its own.
-    mode_t mode = 0;
-    if (old) {
-        mode = old->st_mode & 07777;
-        if (::fchown(file.get(), old->st_uid, old->st_gid) != 0)
-            mode &= ~mode_t(S_ISUID | S_ISGID);
-    } else {
+    keptAll = true;
+    bool stored = writeEvery(file.get(), bytes);
+    if (stored && old) {
+        stored = takeOver(file.get(), *old, place, bytes.size(), keepTail, keptAll);
+    } else if (stored) {
         const mode_t mask = ::umask(0);
         ::umask(mask);
-        mode = 0666 & ~mask;
+        stored = ::fchmod(file.get(), 0666 & ~mask) == 0;
     }
-    const bool stored = ::fchmod(file.get(), mode) == 0 && writeEvery(file.get(), bytes) &&
-                        ::fsync(file.get()) == 0;
+    stored = stored && ::fsync(file.get()) == 0;
     const int reason = errno;
     if (!file.close() || !stored) {
         const int code = stored ? errno : reason;
         ::unlink(temporary.c_str());
-        return systemFailure(place, code);
+        return keptAll ? systemFailure(place, code) : Outcome{};
     }
+    return {};
+}
+
+// Where a rename would lose something the file is: another name of it, an owner only the
+// owner may give, a folder this user may not write in.
+bool mustWriteInPlace(const std::filesystem::path &place, const struct stat &info) {
+    const std::filesystem::path folder =
+        place.has_parent_path() ? place.parent_path() : std::filesystem::path(".");
+    return info.st_nlink > 1 || (info.st_uid != ::geteuid() && ::geteuid() != 0) ||
+           !FileIo::canWriteIn(folder);
+}
+
+// Over the file's own bytes from offset 0: all but the tail, which goes unless kept.
+Outcome writeInto(const std::filesystem::path &place, std::span<const std::uint8_t> bytes,
+                  bool keepTail) {
+    Descriptor file(::open(place.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK));
+    if (file.get() < 0 || !writeEvery(file.get(), bytes) ||
+        (!keepTail && ::ftruncate(file.get(), off_t(bytes.size())) != 0) ||
+        ::fsync(file.get()) != 0 || !file.close())
+        return systemFailure(place, errno);
     return {};
 }
 
@@ -179,7 +252,11 @@ Outcome FileIo::read(const std::filesystem::path &path, FileBytes &out, std::siz
 }
 
 bool FileIo::canWriteIn(const std::filesystem::path &folder) {
-    return ::access(folder.c_str(), W_OK | X_OK) == 0;
+    return ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+}
+
+bool FileIo::mayWrite(const std::filesystem::path &file) {
+    return ::faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) == 0;
 }
 
 Outcome FileIo::readText(const std::filesystem::path &path, std::string &text) {
@@ -190,46 +267,47 @@ Outcome FileIo::readText(const std::filesystem::path &path, std::string &text) {
     return read;
 }
 
-Outcome FileIo::writeInPlace(const std::filesystem::path &path,
-                             std::span<const std::uint8_t> bytes) {
-    // A pipe or a device would take the bytes, or block, and store nothing.
-    struct stat info {};
-    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
-        return failure(path, "it is not a regular file");
-    Descriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_NOCTTY | O_CLOEXEC, 0666));
-    if (file.get() < 0 || !writeEvery(file.get(), bytes) || ::fsync(file.get()) != 0 ||
-        !file.close())
-        return systemFailure(path, errno);
-    return {};
-}
-
 Outcome FileIo::stage(const std::filesystem::path &path, std::span<const std::uint8_t> bytes,
                       const Output &output, Staged &staged) {
     struct stat info {};
-    const bool exists = ::stat(path.c_str(), &info) == 0;
-    if (!exists && errno != ENOENT)
+    const int looked =
+        output.followLinks ? ::stat(path.c_str(), &info) : ::lstat(path.c_str(), &info);
+    if (looked != 0 && errno != ENOENT)
         return systemFailure(path, errno);
-    if (exists && S_ISDIR(info.st_mode))
-        return failure(path, "it is a folder", Problem::Kind::Folder);
-    if (exists && !S_ISREG(info.st_mode))
-        return failure(path, "it is not a regular file");
-    if (exists && isInput(output, info))
-        return failure(path, "it is one of the inputs", Problem::Kind::IsInput);
-    if (exists && !output.replace)
-        return failure(path, "it exists", Problem::Kind::Exists);
-    // A link stays a link: the file it leads to is the one replaced.
-    std::error_code ec;
-    const auto resolved = exists ? std::filesystem::canonical(path, ec) : path;
-    staged.place = ec ? path : resolved;
+    // A new file, or a link in a folder of ours, which a new file replaces.
+    const bool exists = looked == 0 && !S_ISLNK(info.st_mode);
+    staged = Staged{{}, path, bytes, output.keepTail};
+    if (exists) {
+        if (S_ISDIR(info.st_mode))
+            return failure(path, "it is a folder", Problem::Kind::Folder);
+        if (!S_ISREG(info.st_mode))
+            return failure(path, "it is not a regular file");
+        if (isInput(output, info))
+            return failure(path, "it is one of the inputs", Problem::Kind::IsInput);
+        if (!output.replace)
+            return failure(path, "it exists", Problem::Kind::Exists);
+        if (!mayWrite(path))
+            return failure(path, "you may not write it", Problem::Kind::Denied);
+        // A link stays a link: the file it leads to is the one replaced.
+        std::error_code ec;
+        const auto resolved = std::filesystem::canonical(path, ec);
+        staged.place = ec ? path : resolved;
+        if (mustWriteInPlace(staged.place, info))
+            return {};
+    }
     std::string temporary;
-    if (Outcome written = writeTemporary(staged.place, bytes, exists ? &info : nullptr, temporary);
-        !written)
+    bool keptAll = true;
+    if (Outcome written = writeTemporary(staged.place, bytes, exists ? &info : nullptr,
+                                         output.keepTail, temporary, keptAll);
+        !written || !keptAll)
         return written;
     staged.temporary = temporary;
     return {};
 }
 
 Outcome FileIo::commit(const Staged &staged) {
+    if (staged.temporary.empty())
+        return writeInto(staged.place, staged.bytes, staged.keepTail);
     if (std::rename(staged.temporary.c_str(), staged.place.c_str()) == 0)
         return {};
     const int code = errno;
@@ -238,7 +316,8 @@ Outcome FileIo::commit(const Staged &staged) {
 }
 
 void FileIo::discard(const Staged &staged) {
-    ::unlink(staged.temporary.c_str());
+    if (!staged.temporary.empty())
+        ::unlink(staged.temporary.c_str());
 }
 
 Outcome FileIo::write(const std::filesystem::path &path, std::span<const std::uint8_t> bytes,
@@ -252,13 +331,17 @@ Outcome FileIo::write(const std::filesystem::path &path, std::span<const std::ui
             return systemFailure(path, errno);
         return {};
     }
-    if (::stat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode)) {
+    const int looked =
+        output.followLinks ? ::stat(path.c_str(), &info) : ::lstat(path.c_str(), &info);
+    if (looked != 0 || S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)) {
         Staged staged;
         Outcome done = stage(path, bytes, output, staged);
         return done ? commit(staged) : done;
     }
     if (S_ISDIR(info.st_mode))
         return failure(path, "it is a folder", Problem::Kind::Folder);
+    if (output.keepTail)
+        return failure(path, "it is not a regular file");
     // A disk holds data as a file does.
     if (S_ISBLK(info.st_mode) && isInput(output, info))
         return failure(path, "it is one of the inputs", Problem::Kind::IsInput);

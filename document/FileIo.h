@@ -50,35 +50,43 @@ public:
                         Source source = Source::File);
     // Whether this user may make and replace files in `folder`.
     static bool canWriteIn(const std::filesystem::path &folder);
+    // Whether this user may write the file itself.
+    static bool mayWrite(const std::filesystem::path &file);
     // A Data file as text.
     static Outcome readText(const std::filesystem::path &path, std::string &text);
-
-    // The ROM save: over the file from offset 0, keeping any longer tail; a missing file is
-    // made again. Only a regular file is written.
-    static Outcome writeInPlace(const std::filesystem::path &path,
-                                std::span<const std::uint8_t> bytes);
 
     struct Output {
         std::vector<FileId> inputs; // files the output must never land on (Problem::Kind::IsInput)
         bool replace = false;       // an existing file may be replaced (else Problem::Kind::Exists)
+        // The ROM save: bytes the old file holds past the new end stay, and only a regular file
+        // is written (a pipe would block, a device would store nothing).
+        bool keepTail = false;
+        // False in a folder the program makes: a link found there is replaced, never followed.
+        bool followLinks = true;
     };
     // The whole of an output: "-" is standard output; an existing pipe or character device is
     // written into, never replaced; a regular file is written beside its place and renamed over
-    // it only once every byte is safely stored, so it is either wholly new or as it was (a link
-    // stays a link to it, and a replaced file keeps its mode and, where allowed, its owner).
+    // it only once every byte is safely stored, so it is either wholly new or as it was. A
+    // replaced file keeps its mode, its owner and group where allowed, and its extended
+    // attributes; a link stays a link to it. A file this user may not write is refused. Where a
+    // rename would lose something (other hard links, an owner or attribute that cannot be
+    // kept, a folder this user may not write in) the file is written in place instead.
     static Outcome write(const std::filesystem::path &path, std::span<const std::uint8_t> bytes,
                          const Output &output);
 
-    // A new file written whole beside its place under a temporary name, not yet in it.
+    // A file made ready to take its place: a new file written whole beside it under a temporary
+    // name, or, where a rename would lose something, the bytes to write in place.
     struct Staged {
-        std::filesystem::path temporary;
+        std::filesystem::path temporary; // empty: written in place
         std::filesystem::path place;
+        std::span<const std::uint8_t> bytes;
+        bool keepTail = false;
     };
-    // The checks of `write`, then the bytes into a temporary: a regular file (new or replaced)
-    // only.
+    // The checks of `write`, then the temporary: a regular file (new or replaced) only.
     static Outcome stage(const std::filesystem::path &path, std::span<const std::uint8_t> bytes,
                          const Output &output, Staged &staged);
-    // The temporary renamed over its place; on a problem it is removed.
+    // The temporary renamed over its place, or the bytes written in place; on a problem the
+    // temporary is removed.
     static Outcome commit(const Staged &staged);
     static void discard(const Staged &staged);
 };

@@ -38,7 +38,9 @@ void RomDocument::adopt(std::unique_ptr<std::uint8_t[]> image, std::size_t size,
 Outcome RomDocument::write() const {
     if (m_path.empty() || !m_image)
         return {};
-    return FileIo::writeInPlace(m_path, {m_image.get(), static_cast<std::size_t>(m_length)});
+    // A save has always left the bytes a longer file holds past the image.
+    return FileIo::write(m_path, {m_image.get(), static_cast<std::size_t>(m_length)},
+                         {.inputs = {}, .replace = true, .keepTail = true});
 }
 
 std::optional<std::uint8_t> RomDocument::readByte(std::int64_t index) const {

@@ -21,9 +21,9 @@ public:
     // Installs bytes already in memory as if they had been opened from `path`.
     bool assign(const std::uint8_t *data, std::size_t size, const std::filesystem::path &path);
 
-    // Writes every byte over the ROM path from offset 0 without truncating; with nothing open
-    // there is nothing to write. Leaves the modified flag alone: the caller clears it once the
-    // user has been told.
+    // Replaces the file at the ROM path whole with the image, keeping any longer tail; on a
+    // problem the file is as it was. With nothing open there is nothing to write. Leaves the
+    // modified flag alone: the caller clears it once the user has been told.
     Outcome write() const;
 
     bool hasImage() const { return m_image != nullptr; }

@@ -15,6 +15,10 @@ namespace tintwright {
 
 namespace {
 
+// The program folder is ours: whatever lies in it is replaced, and a link there is never
+// followed out of it.
+const FileIo::Output kOwnFolder{.inputs = {}, .replace = true, .followLinks = false};
+
 std::vector<std::uint8_t> bytesOf(const QByteArray &bytes) {
     return {bytes.begin(), bytes.end()};
 }
@@ -80,7 +84,7 @@ Outcome DataGenerator::build(const std::filesystem::path &programFolder, bool fo
                                                              std::to_string(size) + ".png"),
                       bytesOf(encoded(Artwork::icon(size), "PNG")));
         batch.add(demoPath, bytesOf(demo));
-        return batch.commit();
+        return batch.commit(kOwnFolder);
     } catch (const Problem &problem) {
         return problem;
     }
@@ -153,7 +157,7 @@ Outcome DataGenerator::applyPal(const std::filesystem::path &palFile,
                 .in(programFolder.string());
         FileBatch batch;
         addPalettePictures(batch, programFolder, colours);
-        return batch.commit();
+        return batch.commit(kOwnFolder);
     } catch (const Problem &problem) {
         return problem;
     }

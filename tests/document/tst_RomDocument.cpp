@@ -3,7 +3,12 @@
 #include "document/RomDocument.h"
 #include "document/SpritePalette.h"
 
+#include <csignal>
+
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
 
 using namespace tintwright;
 
@@ -69,30 +74,68 @@ void tst_RomDocument::open() {
 void tst_RomDocument::save() {
     QFETCH(QJsonObject, row);
     const QString change = row["change"].toString();
-    const QByteArray onDisk = row["onDisk"].toString().toLatin1();
     TestFolder folder;
     folder.write("sub/r.nes", "abcd");
+    const QByteArray file = folder.filePath("sub/r.nes").toUtf8();
     RomDocument rom;
     QVERIFY(rom.write()); // nothing open, nothing to write
     QVERIFY(rom.open(folder.fsPath("sub/r.nes")));
     QVERIFY(rom.writeByte(0, 'Z'));
     rom.setModified(true);
+    QCOMPARE(::chmod(file, 0644), 0);
     if (change == "grow")
         folder.write("sub/r.nes", "abcdefgh");
-    if (change == "delete" || change == "folder" || change == "pipe")
+    if (change == "delete" || change == "folder" || change == "pipe" || change == "link")
         QVERIFY(QFile::remove(folder.filePath("sub/r.nes")));
     if (change == "folder")
         QVERIFY(QDir(folder.path()).mkdir("sub/r.nes"));
     if (change == "pipe") // a save must neither block on it nor call it saved
-        QCOMPARE(mkfifo(folder.filePath("sub/r.nes").toUtf8(), 0600), 0);
+        QCOMPARE(mkfifo(file, 0600), 0);
     if (change == "no folder")
         QVERIFY(QDir(folder.filePath("sub")).removeRecursively());
+    if (change == "link") {
+        folder.write("sub/real.nes", "abcd");
+        QCOMPARE(::symlink("real.nes", file), 0);
+    }
+    if (change == "hard link")
+        QCOMPARE(::link(file, file + ".2"), 0);
+    const bool attributes = ::setxattr(file, "user.tintwright", "kept", 4, 0) == 0;
+    if (change == "mode")
+        QCOMPARE(::chmod(file, 04640), 0);
+    // Someone who is not root, in folders anyone may enter.
+    const bool other = change == "read-only" || change == "locked folder";
+    const uid_t user = geteuid();
+    if (other) {
+        QCOMPARE(::chmod(file, change == "read-only" ? 0444 : 0666), 0);
+        QCOMPARE(::chmod(QFile::encodeName(folder.path()), 0777), 0);
+        QCOMPARE(::chmod(file.chopped(6), change == "read-only" ? 0777 : 0555), 0);
+        QVERIFY(user != 0 || seteuid(65534) == 0);
+    }
+    struct rlimit limit {};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const struct rlimit full { 2, limit.rlim_max };
+    if (change == "full") {
+        std::signal(SIGXFSZ, SIG_IGN);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &full), 0);
+    }
     const Outcome saved = rom.write();
-    QCOMPARE(bool(saved), !onDisk.isEmpty());
-    if (saved)
-        QCOMPARE(folder.read("sub/r.nes"), onDisk);
-    else
-        QVERIFY(!saved.problem().reason().empty());
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    QVERIFY(!other || seteuid(user) == 0);
+    QCOMPARE(bool(saved), row["saved"].toBool());
+    QVERIFY(saved || !saved.problem().reason().empty());
+    if (change != "pipe") // which would wait for a writer
+        QCOMPARE(folder.read("sub/r.nes"), row["onDisk"].toString().toLatin1());
+    struct stat info {};
+    if (row.contains("mode")) {
+        QCOMPARE(::stat(file, &info), 0);
+        QCOMPARE(QString::number(info.st_mode & 07777, 8), row["mode"].toString());
+    }
+    char value[8] = {};
+    QVERIFY(!attributes || !saved || ::getxattr(file, "user.tintwright", value, 8) == 4);
+    QVERIFY(change != "link" || QFileInfo(folder.filePath("sub/r.nes")).isSymLink());
+    QVERIFY(change != "hard link" || folder.read("sub/r.nes.2") == "Zbcd");
+    QCOMPARE(QDir(folder.filePath("sub")).entryList({"*tintwright*"}, QDir::Hidden | QDir::Files),
+             QStringList());
     // Writing never clears the flag: that waits until the user has been told.
     QVERIFY(rom.isModified());
     QCOMPARE(rom.readByte(0).value_or(0), std::uint8_t('Z'));
