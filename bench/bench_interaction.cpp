@@ -26,7 +26,7 @@ namespace {
 class SilentPrompter : public Prompter {
 public:
     void inform(QWidget *, const QString &) override {}
-    bool ask(QWidget *, const QString &) override { return false; }
+    Answer ask(QWidget *, const QString &) override { return Answer::No; }
 };
 
 double medianMs(int runs, const std::function<void()> &action) {

@@ -303,41 +303,64 @@ std::int32_t BattlePalettes::currentAddress(const QComboBox *list) const {
     return list->currentIndex() < 0 ? 0 : list->currentData().toInt();
 }
 
+BattlePalettes::Side BattlePalettes::side(bool front) const {
+    return front ? Side{m_cboFront, m_cboBack, 3, {m_frontSprite1, m_frontSprite2}, true}
+                 : Side{m_cboBack, m_cboFront, 0, {m_backSprite1, m_backSprite2}, false};
+}
+
 void BattlePalettes::cboBack_Click() {
-    loadPalette({m_cboBack, m_cboFront, 0, {m_backSprite1, m_backSprite2}, false});
+    if (!loadPalette(side(false), m_chkLink->isChecked()))
+        reportLoadFailure();
 }
 
 void BattlePalettes::cboFront_Click() {
-    loadPalette({m_cboFront, m_cboBack, 3, {m_frontSprite1, m_frontSprite2}, true});
+    if (!loadPalette(side(true), m_chkLink->isChecked()))
+        reportLoadFailure();
 }
 
-void BattlePalettes::loadPalette(const Side &side) {
+void BattlePalettes::reloadSprites() {
+    // Both lists stay where the user put them, so neither moves the other.
+    const bool back = loadPalette(side(false), false);
+    const bool front = loadPalette(side(true), false);
+    if (!back || !front)
+        reportLoadFailure();
+}
+
+void BattlePalettes::reportLoadFailure() {
+    m_prompter.inform(this, tr("Tried to load a color outside the range of the NES Palette "
+                               "(greater than 3F). Address is either incorrect or "
+                               "incompatible with this program."));
+}
+
+bool BattlePalettes::loadPalette(const Side &side, bool link) {
     emit loadStarted(side.front);
     if (side.list->currentIndex() < 0)
-        return;
-    const auto load = SpritePalette::load(m_state.rom, currentAddress(side.list),
-                                          side.list->currentIndex(), m_chkLink->isChecked(),
-                                          side.other->currentIndex(), side.other->count());
-    const auto fail = [this] {
-        m_prompter.inform(this, tr("Tried to load a color outside the range of the NES Palette "
-                                   "(greater than 3F). Address is either incorrect or "
-                                   "incompatible with this program."));
-    };
-    for (std::size_t k = 0; k < load.colours.size(); ++k)
-        if (!showTile(side.firstTile + int(k), load.colours[k]))
-            return fail();
-    if (!load.complete())
-        return fail();
+        return true;
+    const auto load =
+        SpritePalette::load(m_state.rom, currentAddress(side.list), side.list->currentIndex(), link,
+                            side.other->currentIndex(), side.other->count());
+    for (int k = 0; k < 3; ++k) {
+        const bool shown = k < int(load.colours.size()) &&
+                           showTile(side.firstTile + k, load.colours[std::size_t(k)]);
+        // A byte that cannot be shown leaves its tile and the ones after it empty: never a
+        // colour the ROM does not hold there.
+        if (!shown) {
+            for (int rest = k; rest < 3; ++rest)
+                blankTile(side.firstTile + rest);
+            return false;
+        }
+    }
     for (int k = 0; k < 3; ++k)
         m_backTile[side.firstTile + k]->show();
 
     if (load.preview && !showPreviews(side, *load.preview))
-        return fail();
+        return false;
     if (!load.preview)
         for (PictureBox *preview : side.previews)
             preview->hide();
     if (load.linked)
         setListIndex(side.other, *load.linked);
+    return true;
 }
 
 bool BattlePalettes::showPreviews(const Side &side, int number) {
@@ -409,7 +432,9 @@ void BattlePalettes::Palette2_MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, fl
         return;
     }
     m_state.rom.applyPick(*index, *colour);
+    showTilesAt(*index); // the other list's tile too, when both palettes hold the byte
     announce(tile);
+    emit romChanged(*index);
 }
 
 Outcome BattlePalettes::showTile(int tile, int colour) {
@@ -428,13 +453,28 @@ Outcome BattlePalettes::showTile(int tile, int colour) {
 int BattlePalettes::showTilesAt(std::int64_t index) {
     const auto colour = m_state.rom.readByte(index);
     int shown = -1;
-    for (int tile = 5; tile >= 0; --tile)
-        if (colour && !m_backTile[tile]->isHidden() &&
-            SpritePalette::tileIndex(tile, currentAddress(m_cboBack), currentAddress(m_cboFront)) ==
-                index &&
-            showTile(tile, *colour))
-            shown = tile;
+    for (int tile = 5; tile >= 0; --tile) {
+        if (!colour || m_backTile[tile]->isHidden() ||
+            SpritePalette::tileIndex(tile, currentAddress(m_cboBack), currentAddress(m_cboFront)) !=
+                index)
+            continue;
+        if (!showTile(tile, *colour))
+            blankTile(tile);
+        shown = tile;
+    }
     return shown;
+}
+
+void BattlePalettes::showByte(qint64 index) {
+    showTilesAt(index);
+}
+
+void BattlePalettes::blankTile(int tile) {
+    m_backTile[tile]->clearPicture();
+    m_tileColour[tile] = kNoColour;
+    m_backTile[tile]->setAccessibleDescription(tileToolTip(tile));
+    if (m_backTile[tile]->hasFocus())
+        showHint();
 }
 
 void BattlePalettes::undoPick() {
@@ -448,6 +488,7 @@ void BattlePalettes::redoPick() {
 void BattlePalettes::showChange(std::optional<std::int64_t> index) {
     if (!index)
         return;
+    emit romChanged(*index);
     int tile = showTilesAt(*index);
     // A byte no tile shows: the list that holds it moves there, as a user's choice would, and
     // its tile is selected, so the change is on screen and said.
@@ -575,7 +616,14 @@ QString BattlePalettes::chartToolTip(QPoint pixel) const {
 QString BattlePalettes::tileToolTip(int tile) const {
     const std::int64_t index =
         SpritePalette::tileIndex(tile, currentAddress(m_cboBack), currentAddress(m_cboFront));
-    return tr("%1 at %2").arg(colourText(m_tileColour[tile]), offsetText(index));
+    const auto byte = m_state.rom.readByte(index);
+    if (!byte)
+        return tr("no colour: %1 lies outside the ROM").arg(offsetText(index));
+    const QString said = tr("%1 at %2").arg(colourText(*byte), offsetText(index));
+    if (m_tileColour[tile] == *byte)
+        return said;
+    return said + (NesColour::isValid(*byte) ? tr(", not shown: its picture is missing")
+                                             : tr(", not shown: it is no NES colour"));
 }
 
 bool BattlePalettes::eventFilter(QObject *watched, QEvent *event) {

@@ -35,6 +35,11 @@ public:
     // The sprite-list loads; they run whenever an entry becomes current.
     void cboBack_Click();
     void cboFront_Click();
+    // Loads both lists' current sprites again from the ROM, as after another ROM was opened;
+    // one message when either does not fit it.
+    void reloadSprites();
+    // Shows ROM byte `index` again on every tile that stands for it.
+    void showByte(qint64 index);
     // Sets a list's current entry from code, running its load as a user's choice does.
     void setBackIndex(int index);
     void setFrontIndex(int index);
@@ -60,6 +65,8 @@ public:
 signals:
     // Emitted as each load starts; false for the back list, true for the front.
     void loadStarted(bool front);
+    // A pick, an undo or a redo here changed ROM byte `index`.
+    void romChanged(qint64 index);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -79,7 +86,10 @@ private:
     void arrangeForKeyboard();
     void connectControls();
     void Form_Load();
-    void loadPalette(const Side &side);
+    Side side(bool front) const;
+    // False when the load stopped at a byte or picture it could not show.
+    bool loadPalette(const Side &side, bool link);
+    void reportLoadFailure();
     bool showPreviews(const Side &side, int number);
     void setListIndex(QComboBox *list, int index);
     std::int32_t currentAddress(const QComboBox *list) const;
@@ -90,6 +100,8 @@ private:
     QString chartToolTip(QPoint pixel) const;
     QString tileToolTip(int tile) const;
     Outcome showTile(int tile, int colour);
+    // The tile shows no colour, and says what the ROM holds there instead.
+    void blankTile(int tile);
     // The tiles that show ROM byte `index` again; the first of them, or -1.
     int showTilesAt(std::int64_t index);
     void showChange(std::optional<std::int64_t> index);
@@ -121,8 +133,9 @@ private:
     FocusRing *m_ring;
 
     ColourPick m_pick;
-    std::array<int, 6> m_tileColour{};
-    int m_focusCell = 0; // the chart cell the keyboard picks
+    static constexpr int kNoColour = -1;
+    std::array<int, 6> m_tileColour{}; // what each tile shows, or kNoColour
+    int m_focusCell = 0;               // the chart cell the keyboard picks
 };
 
 } // namespace tintwright

@@ -20,6 +20,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QPointer>
 #include <QScreen>
 #include <QShortcut>
 
@@ -148,21 +149,56 @@ bool Main::mnuSave_Click() {
     return true;
 }
 
+bool Main::settleChanges() {
+    if (!m_state.rom.isModified())
+        return true;
+    switch (
+        m_prompter.ask(this, tr("Would you like to save any changes you have made to the file?"))) {
+    case Prompter::Answer::Yes:
+        // A failed save has said why; the changes stay, and so does everything else.
+        return mnuSave_Click();
+    case Prompter::Answer::No:
+        return true;
+    case Prompter::Answer::Cancel:
+        break;
+    }
+    return false;
+}
+
+QList<QPointer<BattlePalettes>> Main::editors() const {
+    QList<QPointer<BattlePalettes>> found;
+    for (QMdiSubWindow *window : m_mdiArea->subWindowList())
+        if (auto *editor = qobject_cast<BattlePalettes *>(window->widget()))
+            found << editor;
+    return found;
+}
+
 void Main::mnuOpen_Click() {
+    if (!settleChanges())
+        return;
     SelectFile chooser(m_state, m_prompter, this);
-    if (chooser.exec() == QDialog::Accepted)
-        enableEdit();
+    if (chooser.exec() != QDialog::Accepted)
+        return;
+    enableEdit();
+    // Another ROM: every editor shows its bytes, each saying once when a sprite does not fit.
+    for (const QPointer<BattlePalettes> &editor : editors())
+        if (editor)
+            editor->reloadSprites();
 }
 
 void Main::mnuExit_Click() {
-    // Ends at once: no question, no save.
-    m_ending = true;
-    close();
-    QCoreApplication::exit(0);
+    if (close())
+        QCoreApplication::exit(0);
 }
 
 void Main::mnuBattlePalettes_Click() {
     auto *editor = new BattlePalettes(m_state, m_prompter, m_mdiArea);
+    // A byte changed in one editor shows at once in every editor that shows it.
+    connect(editor, &BattlePalettes::romChanged, this, [this, editor](qint64 index) {
+        for (const QPointer<BattlePalettes> &each : editors())
+            if (each && each != editor)
+                each->showByte(index);
+    });
     QMdiSubWindow *window = m_mdiArea->addSubWindow(editor, BattlePalettes::windowFlagsForMdi());
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
@@ -180,14 +216,10 @@ void Main::mnuDevs_Click() {
 }
 
 void Main::closeEvent(QCloseEvent *event) {
-    if (!m_ending && m_state.rom.isModified() &&
-        m_prompter.ask(this, tr("Would you like to save any changes you have made to the file?")) &&
-        !mnuSave_Click()) {
-        // A failed save must not throw the edits away.
+    if (settleChanges())
+        event->accept();
+    else
         event->ignore();
-        return;
-    }
-    event->accept();
 }
 
 } // namespace tintwright

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <filesystem>
 
@@ -11,9 +12,11 @@ class QMenu;
 namespace tintwright {
 
 struct ProgramState;
+class BattlePalettes;
 class Prompter;
 
-// The frame: menus, start-up, and the question about unsaved changes on close.
+// The frame: menus, start-up, the question about unsaved changes before they could be lost,
+// and the editors following the one ROM.
 class Main : public QMainWindow {
     Q_OBJECT
 
@@ -43,6 +46,11 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // Asks about unsaved changes, if there are any: true to go on (saved, or set aside), false
+    // to stay as things are (Cancel, or a save that failed).
+    bool settleChanges();
+    // Guarded: a message one editor shows lets the user close another.
+    QList<QPointer<BattlePalettes>> editors() const;
     void createMenus();
     void createShortcuts();
 
@@ -50,7 +58,6 @@ private:
     Prompter &m_prompter;
     QMdiArea *m_mdiArea = nullptr;
     QMenu *m_editMenu = nullptr;
-    bool m_ending = false;
 };
 
 } // namespace tintwright

@@ -8,7 +8,7 @@ namespace tintwright {
 class MessageBoxPrompter : public Prompter {
 public:
     void inform(QWidget *parent, const QString &text) override;
-    bool ask(QWidget *parent, const QString &text) override;
+    Answer ask(QWidget *parent, const QString &text) override;
 };
 
 } // namespace tintwright

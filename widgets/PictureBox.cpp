@@ -69,6 +69,11 @@ void PictureBox::applyGeometry() {
     setGeometry(Twips::rect(m_left, m_top, m_width, m_height));
 }
 
+void PictureBox::clearPicture() {
+    m_picture = QImage();
+    update();
+}
+
 void PictureBox::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     if (m_stretch)

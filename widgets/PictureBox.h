@@ -19,6 +19,8 @@ public:
     // A problem when the file is missing or unreadable; the old picture then stays.
     Outcome loadPicture(const QString &file);
     const QImage &picture() const { return m_picture; }
+    // Shows nothing; the box keeps its size.
+    void clearPicture();
 
     // Turning stretching off snaps the control back to its picture's own size.
     void setStretch(bool stretch);

@@ -1,8 +1,10 @@
 #include "Cases.h"
 #include "GuiTest.h"
 #include "document/UserFiles.h"
+#include "editor/BattlePalettes.h"
 #include "shell/Main.h"
 #include "widgets/MessageBoxPrompter.h"
+#include "widgets/PictureBox.h"
 #include "widgets/Twips.h"
 
 #include <QListWidget>
@@ -62,6 +64,7 @@ private slots:
     void closing();
     void childWindows();
     void keysAndFocus();
+    void editorsFollowTheRom();
     void userFiles();
     void questionBox();
 };
@@ -114,36 +117,54 @@ void tst_Main::closing() {
     QFETCH(QJsonObject, row);
     const QString how = row["how"].toString();
     MainFixture fixture;
+    fixture.folder.write("roms/other.nes", "xyz");
     QVERIFY(fixture.state.rom.open(fixture.folder.fsPath("roms/game.nes")));
     fixture.state.rom.writeByte(0, 'Z');
     fixture.state.rom.setModified(row["changed"].toBool());
     const QByteArray onDisk = row["file"].toString().toLatin1();
     if (onDisk.isEmpty()) // the save fails
         QVERIFY(QDir(fixture.folder.filePath("roms")).removeRecursively());
-    fixture.prompter.answers << row["answer"].toBool();
+    const QStringList answers{"yes", "no", "cancel"};
+    fixture.prompter.answers << Prompter::Answer(answers.indexOf(row["answer"].toString()));
     QPointer<Main> window = fixture.start();
     QAction *item = menuItem(window, "&File", how);
-    if (how == "close")
+    QString chooser; // what was done in the chooser, if it showed
+    const auto answered = answerModal([&](QDialog *dialog) {
+        chooser = row["chooser"].toString("shown");
+        if (chooser == "open")
+            dialog->findChild<QListWidget *>("File1")->setCurrentRow(1);
+        dialog->findChild<QPushButton *>(chooser == "open" ? "cmdOpen" : "cmdCancel")->click();
+    });
+    if (how == "close") {
         window->close();
-    else if (how == "E&xit") { // ends the program's event loop, with success
-        QTimer::singleShot(0, item, &QAction::trigger);
-        QCOMPARE(QApplication::exec(), 0);
-    } else
+    } else if (how == "E&xit") { // ends the program's event loop, with success
+        QTimer::singleShot(0, item, [item, window] {
+            item->trigger();
+            if (window && window->isVisible()) // the program goes on
+                QCoreApplication::exit(1);
+        });
+        QCOMPARE(QApplication::exec(), row["stays"].toBool() ? 1 : 0);
+    } else {
         item->trigger();
+    }
+    QCOMPARE(chooser, row["chooser"].toString());
     QCOMPARE(fixture.prompter.texts.size(), row["messages"].toArray().size());
     for (int i = 0; i < fixture.prompter.texts.size(); ++i)
         QVERIFY(fixture.prompter.texts[i].startsWith(row["messages"][i].toString()));
     QCOMPARE(fixture.folder.read("roms/game.nes"), onDisk);
-    QCOMPARE(fixture.state.rom.isModified(),
-             row["changed"].toBool() && !fixture.prompter.texts.contains("Saved~!"));
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(fixture.state.rom.data()),
+                        fixture.state.rom.length()),
+             row["image"].toString().toLatin1());
+    QCOMPARE(fixture.state.rom.isModified(), row["modified"].toBool());
     // A failed save names the file, and keeps the window and the edits.
     QVERIFY(!onDisk.isEmpty() ||
             fixture.prompter.texts.last().contains(fixture.folder.filePath("roms/game.nes")));
-    QCOMPARE(window && window->isVisible(), onDisk.isEmpty() || how == "&Save Rom");
+    QTRY_COMPARE(window && window->isVisible(), row["stays"].toBool());
     fixture.state.rom.setModified(false);
     if (window)
         window->close();
     QTRY_VERIFY(window.isNull());
+    QVERIFY(*answered || chooser.isEmpty());
 }
 
 void tst_Main::childWindows() {
@@ -244,6 +265,53 @@ void tst_Main::keysAndFocus() {
     window->close();
 }
 
+void tst_Main::editorsFollowTheRom() {
+    MainFixture fixture;
+    Main *window = fixture.startEditing();
+    QVERIFY(window);
+    menuItem(window, "&Edit", "Battle Palettes")->trigger();
+    menuItem(window, "&Edit", "Battle Palettes")->trigger();
+    const auto editor = [window](int i) {
+        return qobject_cast<BattlePalettes *>(window->mdiArea()->subWindowList()[i]->widget());
+    };
+    const auto tile = [&](int i, int tile) {
+        return editor(i)->findChild<PictureBox *>(QStringLiteral("BackTile%1").arg(tile));
+    };
+    const auto shows = [&](int i, int t, const char *picture) {
+        return tile(i, t)->picture() ==
+               QImage(fixture.folder.filePath(QStringLiteral("Data/Palette/") + picture));
+    };
+    // A pick in one editor shows in the other, and so does an undo made there.
+    editor(0)->BackTile_Click(0);
+    editor(0)->Palette2_MouseDown(Qt::LeftButton, {}, 370, 0); // $01
+    editor(0)->Palette2_MouseUp(Qt::LeftButton, {}, 370, 0);
+    QVERIFY(shows(1, 0, "1.bmp"));
+    QCOMPARE(tile(1, 0)->accessibleDescription(), "$01 at 0x000010");
+    editor(1)->undoPick();
+    QVERIFY(shows(0, 0, "33.bmp"));
+    QCOMPARE(tile(0, 0)->accessibleDescription(), "$21 at 0x000010");
+    editor(1)->redoPick();
+    // Another ROM, shorter than the tables: each editor shows what it holds and says once
+    // what does not fit; the picks of the old one cannot be undone into it.
+    fixture.folder.write("roms/short.nes", QByteArray(17, '\x16'));
+    fixture.prompter.answers << Prompter::Answer::No;
+    const auto opened = answerModal([](QDialog *chooser) {
+        chooser->findChild<QListWidget *>("File1")->setCurrentRow(1);
+        chooser->findChild<QPushButton *>("cmdOpen")->click();
+    });
+    menuItem(window, "&File", "&Open Rom")->trigger();
+    QVERIFY(*opened);
+    QCOMPARE(fixture.prompter.texts.size(), 3); // the question, then one message per editor
+    QVERIFY(fixture.prompter.texts[1].startsWith("Tried to load a color outside"));
+    for (int i = 0; i < 2; ++i) {
+        QVERIFY(shows(i, 0, "22.bmp") && shows(i, 1, "-1") && shows(i, 5, "-1"));
+        QCOMPARE(tile(i, 2)->accessibleDescription(), "no colour: 0x000012 lies outside the ROM");
+    }
+    editor(0)->undoPick();
+    QVERIFY(!fixture.state.rom.isModified());
+    window->close();
+}
+
 void tst_Main::userFiles() {
     QTemporaryDir home;
     const auto config = std::filesystem::path(home.filePath("config").toStdString());
@@ -295,16 +363,20 @@ void tst_Main::userFiles() {
 }
 
 void tst_Main::questionBox() {
-    // The close question has no Cancel: Esc and the box's close button leave it waiting.
+    // The question's Escape and close button go back, as Cancel does; Enter saves.
     MessageBoxPrompter prompter;
-    const auto answered = answerModal([](QDialog *box) {
-        QTest::keyClick(box, Qt::Key_Escape);
-        box->close();
-        QVERIFY(box->isVisible());
-        static_cast<QMessageBox *>(box)->button(QMessageBox::Yes)->click();
-    });
-    QVERIFY(prompter.ask(nullptr, "Save?"));
-    QVERIFY(*answered);
+    const std::function<void(QDialog *)> gestures[] = {
+        [](QDialog *box) { QTest::keyClick(box, Qt::Key_Escape); },
+        [](QDialog *box) { box->close(); },
+        [](QDialog *box) { QTest::keyClick(box, Qt::Key_Return); },
+        [](QDialog *box) { static_cast<QMessageBox *>(box)->button(QMessageBox::No)->click(); }};
+    const Prompter::Answer expected[] = {Prompter::Answer::Cancel, Prompter::Answer::Cancel,
+                                         Prompter::Answer::Yes, Prompter::Answer::No};
+    for (int i = 0; i < 4; ++i) {
+        const auto answered = answerModal(gestures[i]);
+        QCOMPARE(prompter.ask(nullptr, "Save?"), expected[i]);
+        QVERIFY(*answered);
+    }
 }
 
 QTEST_MAIN(tst_Main)

@@ -25,12 +25,12 @@ inline void verifyNoWindowLeft() {
 class RecordingPrompter : public tintwright::Prompter {
 public:
     void inform(QWidget *, const QString &text) override { texts << text; }
-    bool ask(QWidget *, const QString &text) override {
+    Answer ask(QWidget *, const QString &text) override {
         texts << text;
-        return !answers.isEmpty() && answers.takeFirst();
+        return answers.isEmpty() ? Answer::No : answers.takeFirst();
     }
     QStringList texts;
-    QList<bool> answers;
+    QList<Answer> answers;
 };
 
 // A program folder with good tables, its state and prompter, and the windows a test opens over
