@@ -86,8 +86,8 @@ void tst_EndToEnd::editSaveAndClose() {
     } else {
         rom = home + "/.local/share/Tintwright/Demo.nes";
         QVERIFY(QDir().mkpath(home));
-        QVERIFY(QFile::setPermissions(dir.path(), QFile::permissions(dir.path()) |
-                                                      QFile::ExeOther | QFile::ExeGroup));
+        QVERIFY(QFile::setPermissions(dir.path(), QFile::permissions(dir.path()) | QFile::ExeOther |
+                                                      QFile::ExeGroup));
         QCOMPARE(QProcess::execute("chown", {user, home}), 0);
         program.start("runuser", {"-u", user, "--", "env", "HOME=" + home,
                                   "DISPLAY=" + qEnvironmentVariable("DISPLAY"),
@@ -150,10 +150,44 @@ void tst_EndToEnd::editSaveAndClose() {
     run({"xdotool", "key", "ctrl+F4"});
     run({"xdotool", "key", "ctrl+z", "ctrl+s"}, 1000);
     QVERIFY(saved({{kFirstBackPalette, 0x20}}));
-    // Close the main window: nothing is unsaved, so nothing is asked, and the program ends.
-    run({"xdotool", "key", "alt+F4"});
-    QVERIFY(program.state() == QProcess::NotRunning || program.waitForFinished(10000));
-    QCOMPARE(program.exitCode(), 0);
+    // A new editor, a pick of $21 on tile 0 left unsaved. Open Rom asks first: Escape goes back
+    // with nothing changed; No goes on to the chooser, where the second file, another copy
+    // with $16 there, is opened.
+    QByteArray other = readAll(rom);
+    other[kFirstBackPalette] = 0x16;
+    const QString otherPath = QFileInfo(rom).path() + "/Other.nes";
+    QFile otherFile(otherPath);
+    QVERIFY(otherFile.open(QIODevice::WriteOnly) && otherFile.write(other) == other.size());
+    otherFile.close();
+    QVERIFY(user.isEmpty() || QProcess::execute("chown", {user, otherPath}) == 0);
+    run({"xdotool", "key", "alt+e"});
+    run({"xdotool", "key", "Return"}, 1000);
+    run({"xdotool", "key", "Tab", "Tab", "Tab", "space", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab",
+         "Down", "Down", "Right", "Return"});
+    const auto red = [&] { // pixels of colour $16: the chart's cell, and each tile showing it
+        const QImage shot = screenshot();
+        const QRgb colour = QImage(app + "/Data/Palette/22.bmp").pixel(0, 0);
+        int count = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                count += shot.pixel(x, y) == colour;
+        return count;
+    };
+    const int redBefore = red();
+    for (const char *answer : {"Escape", "n"}) {
+        run({"xdotool", "key", "alt+f"});
+        run({"xdotool", "key", "o"}, 500);
+        run({"xdotool", "key", answer}, 500);
+    }
+    QVERIFY(program.state() == QProcess::Running);
+    QVERIFY(centreOf("^Select File$") != QPoint(-1, -1));
+    run({"xdotool", "key", "Tab", "Down", "Down", "Return"});
+    for (int i = 0; i < 50 && centreOf("^Select File$", 1) != QPoint(-1, -1); ++i)
+        QTest::qWait(100);
+    // The editor shows the new file's $16 on tile 0; Ctrl+Z has nothing of it to take back, so
+    // closing asks nothing. Both files are as they were on disk.
+    QVERIFY2(red() > redBefore + 1000, "tile 0 does not show the new ROM's colour");
+    run({"xdotool", "key", "ctrl+z"});
     // The program folder of an installed copy is as it was; the user's folder is remembered.
     QCOMPARE(readAll(app + "/Demo.nes"), before);
     if (!user.isEmpty())
