@@ -71,11 +71,11 @@ Outcome readEvery(const std::filesystem::path &path, int fd, long long known, Fi
                                  " bytes, more than the " + std::to_string(maxSize) +
                                  " that are read");
     std::vector<std::uint8_t> stream;
-    std::unique_ptr<std::uint8_t[]> buffer;
+    ByteBuffer buffer;
     std::size_t size = 0;
     // A file's length is known: one buffer, no copy. A stream grows as it is read.
     if (known >= 0)
-        buffer = std::make_unique_for_overwrite<std::uint8_t[]>(std::size_t(known));
+        buffer = ByteBuffer(std::size_t(known));
     for (;;) {
         std::uint8_t *at = nullptr;
         std::size_t room = 0;
@@ -104,7 +104,7 @@ Outcome readEvery(const std::filesystem::path &path, int fd, long long known, Fi
     if (known >= 0 && size != std::size_t(known))
         return failure(path, "the file changed while it was read");
     if (known < 0) {
-        buffer = std::make_unique_for_overwrite<std::uint8_t[]>(size);
+        buffer = ByteBuffer(size);
         std::copy_n(stream.data(), size, buffer.get());
     }
     out.data = std::move(buffer);

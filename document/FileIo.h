@@ -1,12 +1,12 @@
 #pragma once
 
+#include "ByteBuffer.h"
 #include "Problem.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <limits>
-#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -23,7 +23,7 @@ struct FileId {
 
 // A whole file in memory, and which file it was.
 struct FileBytes {
-    std::unique_ptr<std::uint8_t[]> data;
+    ByteBuffer data;
     std::size_t size = 0;
     FileId id;
     std::span<const std::uint8_t> span() const { return {data.get(), size}; }

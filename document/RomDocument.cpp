@@ -20,14 +20,13 @@ bool RomDocument::assign(const std::uint8_t *data, std::size_t size,
                          const std::filesystem::path &path) {
     if (size == 0 || size > FileIo::kLargestRom)
         return false;
-    auto image = std::make_unique_for_overwrite<std::uint8_t[]>(size);
+    ByteBuffer image(size);
     std::copy(data, data + size, image.get());
     adopt(std::move(image), size, path);
     return true;
 }
 
-void RomDocument::adopt(std::unique_ptr<std::uint8_t[]> image, std::size_t size,
-                        const std::filesystem::path &path) {
+void RomDocument::adopt(ByteBuffer image, std::size_t size, const std::filesystem::path &path) {
     m_image = std::move(image);
     m_length = static_cast<std::int32_t>(size);
     m_path = path;

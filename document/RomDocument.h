@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ByteBuffer.h"
 #include "PickHistory.h"
 #include "Problem.h"
 
@@ -26,7 +27,7 @@ public:
     // modified flag alone: the caller clears it once the user has been told.
     Outcome write() const;
 
-    bool hasImage() const { return m_image != nullptr; }
+    bool hasImage() const { return bool(m_image); }
     std::int32_t length() const { return m_length; }
     const std::filesystem::path &path() const { return m_path; }
     const std::uint8_t *data() const { return m_image.get(); }
@@ -47,10 +48,9 @@ public:
 
 private:
     // A new image: nothing of the old one, its flag or its history, carries over.
-    void adopt(std::unique_ptr<std::uint8_t[]> image, std::size_t size,
-               const std::filesystem::path &path);
+    void adopt(ByteBuffer image, std::size_t size, const std::filesystem::path &path);
 
-    std::unique_ptr<std::uint8_t[]> m_image;
+    ByteBuffer m_image;
     std::int32_t m_length = 0;
     std::filesystem::path m_path;
     bool m_modified = false;

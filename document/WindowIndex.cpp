@@ -1,52 +1,6 @@
 #include "WindowIndex.h"
 
-#include <cstdlib>
-#include <new>
-
-#ifdef __linux__
-#include <sys/mman.h>
-#include <unistd.h>
-#endif
-
 namespace tintwright {
-
-ZeroedTable::ZeroedTable(std::size_t entries) {
-    const std::size_t bytes = entries * sizeof(std::uint32_t);
-#ifdef __linux__
-    constexpr std::size_t kHuge = std::size_t(2) << 20;
-    if (bytes >= kHuge) {
-        // Mapped a huge page longer, then cut to start on a boundary of one; a last part
-        // smaller than a huge page takes small pages.
-        const std::size_t page = std::size_t(sysconf(_SC_PAGESIZE));
-        m_mapped = (bytes + page - 1) / page * page;
-        void *mapping = mmap(nullptr, m_mapped + kHuge, PROT_READ | PROT_WRITE,
-                             MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (mapping == MAP_FAILED)
-            throw std::bad_alloc();
-        const auto first = reinterpret_cast<std::uintptr_t>(mapping);
-        const std::uintptr_t start = (first + kHuge - 1) & ~(kHuge - 1);
-        if (start > first)
-            munmap(mapping, start - first);
-        munmap(reinterpret_cast<void *>(start + m_mapped), first + kHuge - start);
-        m_entries = reinterpret_cast<std::uint32_t *>(start);
-        madvise(m_entries, m_mapped, MADV_HUGEPAGE);
-        return;
-    }
-#endif
-    m_entries = static_cast<std::uint32_t *>(std::calloc(entries, sizeof(std::uint32_t)));
-    if (m_entries == nullptr)
-        throw std::bad_alloc();
-}
-
-ZeroedTable::~ZeroedTable() {
-#ifdef __linux__
-    if (m_mapped != 0) {
-        munmap(m_entries, m_mapped);
-        return;
-    }
-#endif
-    std::free(m_entries);
-}
 
 // How many bytes a and b share from their start, at most `limit`: eight at a time.
 std::size_t WindowIndex::common(const std::uint8_t *a, const std::uint8_t *b, std::size_t limit) {

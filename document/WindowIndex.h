@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ByteBuffer.h"
+
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -9,22 +11,6 @@
 #include <utility>
 
 namespace tintwright {
-
-// 32-bit entries, all 0 at first. A large table is asked for in huge pages where the system
-// has them: it is touched all over, and a fault for every small page would cost more than the
-// matching does.
-class ZeroedTable {
-public:
-    explicit ZeroedTable(std::size_t entries);
-    ~ZeroedTable();
-    ZeroedTable(const ZeroedTable &) = delete;
-    ZeroedTable &operator=(const ZeroedTable &) = delete;
-    std::uint32_t *data() const { return m_entries; }
-
-private:
-    std::uint32_t *m_entries = nullptr;
-    std::size_t m_mapped = 0; // bytes, when mapped rather than allocated
-};
 
 // Windows by their hash, each slot the newest window and a chain back to older ones with the
 // same hash: one entry for every indexed window, however repetitive the content. Only the
@@ -53,7 +39,8 @@ public:
     // Entries count indexed windows from 1, so 0 is none: the tables need no filling.
     explicit WindowIndex(std::size_t size)
         : m_numbers(std::uint32_t(std::bit_ceil(size / kStride + 1) - 1)),
-          m_table(size / kStride + headsFor(size, m_bits)), m_chain(m_table.data()),
+          m_table((size / kStride + headsFor(size, m_bits)) * sizeof(std::uint32_t)),
+          m_chain(reinterpret_cast<std::uint32_t *>(m_table.get())),
           m_heads(m_chain + size / kStride) {}
     // Windows of one byte repeated are left out: a run is found by where it ends.
     void add(const std::uint8_t *window, std::size_t at) {
@@ -141,7 +128,7 @@ private:
 
     int m_bits = 0;
     const std::uint32_t m_numbers; // the bits of an entry that hold a window's number
-    ZeroedTable m_table;           // the chain, then the heads
+    ByteBuffer m_table;            // the chain, then the heads, all 0 at first
     std::uint32_t *m_chain, *m_heads;
 };
 
