@@ -40,6 +40,19 @@ ByteBuffer::ByteBuffer(std::size_t size) {
         throw std::bad_alloc();
 }
 
+ByteBuffer ByteBuffer::mapped(int fd, std::size_t size) {
+    ByteBuffer buffer;
+#ifdef __linux__
+    void *mapping =
+        size == 0 ? MAP_FAILED : mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE, fd, 0);
+    if (mapping != MAP_FAILED) {
+        buffer.m_data = static_cast<std::uint8_t *>(mapping);
+        buffer.m_mapped = size;
+    }
+#endif
+    return buffer;
+}
+
 ByteBuffer::~ByteBuffer() {
     release();
 }

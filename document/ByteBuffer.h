@@ -12,6 +12,9 @@ class ByteBuffer {
 public:
     ByteBuffer() = default;
     explicit ByteBuffer(std::size_t size);
+    // The first `size` bytes of the open file `fd`, mapped: read from the system's cache as they
+    // are touched, never copied; changed only in memory. Empty when it cannot be mapped.
+    static ByteBuffer mapped(int fd, std::size_t size);
     ~ByteBuffer();
     ByteBuffer(ByteBuffer &&other) noexcept;
     ByteBuffer &operator=(ByteBuffer &&other) noexcept;

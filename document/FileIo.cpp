@@ -220,7 +220,7 @@ Outcome writeInto(const std::filesystem::path &place, std::span<const std::uint8
 } // namespace
 
 Outcome FileIo::read(const std::filesystem::path &path, FileBytes &out, std::size_t maxSize,
-                     Source source) {
+                     Source source, Access access) {
     const bool streams = source == Source::Stream;
     struct stat info {};
     FileBytes bytes;
@@ -244,8 +244,13 @@ Outcome FileIo::read(const std::filesystem::path &path, FileBytes &out, std::siz
     if (input.get() < 0 || ::fstat(input.get(), &info) != 0)
         return systemFailure(path, errno);
     const long long known = S_ISREG(info.st_mode) ? info.st_size : -1;
-    if (Outcome read = readEvery(path, input.get(), known, bytes, maxSize); !read)
+    if (access == Access::Map && known > 0 && std::size_t(known) <= maxSize)
+        bytes.data = ByteBuffer::mapped(input.get(), std::size_t(known));
+    if (bytes.data) {
+        bytes.size = std::size_t(known);
+    } else if (Outcome read = readEvery(path, input.get(), known, bytes, maxSize); !read) {
         return read;
+    }
     bytes.id = idOf(info);
     out = std::move(bytes);
     return {};

@@ -45,9 +45,15 @@ public:
         File,   // a regular file only: a pipe would block, a folder holds no bytes
         Stream, // also "-", pipes and devices, read to their end
     };
-    // Reads every byte, never more than `maxSize`. On a problem `out` is left alone.
+    enum class Access {
+        Copy, // into memory of its own: what a long-running program holds
+        Map,  // a regular file mapped, read as it is touched: a command that reads once
+    };
+    // Reads every byte, never more than `maxSize`. On a problem `out` is left alone. A mapped
+    // file that shrinks while it is read stops the program (SIGBUS): a command that maps its
+    // inputs says so and ends (CommandLine).
     static Outcome read(const std::filesystem::path &path, FileBytes &out, std::size_t maxSize,
-                        Source source = Source::File);
+                        Source source = Source::File, Access access = Access::Copy);
     // Whether this user may make and replace files in `folder`.
     static bool canWriteIn(const std::filesystem::path &folder);
     // Whether this user may write the file itself.

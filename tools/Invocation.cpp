@@ -50,7 +50,9 @@ QString Invocation::said(const Problem &problem, const QString &argument) {
 
 bool Invocation::read(const QString &argument, FileBytes &bytes, std::size_t maxSize,
                       FileIo::Source source) {
-    if (Outcome read = FileIo::read(Arguments::path(argument), bytes, maxSize, source); !read)
+    if (Outcome read =
+            FileIo::read(Arguments::path(argument), bytes, maxSize, source, FileIo::Access::Map);
+        !read)
         return fail(kFailed, said(read.problem(), argument)), false;
     m_inputs.push_back(bytes.id);
     return true;
@@ -143,7 +145,7 @@ bool Invocation::readTables(Tables &tables) {
 }
 
 int Invocation::finish(int status) {
-    if (m_json && m_failure) {
+    if (m_json && m_failure && !m_reportCarriesFailure) {
         // One JSON object on standard output, whatever went wrong.
         m_out.flush();
         m_stdout =

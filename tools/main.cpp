@@ -5,7 +5,27 @@
 
 #include <QCoreApplication>
 
+#include <csignal>
+
+#include <unistd.h>
+
+namespace {
+
+// Inputs are mapped, not copied: one cut short by another program while it is read ends the
+// command here, before any output is begun (outputs are made from memory of their own).
+extern "C" void inputCutShort(int) {
+    static const char kSaid[] = "tintwright-data: an input file was cut short while it was "
+                                "read. Nothing was written.\n";
+    (void)!::write(STDERR_FILENO, kSaid, sizeof kSaid - 1);
+    _exit(2);
+}
+
+} // namespace
+
 int main(int argc, char *argv[]) {
+    struct sigaction cutShort {};
+    cutShort.sa_handler = inputCutShort;
+    sigaction(SIGBUS, &cutShort, nullptr);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tintwright-data"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TINTWRIGHT_VERSION));
