@@ -1,10 +1,15 @@
 #include "PalettePort.h"
 
+#include "PortEvidence.h"
 #include "WindowIndex.h"
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
+#include <limits>
 #include <optional>
+#include <tuple>
+#include <utility>
 
 namespace tintwright {
 
@@ -13,30 +18,51 @@ namespace {
 using Row = PalettePort::Row;
 using Sure = PalettePort::Sure;
 using How = PalettePort::How;
+using Verdict = PortEvidence::Verdict;
 constexpr std::size_t kPalette = PalettePort::kPalette;
+constexpr std::size_t kContext = PalettePort::kContext;
 constexpr std::size_t kWindow = WindowIndex::kWindow;
-// The scan reads every eighth window of the other copy: a stretch of kAnchor bytes without
-// palettes holds a window at every phase of it, and the context on each side of a group is
-// at least that long.
-constexpr std::size_t kStride = 8;
-constexpr std::size_t kAnchor = kWindow + kStride - 1;
-static_assert(kAnchor <= PalettePort::kContext);
-// Bytes around a group that must agree for a place to count: fewer agree by chance too often.
-constexpr std::size_t kEvidence = 11;
-// Places tried for one group in one scan: a window that is everywhere proves nothing.
-constexpr std::size_t kMostTries = 4096;
+// The copy is read at every fourth byte, the reference's windows at every byte: any run of
+// kWindow + kStride - 1 = 11 agreeing bytes is seen, and a stretch around a row holds such a
+// run even with a byte in twenty changed.
+constexpr std::size_t kStride = 4;
+// Places kept for one window of the reference: a window found at more is common (a fill, a
+// pattern), and only its first places are candidates.
+constexpr std::size_t kMostPlaces = 8;
+constexpr std::size_t kCommonPlaces = 4; // the places a common window offers as candidates
+// Shifts judged for one group: the ones the most windows point to.
+constexpr std::size_t kMostShifts = 16;
+// How sure a proof must be: a proven stretch agrees by chance at one place of the copy with a
+// chance below 2^-(its bits), so its bits must exceed log2 of the places it could fall on
+// (the copy's size) and of the stretches tried (about one a row), by this many bits more: one
+// chance in 65,536 that any row of a port is proven somewhere by accident.
+constexpr double kConfidence = 16;
+// What one agreeing byte is worth at most: ROM bytes are not independent (code repeats its
+// patterns), so no value counts as rarer than one in 64.
+constexpr double kMostBits = 6;
 
-// Rows that lie close together, looked for as one: the stretch of the reference around them
-// (kContext bytes each side) and which of its bytes are palettes, which prove nothing.
+// Rows that lie close together, with the stretch of the reference around them.
 struct Group {
-    Group(std::size_t first, std::size_t last) : first(first), last(last) {}
-    std::size_t first, last;   // rows, by index into the sorted addresses
-    std::size_t start = 0;     // the stretch in the reference
-    std::vector<bool> palette; // for each byte of the stretch
-    std::optional<std::size_t> anchor;
-    std::vector<std::int64_t> places; // where the stretch starts in the other copy
-    std::size_t tries = 0;
+    std::size_t first, last; // rows, by index into the sorted addresses
+    std::size_t start, end;  // the stretch, kContext beyond the outer palettes
+    bool common = false;     // some of its windows are everywhere in the copy
+    std::vector<std::int64_t> shifts;
 };
+
+// The bits an agreeing byte of each value is worth: how rare it is in the copy, from every
+// 16th byte (or all bytes of a small copy).
+std::array<double, 256> bitsOf(std::span<const std::uint8_t> other) {
+    std::array<std::uint64_t, 256> counts{};
+    const std::size_t step = other.size() >= (std::size_t(1) << 20) ? 16 : 1; // no-mutate: speed
+    std::uint64_t samples = 0;
+    for (std::size_t at = 0; at < other.size(); at += step, ++samples)
+        ++counts[other[at]];
+    std::array<double, 256> bits{};
+    for (std::size_t value = 0; value < 256; ++value)
+        bits[value] =
+            std::min(kMostBits, -std::log2(double(counts[value] + 1) / double(samples + 256)));
+    return bits;
+}
 
 class Porter {
 public:
@@ -46,214 +72,271 @@ public:
           m_rows(m_addresses.size()) {}
 
     std::vector<Row> run() {
-        std::vector<Group> pending;
-        for (std::size_t first = 0, k = 0; k < m_addresses.size(); ++k)
-            if (k + 1 == m_addresses.size() ||
-                m_addresses[k + 1] - m_addresses[k] > std::int64_t(kPalette + PalettePort::kGap)) {
-                pending.push_back(group(first, k));
-                first = k + 1;
-            }
-        // Each round looks for every pending group in one pass over the other copy; a group
-        // found nowhere is split where its rows lie furthest apart, and each part is first
-        // tried where its nearest neighbours went.
-        while (!pending.empty()) {
-            scan(pending);
-            std::vector<Group> next;
-            for (Group &g : pending) {
-                if (!g.places.empty()) {
-                    settle(g, false);
-                    continue;
-                }
-                if (g.first == g.last)
-                    continue; // not found: the row stays None
-                // Of equal gaps the one nearest the middle, so that a table of evenly spaced
-                // rows is halved rather than peeled a row a round.
-                const auto gap = [&](std::size_t k) {
-                    const std::size_t middle = (g.first + g.last) / 2;
-                    return std::pair(m_addresses[k + 1] - m_addresses[k],
-                                     -std::int64_t(k > middle ? k - middle : middle - k));
-                };
-                std::size_t split = g.first;
-                for (std::size_t k = g.first; k < g.last; ++k)
-                    if (gap(k) > gap(split))
-                        split = k;
-                next.push_back(group(g.first, split));
-                next.push_back(group(split + 1, g.last));
-            }
-            std::erase_if(next, [&](Group &g) { return withNeighbours(g); });
-            pending = std::move(next);
-        }
+        makeGroups();
+        findShifts();
+        const double threshold = std::log2(double(m_other.size()) + 1) +
+                                 std::log2(double(m_addresses.size()) + 1) + kConfidence;
+        const auto bits = bitsOf(m_other);
+        PortEvidence evidence(m_reference, m_other, bits, threshold, kContext);
+        for (const Group &g : m_groups)
+            judge(g, evidence);
         return std::move(m_rows);
     }
 
 private:
-    Group group(std::size_t first, std::size_t last) const {
-        Group g(first, last);
-        g.start = std::size_t(
-            std::max<std::int64_t>(0, m_addresses[first] - std::int64_t(PalettePort::kContext)));
-        const std::size_t end = std::min(m_reference.size(), std::size_t(m_addresses[last]) +
-                                                                 kPalette + PalettePort::kContext);
-        // The palette bytes in the stretch, of this group and of any neighbour.
-        g.palette.assign(end - g.start, false);
-        for (auto at = std::lower_bound(m_addresses.begin(), m_addresses.end(),
-                                        std::int64_t(g.start) - std::int64_t(kPalette) + 1);
-             at != m_addresses.end() && *at < std::int64_t(end); ++at)
-            for (std::int64_t i = std::max<std::int64_t>(*at, std::int64_t(g.start));
-                 i < std::min<std::int64_t>(*at + std::int64_t(kPalette), std::int64_t(end)); ++i)
-                g.palette[std::size_t(i) - g.start] = true;
-        // The stretch of kAnchor bytes free of palettes whose first window has the most
-        // different bytes: a plain fill is everywhere.
-        int bestScore = 1;
-        for (std::size_t free = 0, i = 0; i < g.palette.size(); ++i) {
-            free = g.palette[i] ? 0 : free + 1;
-            if (free < kAnchor)
+    void makeGroups() {
+        for (std::size_t first = 0, k = 0; k < m_addresses.size(); ++k) {
+            if (k + 1 < m_addresses.size() &&
+                m_addresses[k + 1] - m_addresses[k] <= std::int64_t(kPalette + 2 * kContext))
                 continue;
-            const std::size_t at = i + 1 - kAnchor;
-            const std::uint8_t *window = m_reference.data() + g.start + at;
-            int score = 0;
-            for (std::size_t j = 0; j < kWindow; ++j)
-                score += std::find(window, window + j, window[j]) == window + j;
-            if (score > bestScore)
-                g.anchor = at, bestScore = score;
-        }
-        return g;
-    }
-
-    // Whether the stretch of `g` is at `place` in the other copy: every byte that is no
-    // palette the same, where the other copy has it. The group's own palettes must lie in it,
-    // and enough bytes must be compared to be worth anything.
-    bool matchesAt(const Group &g, std::int64_t place) const {
-        const auto size = std::int64_t(m_other.size());
-        const std::int64_t shift = place - std::int64_t(g.start);
-        if (m_addresses[g.first] + shift < 0 ||
-            m_addresses[g.last] + shift + std::int64_t(kPalette) > size)
-            return false;
-        std::size_t compared = 0;
-        for (std::size_t i = 0; i < g.palette.size(); ++i) {
-            const std::int64_t at = place + std::int64_t(i);
-            if (g.palette[i] || at < 0 || at >= size)
-                continue;
-            if (m_other[std::size_t(at)] != m_reference[g.start + i])
-                return false;
-            ++compared;
-        }
-        return compared >= kEvidence;
-    }
-
-    // One pass over the other copy for the anchors of every group: each place where an anchor
-    // lies and the whole stretch matches is noted, a few beyond the most that are listed.
-    void scan(std::vector<Group> &groups) {
-        struct Entry {
-            std::uint64_t word;
-            std::uint32_t group;
-            std::uint32_t offset; // of the window in the stretch
-        };
-        std::vector<Entry> entries;
-        for (std::size_t n = 0; n < groups.size(); ++n) {
-            Group &g = groups[n];
-            // The same place first: most copies leave most rows where they were.
-            if (matchesAt(g, std::int64_t(g.start)))
-                g.places.push_back(std::int64_t(g.start));
-            if (!g.anchor)
-                continue;
-            for (std::size_t phase = 0; phase < kStride; ++phase) {
-                const std::size_t offset = *g.anchor + phase;
-                entries.push_back({WindowIndex::word(m_reference.data() + g.start + offset),
-                                   std::uint32_t(n), std::uint32_t(offset)});
-            }
-        }
-        if (entries.empty() || m_other.size() < kWindow)
-            return;
-        // An open table of the anchors, and in front of it a filter that stays in the cache:
-        // most windows of the other copy are in no group. Each anchor sets two bits of one
-        // word of it, about 16 bits an anchor, so one read in fifty passes a window on.
-        const int tableBits = int(std::bit_width(entries.size() * 2 - 1));
-        const int filterBits = std::max(10, int(std::bit_width(entries.size() / 4)));
-        std::vector<std::int32_t> table(std::size_t(1) << tableBits, -1);
-        std::vector<std::uint64_t> filter(std::size_t(1) << filterBits);
-        const auto hashOf = [](std::uint64_t word) { return word * 0x9E3779B97F4A7C15u; };
-        const auto bitsOf = [](std::uint64_t hash) {
-            return std::uint64_t(1) << (hash >> 20 & 63) | std::uint64_t(1) << (hash >> 26 & 63);
-        };
-        for (std::size_t e = 0; e < entries.size(); ++e) {
-            const std::uint64_t hash = hashOf(entries[e].word);
-            filter[hash >> (64 - filterBits)] |= bitsOf(hash);
-            std::size_t slot = hash >> (64 - tableBits);
-            while (table[slot] >= 0)
-                slot = (slot + 1) & (table.size() - 1);
-            table[slot] = std::int32_t(e);
-        }
-        const auto candidate = [&](std::size_t at, std::uint64_t word) {
-            for (std::size_t slot = hashOf(word) >> (64 - tableBits); table[slot] >= 0;
-                 slot = (slot + 1) & (table.size() - 1)) {
-                const Entry &entry = entries[std::size_t(table[slot])];
-                Group &g = groups[entry.group];
-                if (entry.word != word || g.places.size() > PalettePort::kMostCandidates ||
-                    g.tries >= kMostTries)
-                    continue;
-                const std::int64_t place = std::int64_t(at) - std::int64_t(entry.offset);
-                if (std::find(g.places.begin(), g.places.end(), place) != g.places.end())
-                    continue;
-                ++g.tries;
-                if (matchesAt(g, place))
-                    g.places.push_back(place);
-            }
-        };
-        // The pass itself touches only the file and the filter, kept in registers.
-        const std::uint8_t *const data = m_other.data();
-        const std::uint64_t *const bits = filter.data();
-        const int below = 64 - filterBits;
-        const std::size_t last = m_other.size() - kWindow;
-        for (std::size_t at = 0; at <= last; at += kStride) {
-            const std::uint64_t word = WindowIndex::word(data + at);
-            const std::uint64_t hash = hashOf(word), wanted = bitsOf(hash);
-            if ((bits[hash >> below] & wanted) == wanted) [[unlikely]]
-                candidate(at, word);
+            Group g{first, k, 0, 0, false, {}};
+            g.start = std::size_t(std::max<std::int64_t>(0, m_addresses[first] - kContext));
+            g.end = std::min(m_reference.size(), std::size_t(m_addresses[k]) + kPalette + kContext);
+            m_groups.push_back(g);
+            first = k + 1;
         }
     }
 
-    // A group not found whole tried where the nearest rows found before and after it went.
-    bool withNeighbours(Group &g) {
-        std::vector<std::int64_t> shifts;
-        for (std::size_t k = g.first; k-- > 0;)
-            if (m_rows[k].sure == Sure::One) {
-                shifts.push_back(m_rows[k].found[0] - m_addresses[k]);
-                break;
-            }
-        for (std::size_t k = g.last + 1; k < m_rows.size(); ++k)
-            if (m_rows[k].sure == Sure::One) {
-                shifts.push_back(m_rows[k].found[0] - m_addresses[k]);
-                break;
-            }
-        for (const std::int64_t shift : shifts)
-            if (const std::int64_t place = std::int64_t(g.start) + shift; matchesAt(g, place)) {
-                g.places = {place};
-                settle(g, true);
-                return true;
-            }
-        return false;
-    }
-
-    void settle(Group &g, bool byNeighbours) {
-        std::sort(g.places.begin(), g.places.end());
-        g.places.erase(std::unique(g.places.begin(), g.places.end()), g.places.end());
-        g.places.resize(std::min(g.places.size(), PalettePort::kMostCandidates));
-        for (std::size_t k = g.first; k <= g.last; ++k) {
-            Row &row = m_rows[k];
-            row.sure = g.places.size() == 1 ? Sure::One : Sure::Several;
-            row.how = g.places.size() == 1 && g.places[0] == std::int64_t(g.start) ? How::SamePlace
-                      : g.first < g.last || byNeighbours                           ? How::WithGroup
-                                                                                   : How::Alone;
-            row.found.clear();
-            for (const std::int64_t place : g.places)
-                row.found.push_back(place + (m_addresses[k] - std::int64_t(g.start)));
-        }
-    }
+    void findShifts();
+    static std::vector<std::int64_t> topShifts(std::vector<std::int64_t> &votes);
+    void judge(const Group &g, PortEvidence &evidence);
+    // The shifts at which a row is proven by its own bytes, enclosed, loosely enclosed, tied,
+    // and where it fits: each shift in the first that holds.
+    using Verdicts = std::array<std::vector<std::int64_t>, 5>;
+    static void decide(Row &row, std::int64_t address, const Verdicts &at, bool common);
 
     std::span<const std::uint8_t> m_reference, m_other;
     const std::vector<std::int64_t> m_addresses; // sorted, each once, all in the reference
     std::vector<Row> m_rows;                     // for each of them
+    std::vector<Group> m_groups;
 };
+
+// The windows of the reference: each distinct window once, with the places it is found in the
+// copy (the first ones, and how many in all), and the windows of the groups' stretches that
+// hold it.
+class Windows {
+public:
+    explicit Windows(std::size_t most)
+        : m_bits(int(std::bit_width(most * 2 - 1))), m_slots(std::size_t(1) << m_bits, -1) {}
+
+    void add(std::uint64_t word, std::uint32_t at, std::uint32_t group) {
+        std::size_t slot = slotOf(word);
+        while (m_slots[slot] >= 0 && m_words[std::size_t(m_slots[slot])] != word)
+            slot = (slot + 1) & (m_slots.size() - 1);
+        if (m_slots[slot] < 0) {
+            m_slots[slot] = std::int32_t(m_words.size());
+            m_words.push_back(word);
+            m_first.push_back(-1);
+        }
+        // Newest first: each window's stretches from the last back to the first.
+        const auto w = std::size_t(m_slots[slot]);
+        m_next.push_back(m_first[w]);
+        m_first[w] = std::int32_t(m_seeds.size());
+        m_seeds.push_back({at, group});
+    }
+
+    // One pass over the copy, every kStride bytes, behind a filter that stays in the cache:
+    // most of the copy's windows are in no group.
+    void find(std::span<const std::uint8_t> other);
+
+    struct Seed {
+        std::uint32_t at, group;
+    };
+    std::size_t size() const { return m_words.size(); }
+    std::uint32_t count(std::size_t w) const { return m_counts[w]; }
+    std::uint32_t place(std::size_t w, std::size_t k) const {
+        return m_places[w * kMostPlaces + k];
+    }
+    // The stretches that hold window `w`, the last first.
+    template <typename Visit> void seeds(std::size_t w, Visit &&visit) const {
+        for (std::int32_t s = m_first[w]; s >= 0; s = m_next[std::size_t(s)])
+            visit(m_seeds[std::size_t(s)]);
+    }
+
+private:
+    std::size_t slotOf(std::uint64_t word) const {
+        return (word * 0x9E3779B97F4A7C15u) >> (64 - m_bits);
+    }
+
+    int m_bits;
+    std::vector<std::int32_t> m_slots;
+    std::vector<std::uint64_t> m_words;
+    std::vector<std::int32_t> m_first, m_next;
+    std::vector<Seed> m_seeds;
+    std::vector<std::uint32_t> m_counts, m_places;
+};
+
+void Windows::find(std::span<const std::uint8_t> other) {
+    m_counts.assign(m_words.size(), 0);
+    m_places.assign(m_words.size() * kMostPlaces, 0);
+    if (m_words.empty() || other.size() < kWindow)
+        return;
+    const int filterBits = std::max(10, int(std::bit_width(m_words.size() / 4)));
+    std::vector<std::uint64_t> filter(std::size_t(1) << filterBits);
+    const auto hashOf = [](std::uint64_t word) { return word * 0x9E3779B97F4A7C15u; };
+    const auto bitsOf = [](std::uint64_t hash) {
+        return std::uint64_t(1) << (hash >> 20 & 63) | std::uint64_t(1) << (hash >> 26 & 63);
+    };
+    for (const std::uint64_t word : m_words) {
+        const std::uint64_t hash = hashOf(word);
+        filter[hash >> (64 - filterBits)] |= bitsOf(hash);
+    }
+    const std::uint8_t *const data = other.data();
+    const std::uint64_t *const bits = filter.data();
+    const int below = 64 - filterBits;
+    const std::size_t last = other.size() - kWindow;
+    for (std::size_t at = 0; at <= last; at += kStride) {
+        const std::uint64_t word = WindowIndex::word(data + at);
+        const std::uint64_t hash = hashOf(word), wanted = bitsOf(hash);
+        if ((bits[hash >> below] & wanted) != wanted) [[likely]]
+            continue;
+        for (std::size_t slot = slotOf(word); m_slots[slot] >= 0;
+             slot = (slot + 1) & (m_slots.size() - 1)) {
+            const auto w = std::size_t(m_slots[slot]);
+            if (m_words[w] != word)
+                continue;
+            if (m_counts[w] < kMostPlaces)
+                m_places[w * kMostPlaces + m_counts[w]] = std::uint32_t(at);
+            m_counts[w] += m_counts[w] < std::numeric_limits<std::uint32_t>::max();
+            break;
+        }
+    }
+}
+
+// Every window of every group's stretch, looked for in one pass over the copy; each place one
+// is found gives its group a candidate shift, and the shifts most windows agree on are judged.
+void Porter::findShifts() {
+    std::size_t most = 1;
+    for (const Group &g : m_groups)
+        most += g.end - g.start;
+    Windows windows(most);
+    for (std::size_t n = 0; n < m_groups.size(); ++n)
+        for (std::size_t at = m_groups[n].start; at + kWindow <= m_groups[n].end; ++at)
+            windows.add(WindowIndex::word(&m_reference[at]), std::uint32_t(at), std::uint32_t(n));
+    windows.find(m_other);
+    std::vector<std::vector<std::int64_t>> votes(m_groups.size());
+    for (std::size_t w = 0; w < windows.size(); ++w) {
+        const bool common = windows.count(w) > kMostPlaces;
+        const std::size_t kept =
+            std::min<std::size_t>(windows.count(w), common ? kCommonPlaces : kMostPlaces);
+        // A common window votes once a group, from its first place in the stretch: laid on the
+        // first places of a fill or a pattern in the copy, the whole stretch falls inside it.
+        std::optional<Windows::Seed> pending;
+        const auto vote = [&](const Windows::Seed &seed) {
+            for (std::size_t k = 0; k < kept; ++k)
+                votes[seed.group].push_back(std::int64_t(windows.place(w, k)) -
+                                            std::int64_t(seed.at));
+        };
+        windows.seeds(w, [&](const Windows::Seed &seed) {
+            m_groups[seed.group].common = m_groups[seed.group].common || common;
+            if (!common)
+                vote(seed);
+            else if (pending && pending->group != seed.group)
+                vote(*std::exchange(pending, seed));
+            else
+                pending = seed;
+        });
+        if (pending)
+            vote(*pending);
+    }
+    for (std::size_t n = 0; n < m_groups.size(); ++n)
+        m_groups[n].shifts = topShifts(votes[n]);
+}
+
+// The shifts most windows point to, and the same place, each once.
+std::vector<std::int64_t> Porter::topShifts(std::vector<std::int64_t> &votes) {
+    std::sort(votes.begin(), votes.end());
+    std::vector<std::pair<std::size_t, std::int64_t>> tally;
+    for (std::size_t i = 0, j = 0; i < votes.size(); i = j) {
+        while (j < votes.size() && votes[j] == votes[i])
+            ++j;
+        tally.emplace_back(j - i, votes[i]);
+    }
+    const auto kept = tally.begin() + std::ptrdiff_t(std::min(tally.size(), kMostShifts));
+    std::partial_sort(tally.begin(), kept, tally.end(), [](const auto &x, const auto &y) {
+        return x.first != y.first ? x.first > y.first : x.second < y.second;
+    });
+    std::vector<std::int64_t> shifts{0};
+    for (auto it = tally.begin(); it != kept; ++it)
+        shifts.push_back(it->second);
+    std::sort(shifts.begin(), shifts.end());
+    shifts.erase(std::unique(shifts.begin(), shifts.end()), shifts.end());
+    return shifts;
+}
+
+// What the verdicts at every shift add up to. Proof at one place makes the row found there,
+// unless it may well be at another: enclosed there across more changed bytes than proof
+// allows, or, when its own bytes differ at the proven place too, tied to one side there.
+// Without proof, two places it is tied to or fits at make it ambiguous; one place makes
+// nothing certain, unless its surroundings are everywhere in the copy.
+void Porter::decide(Row &row, std::int64_t address, const Verdicts &at, bool common) {
+    const auto &[own, enclosed, loose, tied, fits] = at;
+    std::vector<std::int64_t> shifts = own;
+    shifts.insert(shifts.end(), enclosed.begin(), enclosed.end());
+    const bool proven = !shifts.empty();
+    if (proven) {
+        shifts.insert(shifts.end(), loose.begin(), loose.end());
+        if (own.empty())
+            shifts.insert(shifts.end(), tied.begin(), tied.end());
+    } else {
+        shifts = loose;
+        shifts.insert(shifts.end(), tied.begin(), tied.end());
+        if (shifts.size() < 2)
+            shifts.insert(shifts.end(), fits.begin(), fits.end());
+    }
+    std::sort(shifts.begin(), shifts.end());
+    if (shifts.size() == 1 && proven) {
+        row.sure = Sure::One;
+    } else if (shifts.size() > 1 || (shifts.size() == 1 && common)) {
+        row.sure = Sure::Several;
+        row.more = common || shifts.size() > PalettePort::kMostCandidates;
+    } else {
+        return;
+    }
+    for (std::size_t k = 0; k < std::min(shifts.size(), PalettePort::kMostCandidates); ++k)
+        row.found.push_back(address + shifts[k]);
+}
+
+// Each row of the group at each candidate shift, then what the verdicts add up to.
+void Porter::judge(const Group &g, PortEvidence &evidence) {
+    std::vector<bool> palette(g.end - g.start, false);
+    for (std::size_t k = g.first; k <= g.last; ++k)
+        for (std::size_t i = 0; i < kPalette; ++i)
+            palette[std::size_t(m_addresses[k]) + i - g.start] = true;
+    const auto rows = std::span(m_addresses).subspan(g.first, g.last - g.first + 1);
+    // For each row, the shifts where its own bytes prove it, where its surroundings do, where
+    // they loosely enclose it, where it is tied to one side only, and where it fits.
+    std::vector<Verdicts> at(rows.size());
+    std::vector<Verdict> verdicts;
+    for (const std::int64_t shift : g.shifts) {
+        evidence.judge(g.start, g.end, palette, rows, shift, verdicts);
+        for (std::size_t r = 0; r < rows.size(); ++r) {
+            const Verdict &v = verdicts[r];
+            const int list = v.own        ? 0
+                             : v.enclosed ? 1
+                             : v.loose    ? 2
+                             : v.tied     ? 3
+                             : v.fits     ? 4
+                                          : -1;
+            if (list >= 0)
+                at[r][std::size_t(list)].push_back(shift);
+        }
+    }
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        decide(m_rows[g.first + r], rows[r], at[r], g.common);
+    // How each found row went: where it was, with others of its group, or alone.
+    for (std::size_t k = g.first; k <= g.last; ++k) {
+        Row &row = m_rows[k];
+        if (row.sure != Sure::One)
+            continue;
+        const std::int64_t shift = row.found[0] - m_addresses[k];
+        bool together = false;
+        for (std::size_t j = g.first; j <= g.last && !together; ++j)
+            together = j != k && m_rows[j].sure == Sure::One &&
+                       m_rows[j].found[0] - m_addresses[j] == shift;
+        row.how = shift == 0 ? How::SamePlace : together ? How::WithGroup : How::Alone;
+    }
+}
 
 } // namespace
 
@@ -261,19 +344,11 @@ PalettePort::Result PalettePort::port(std::span<const std::uint8_t> reference,
                                       std::span<const std::uint8_t> other,
                                       const LocationTables &tables) {
     std::vector<std::int64_t> addresses;
-    std::size_t backRows = 0;
-    for (const bool front : {false, true}) {
+    for (const bool front : {false, true})
         for (const std::int32_t address : tables.of(front).addresses)
             if (address >= 0 && std::size_t(address) + kPalette <= reference.size())
                 addresses.push_back(address);
-        backRows = front ? backRows : addresses.size();
-    }
-    // Tables are mostly written in order: then two runs are merged, not sorted again.
-    const auto middle = addresses.begin() + std::ptrdiff_t(backRows);
-    if (std::is_sorted(addresses.begin(), middle) && std::is_sorted(middle, addresses.end()))
-        std::inplace_merge(addresses.begin(), middle, addresses.end());
-    else
-        std::sort(addresses.begin(), addresses.end());
+    std::sort(addresses.begin(), addresses.end());
     addresses.erase(std::unique(addresses.begin(), addresses.end()), addresses.end());
     const std::vector<Row> found = Porter(reference, other, addresses).run();
     Result result;

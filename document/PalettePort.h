@@ -8,11 +8,12 @@
 
 namespace tintwright {
 
-// Where the palettes of a reference ROM's tables lie in another copy of the game. The evidence
-// is the bytes around the palettes, never the palettes themselves (another edition or a hack
-// may have recoloured them all), and rows that lie close together move together: a group is
-// looked for whole, at its place and then anywhere, and a group that is not found is split
-// where its rows lie furthest apart, down to single rows.
+// Where the palettes of a reference ROM's tables lie in another copy of the game. Rows that
+// lie close together are looked at as one group with the bytes around them; every place in
+// the copy where some of those bytes lie is a candidate, and each row is judged at each
+// candidate by the evidence of PortEvidence: found when it is proven at exactly one place,
+// several when proven (or, failing that, tied to one side, or fitting its surroundings) at
+// more than one, not found otherwise. A wrong place is worse than none.
 class PalettePort {
 public:
     enum class How { SamePlace, WithGroup, Alone };
@@ -22,6 +23,9 @@ public:
         How how = How::Alone;
         // Addresses in the other copy, lowest first: one when sure, the candidates when several.
         std::vector<std::int64_t> found;
+        // Several only: there may be more candidates than those listed (the bytes around the
+        // row are everywhere in the copy, and only the first places were looked at).
+        bool more = false;
     };
     struct Result {
         std::vector<Row> back, front; // row k for table row k
@@ -31,10 +35,10 @@ public:
                        const LocationTables &tables);
 
     static constexpr std::size_t kPalette = 3;
-    // Bytes looked at on each side of a group; rows further apart than kGap are in two groups.
-    static constexpr std::size_t kContext = 16;
-    static constexpr std::size_t kGap = 16;
-    // Candidates kept for one group: enough to say "several" and list them.
+    // Bytes looked at on each side of a group; rows with no more than twice this between them
+    // share their surroundings and are one group.
+    static constexpr std::size_t kContext = 32;
+    // Candidates listed for one row at most.
     static constexpr std::size_t kMostCandidates = 8;
 };
 
