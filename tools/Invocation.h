@@ -48,6 +48,10 @@ public:
     int fail(const Problem &problem, const QString &then = {});
     // The status of the first failure said, for a command that stops there.
     int failed() const { return m_failure ? m_failure->first : kFailed; }
+    // The first failure said, if any: for a command whose own JSON report carries it, which
+    // is then written whole rather than replaced by the failure alone.
+    const std::optional<std::pair<int, QString>> &failure() const { return m_failure; }
+    void reportCarriesFailure() { m_reportCarriesFailure = true; }
     // A file's name for messages: `argument` as typed, bytes that cannot be shown as \xNN.
     static QString shown(const QString &argument);
     // A problem as the command says it, in the file `argument` names.
@@ -91,6 +95,7 @@ private:
     QByteArray m_stdout;
     QTextStream m_out;
     std::optional<std::pair<int, QString>> m_failure;
+    bool m_reportCarriesFailure = false;
     std::vector<FileId> m_inputs;
 };
 

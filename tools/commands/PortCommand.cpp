@@ -1,4 +1,5 @@
 // port REFERENCE OTHER: where every palette of the tables lies in another copy of the game.
+#include "Arguments.h"
 #include "Command.h"
 #include "Invocation.h"
 #include "document/NumberText.h"
@@ -78,6 +79,125 @@ bool fits(Invocation &run, const FileBytes &reference, const Invocation::Tables 
     return false;
 }
 
+// What the report says of every row, in the one form asked for (a report of many rows costs
+// more than finding them); each row found once takes its new address in `tables`.
+struct Report {
+    int counts[5] = {}; // same place, with its group, alone, several, none
+    std::string text;
+    QJsonArray rows;
+    int unresolved() const { return counts[3] + counts[4]; }
+};
+
+QJsonObject rowJson(const LocationTable &table, std::size_t r, bool front,
+                    const PalettePort::Row &row, bool kept) {
+    QJsonArray candidates;
+    for (const std::int64_t at : row.found)
+        candidates.append(qint64(at));
+    const bool one = row.sure == Sure::One;
+    const std::int64_t old = table.addresses[r];
+    // For other programs, how is said by the names the summary counts by.
+    const char *how = row.how == How::SamePlace   ? "samePlace"
+                      : row.how == How::WithGroup ? "withGroup"
+                                                  : "alone";
+    return QJsonObject{{"list", front ? "front" : "back"},
+                       {"row", LocationTable::number(int(r))},
+                       {"line", table.lines[r]},
+                       {"name", qs(TextEncoding::toUtf8(table.names[r]))},
+                       {"address", qint64(old)},
+                       {"candidates", candidates},
+                       {"moreCandidates", row.more},
+                       {"sure", one                         ? "one"
+                                : row.sure == Sure::Several ? "several"
+                                                            : "none"},
+                       {"found", one ? QJsonValue(qint64(row.found[0])) : QJsonValue()},
+                       {"shift", one ? QJsonValue(qint64(row.found[0] - old)) : QJsonValue()},
+                       {"how", one ? QJsonValue(QLatin1String(how)) : QJsonValue()},
+                       {"kept", kept && !one}};
+}
+
+void describe(Invocation &run, Invocation::Tables &tables, const PalettePort::Result &result,
+              Report &report) {
+    const bool keep = run.isSet("keep-unresolved");
+    if (!run.json())
+        report.text.reserve((result.back.size() + result.front.size()) * 96);
+    const auto said = [](const char *words) { return Invocation::tr(words).toStdString(); };
+    const std::string atText = said("at %1 (shift %2), %3\n"), shiftText = said("%1 (shift %2)"),
+                      severalText = said("%1 candidates: %2"),
+                      moreText = said("%1 candidates or more (the bytes around it are "
+                                      "everywhere in the copy), the first: %2"),
+                      noneText = said("not found"), keptText = said("; kept at its old address\n");
+    const std::string hows[] = {said(howName(How::SamePlace)), said(howName(How::WithGroup)),
+                                said(howName(How::Alone))};
+    for (const bool front : {false, true}) {
+        const LocationTable &table = tables.of(front);
+        const std::vector<PalettePort::Row> &found = front ? result.front : result.back;
+        for (std::size_t r = 0; r < found.size(); ++r) {
+            const PalettePort::Row &row = found[r];
+            const std::int64_t old = table.addresses[r];
+            const bool one = row.sure == Sure::One;
+            ++report.counts[one ? int(row.how) : row.sure == Sure::Several ? 3 : 4];
+            if (run.json()) {
+                report.rows.append(rowJson(table, r, front, row, keep));
+            } else {
+                fill(report.text, "%1 row %2 %3 %4: ",
+                     {front ? "front" : "back", std::to_string(LocationTable::number(int(r))),
+                      TextEncoding::quoted(table.names[r]), NumberText::offset(old)});
+                std::string list;
+                for (const std::int64_t at : row.found)
+                    fill(list, list.empty() ? shiftText : ", " + shiftText,
+                         {NumberText::offset(at), shift(at - old)});
+                if (one)
+                    fill(report.text, atText,
+                         {NumberText::offset(row.found[0]), shift(row.found[0] - old),
+                          hows[int(row.how)]});
+                else if (row.sure == Sure::Several)
+                    fill(report.text, row.more ? moreText : severalText,
+                         {std::to_string(row.found.size()), list});
+                else
+                    report.text += noneText;
+                if (!one)
+                    report.text += keep ? keptText : "\n";
+            }
+            if (one)
+                tables.tables.of(front).addresses[r] = std::int32_t(row.found[0]);
+        }
+    }
+}
+
+// The ported tables into the folder --output names, both or neither; the names written.
+QStringList writeTables(Invocation &run, const Invocation::Tables &tables, const Report &report) {
+    const QString folder = run.value("output");
+    std::error_code ec;
+    const auto place = Arguments::path(folder);
+    if (report.unresolved() && !run.isSet("keep-unresolved")) {
+        run.fail(Invocation::kRefused,
+                 (report.unresolved() == 1
+                      ? Invocation::tr("1 row is not found for certain: nothing was written. ")
+                      : Invocation::tr("%1 rows are not found for certain: nothing was written. ")
+                            .arg(report.unresolved())) +
+                     Invocation::tr("Add --keep-unresolved to keep their old addresses."));
+        return {};
+    }
+    if (std::filesystem::exists(place, ec) && !std::filesystem::is_directory(place, ec)) {
+        run.fail(Invocation::kFailed, Invocation::tr("%1 is a file, not a folder. Nothing was "
+                                                     "written.")
+                                          .arg(Invocation::shown(folder)));
+        return {};
+    }
+    std::vector<std::pair<QString, std::vector<std::uint8_t>>> files;
+    for (const bool front : {false, true}) {
+        const std::string body = ProgramFolder::tableText(tables.of(front));
+        const auto name = std::filesystem::path(ProgramFolder::table(front)).filename();
+        files.emplace_back(folder + QLatin1Char('/') + QString::fromStdString(name.string()),
+                           std::vector<std::uint8_t>(body.begin(), body.end()));
+    }
+    QStringList written;
+    if (run.writeAll(files))
+        for (const auto &file : files)
+            written << Invocation::shown(file.first);
+    return written;
+}
+
 int run(Invocation &run) {
     FileBytes reference, other;
     Invocation::Tables tables;
@@ -88,130 +208,44 @@ int run(Invocation &run) {
         return run.failed();
     const PalettePort::Result result =
         PalettePort::port(reference.span(), other.span(), tables.tables);
-    const bool keep = run.isSet("keep-unresolved");
-
-    // For each list, what the report says of each row, in the one form asked for (a report of
-    // many rows costs more than finding them); then the row takes its new address.
-    int counts[5] = {}; // same place, with its group, alone, several, none
-    std::string text;
-    if (!run.json())
-        text.reserve((result.back.size() + result.front.size()) * 96);
-    QJsonArray rows;
-    const auto said = [](const char *words) { return Invocation::tr(words).toStdString(); };
-    const std::string atText = said("at %1 (shift %2), %3\n"), shiftText = said("%1 (shift %2)"),
-                      severalText = said("%1 candidates: %2"), noneText = said("not found"),
-                      keptText = said("; kept at its old address\n");
-    const std::string hows[] = {said(howName(How::SamePlace)), said(howName(How::WithGroup)),
-                                said(howName(How::Alone))};
-    for (const bool front : {false, true}) {
-        const LocationTable &table = tables.of(front);
-        const std::vector<PalettePort::Row> &found = front ? result.front : result.back;
-        for (std::size_t r = 0; r < found.size(); ++r) {
-            const PalettePort::Row &row = found[r];
-            const std::int64_t old = table.addresses[r];
-            const bool one = row.sure == Sure::One;
-            if (one)
-                tables.tables.of(front).addresses[r] = std::int32_t(row.found[0]);
-            ++counts[one ? int(row.how) : row.sure == Sure::Several ? 3 : 4];
-            if (run.json()) {
-                QJsonArray candidates;
-                for (const std::int64_t at : row.found)
-                    candidates.append(qint64(at));
-                // For other programs, how is said by the names the summary counts by.
-                const char *how = row.how == How::SamePlace   ? "samePlace"
-                                  : row.how == How::WithGroup ? "withGroup"
-                                                              : "alone";
-                rows.append(QJsonObject{
-                    {"list", front ? "front" : "back"},
-                    {"row", LocationTable::number(int(r))},
-                    {"line", table.lines[r]},
-                    {"name", qs(TextEncoding::toUtf8(table.names[r]))},
-                    {"address", qint64(old)},
-                    {"candidates", candidates},
-                    {"sure", one                         ? "one"
-                             : row.sure == Sure::Several ? "several"
-                                                         : "none"},
-                    {"found", one ? QJsonValue(qint64(row.found[0])) : QJsonValue()},
-                    {"shift", one ? QJsonValue(qint64(row.found[0] - old)) : QJsonValue()},
-                    {"how", one ? QJsonValue(QLatin1String(how)) : QJsonValue()},
-                    {"kept", keep && !one}});
-                continue;
-            }
-            fill(text, "%1 row %2 %3 %4: ",
-                 {front ? "front" : "back", std::to_string(LocationTable::number(int(r))),
-                  TextEncoding::quoted(table.names[r]), NumberText::offset(old)});
-            if (one) {
-                fill(text, atText,
-                     {NumberText::offset(row.found[0]), shift(row.found[0] - old),
-                      hows[int(row.how)]});
-                continue;
-            }
-            std::string list;
-            for (const std::int64_t at : row.found)
-                fill(list, list.empty() ? shiftText : ", " + shiftText,
-                     {NumberText::offset(at), shift(at - old)});
-            if (row.sure == Sure::Several)
-                fill(text, severalText, {std::to_string(row.found.size()), list});
-            else
-                text += noneText;
-            text += keep ? keptText : "\n";
-        }
-    }
+    Report report;
+    describe(run, tables, result, report);
     const int all = tables.of(false).rows() + tables.of(true).rows();
-    const int unresolved = counts[3] + counts[4];
-    const QString summary =
-        Invocation::tr("%1 rows: %2 at the same place, %3 moved with their group, %4 found alone, "
-                       "%5 with several candidates, %6 not found.\n")
-            .arg(all)
-            .arg(counts[0])
-            .arg(counts[1])
-            .arg(counts[2])
-            .arg(counts[3])
-            .arg(counts[4]);
-
-    QJsonArray written;
-    QString wroteText;
-    if (run.isSet("output")) {
-        if (unresolved && !keep) {
-            run.fail(Invocation::kRefused,
-                     Invocation::tr("%1 rows are not found for certain: nothing was written. "
-                                    "Add --keep-unresolved to keep their old addresses.")
-                         .arg(unresolved));
-        } else {
-            const QString folder = run.value("output");
-            std::vector<std::pair<QString, std::vector<std::uint8_t>>> files;
-            for (const bool front : {false, true}) {
-                const std::string body = ProgramFolder::tableText(tables.of(front));
-                const auto name = std::filesystem::path(ProgramFolder::table(front)).filename();
-                files.emplace_back(folder + QLatin1Char('/') +
-                                       QString::fromStdString(name.string()),
-                                   std::vector<std::uint8_t>(body.begin(), body.end()));
-            }
-            if (!run.writeAll(files))
-                return run.failed();
-            for (const auto &file : files) {
-                written.append(Invocation::shown(file.first));
-                wroteText += Invocation::tr("Wrote %1.\n").arg(Invocation::shown(file.first));
-            }
-        }
+    const QStringList written =
+        run.isSet("output") ? writeTables(run, tables, report) : QStringList();
+    if (run.json()) {
+        // The whole report, also when the writing stopped: then with the reason.
+        QJsonObject json{{"reference", Invocation::shown(run.args()[0])},
+                         {"other", Invocation::shown(run.args()[1])},
+                         {"rows", report.rows},
+                         {"summary", QJsonObject{{"rows", all},
+                                                 {"samePlace", report.counts[0]},
+                                                 {"withGroup", report.counts[1]},
+                                                 {"alone", report.counts[2]},
+                                                 {"several", report.counts[3]},
+                                                 {"none", report.counts[4]}}},
+                         {"written", QJsonArray::fromStringList(written)}};
+        if (const auto &failure = run.failure())
+            json["error"] = QJsonObject{{"status", failure->first}, {"message", failure->second}};
+        run.reportCarriesFailure();
+        run.out() << QJsonDocument(json).toJson();
+    } else {
+        run.outBytes(
+            {reinterpret_cast<const std::uint8_t *>(report.text.data()), report.text.size()});
+        run.out() << Invocation::tr("%1 rows: %2 at the same place, %3 moved with their group, "
+                                    "%4 found alone, %5 with several candidates, %6 not found.\n")
+                         .arg(all)
+                         .arg(report.counts[0])
+                         .arg(report.counts[1])
+                         .arg(report.counts[2])
+                         .arg(report.counts[3])
+                         .arg(report.counts[4]);
+        for (const QString &name : written)
+            run.out() << Invocation::tr("Wrote %1.\n").arg(name);
     }
-    if (run.json())
-        run.out() << QJsonDocument(QJsonObject{{"reference", Invocation::shown(run.args()[0])},
-                                               {"other", Invocation::shown(run.args()[1])},
-                                               {"rows", rows},
-                                               {"summary", QJsonObject{{"rows", all},
-                                                                       {"samePlace", counts[0]},
-                                                                       {"withGroup", counts[1]},
-                                                                       {"alone", counts[2]},
-                                                                       {"several", counts[3]},
-                                                                       {"none", counts[4]}}},
-                                               {"written", written}})
-                         .toJson();
-    else {
-        run.outBytes({reinterpret_cast<const std::uint8_t *>(text.data()), text.size()});
-        run.out() << summary << wroteText;
-    }
-    return unresolved ? Invocation::kRefused : Invocation::kDone;
+    if (run.failure())
+        return run.failed();
+    return report.unresolved() ? Invocation::kRefused : Invocation::kDone;
 }
 
 } // namespace
@@ -223,16 +257,21 @@ extern const Command kPortCommand{
     QT_TRANSLATE_NOOP("DataTool", "Find where every palette of the tables lies in another copy."),
     QT_TRANSLATE_NOOP(
         "DataTool",
-        "Looks for each table row of REFERENCE in OTHER by the bytes around its palette, never "
-        "by the palette's own bytes (OTHER may be recoloured), and moves rows that lie close "
-        "together as one group. REFERENCE must pass check without errors. Prints, for each row, "
-        "its new address and the shift from the old one, and how it was found: at the same "
-        "place, moved with its group, or found alone; or the candidates when it lies at several "
-        "places, or that it is not found. Then the counts.\n\nWith --output DIR, writes "
+        "Looks for each table row of REFERENCE in OTHER by the bytes around its palette, rows "
+        "that lie close together as one group. A row is found when bytes that belong to it "
+        "agree at exactly one place, enough of them to rule out chance: its surroundings (a "
+        "few changed bytes do not matter), its own colours where they are unchanged, or, in a "
+        "recoloured copy, the bytes on both sides of it. A row that fits at several places has "
+        "several candidates; one without such evidence is not found. REFERENCE must pass check "
+        "without errors. Prints, for each row, its new address and the shift from the old one, "
+        "and how it was found: at the same place, moved with its group, or found alone; or the "
+        "candidates (the first ones, with \"or more\", when its surroundings are everywhere), "
+        "or that it is not found. Then the counts.\n\nWith --output DIR, writes "
         "BackLocations.txt and FrontLocations.txt into DIR, both or neither: the same rows in "
         "the same order, each address written as its row wrote it, ready for Tintwright and "
         "for check on OTHER. A row with several candidates or none stops the writing, unless "
-        "--keep-unresolved keeps its old address. Existing tables in DIR are replaced only "
+        "--keep-unresolved keeps its old address; with --format json the whole report is "
+        "printed all the same, with the reason. Existing tables in DIR are replaced only "
         "with --force, and never the tables that were read.\n\nExit status: 0 every row found "
         "once, 1 rows with several candidates or none, or tables that do not fit REFERENCE, 2 "
         "a file that cannot be read or written."),
