@@ -49,30 +49,36 @@ QByteArray readAll(const QString &path) {
 
 } // namespace
 
-class tst_EndToEnd : public QObject {
-    Q_OBJECT
-
-private slots:
-    void editSaveAndClose();
-};
-
-void tst_EndToEnd::editSaveAndClose() {
-    if (qEnvironmentVariableIsEmpty("DISPLAY"))
-        QSKIP("no X display: this test runs under xvfb-run (package xvfb)");
-    for (const QString tool : {"xdotool", "import", "openbox"})
-        if (QStandardPaths::findExecutable(tool).isEmpty())
-            QSKIP(qPrintable(tool + " is not installed"));
-    qputenv("QT_QPA_PLATFORM", "xcb"); // for the program started below
-    QProcess windowManager;
-    windowManager.start("openbox", {});
+// The program under test in a scratch folder, and what the test expects of its ROM file.
+struct Session {
     QTemporaryDir dir, links;
-    const QString app = programFolder();
+    QString app = programFolder();
     // As an installed copy's user who may not write the program folder (the package check
     // names that user), or in a copy of the program folder of our own.
-    const QString user = qEnvironmentVariable("TINTWRIGHT_E2E_USER");
-    const QString home = dir.filePath("home");
+    QString user = qEnvironmentVariable("TINTWRIGHT_E2E_USER");
+    QString home = dir.filePath("home");
     QString rom = dir.filePath("Demo.nes");
     QProcess program;
+    QByteArray before = readAll(app + "/Demo.nes");
+
+    void start();
+    void openDemo();
+    void editAndSave();
+    void openAnother();
+    // Whether the ROM file holds `before` with these bytes changed, and no other.
+    bool holds(std::initializer_list<std::pair<qint64, int>> bytes) const {
+        QByteArray expected = before;
+        for (const auto &[at, colour] : bytes)
+            expected[at] = char(colour);
+        return readAll(rom) == expected;
+    }
+    bool saved(std::initializer_list<std::pair<qint64, int>> bytes) const {
+        run({"xdotool", "key", "Return"}, 500); // dismiss "Saved~!"
+        return holds(bytes);
+    }
+};
+
+void Session::start() {
     if (user.isEmpty()) {
         for (QDirIterator it(app, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
             const QString source = it.next(), target = dir.path() + source.mid(app.size());
@@ -83,22 +89,23 @@ void tst_EndToEnd::editSaveAndClose() {
         // Started through a link, as from /usr/bin: Data/ is still found beside the real file.
         QVERIFY(QFile::link(dir.filePath("tintwright"), links.filePath("tintwright")));
         program.start(links.filePath("tintwright"), {});
-    } else {
-        rom = home + "/.local/share/Tintwright/Demo.nes";
-        QVERIFY(QDir().mkpath(home));
-        QVERIFY(QFile::setPermissions(dir.path(), QFile::permissions(dir.path()) | QFile::ExeOther |
-                                                      QFile::ExeGroup));
-        QCOMPARE(QProcess::execute("chown", {user, home}), 0);
-        program.start("runuser", {"-u", user, "--", "env", "HOME=" + home,
-                                  "DISPLAY=" + qEnvironmentVariable("DISPLAY"),
-                                  "QT_QPA_PLATFORM=xcb", app + "/tintwright"});
+        return;
     }
-    const QByteArray before = readAll(app + "/Demo.nes");
-    const QPoint main = centreOf("^Tintwright$");
+    rom = home + "/.local/share/Tintwright/Demo.nes";
+    QVERIFY(QDir().mkpath(home));
+    QVERIFY(QFile::setPermissions(dir.path(), QFile::permissions(dir.path()) | QFile::ExeOther |
+                                                  QFile::ExeGroup));
+    QCOMPARE(QProcess::execute("chown", {user, home}), 0);
+    program.start("runuser", {"-u", user, "--", "env", "HOME=" + home,
+                              "DISPLAY=" + qEnvironmentVariable("DISPLAY"), "QT_QPA_PLATFORM=xcb",
+                              app + "/tintwright"});
+}
 
-    // File, Open Rom: the chooser shows centred on the main window (in an installed copy, at
-    // the user's own demo, and Set As Default Path keeps that folder). Tab to the file list,
-    // pick Demo.nes, Enter; then Edit, Battle Palettes.
+// File, Open Rom: the chooser shows centred on the main window (in an installed copy, at the
+// user's own demo, and Set As Default Path keeps that folder). Tab to the file list, pick
+// Demo.nes, Enter; then Edit, Battle Palettes.
+void Session::openDemo() {
+    const QPoint main = centreOf("^Tintwright$");
     run({"xdotool", "key", "alt+f"});
     run({"xdotool", "key", "o"});
     const QPoint offset = centreOf("^Select File$") - main;
@@ -114,21 +121,17 @@ void tst_EndToEnd::editSaveAndClose() {
         QTest::qWait(100); // until the chooser has closed
     run({"xdotool", "key", "alt+e"});
     run({"xdotool", "key", "Return"}, 1000);
-    // Keys alone from here: the editor opens on its link box. Tab to the back list, where
-    // Alt+H chooses no sprite; Tab on past the front list to tile 0, Space selects it; Tab on
-    // past the other tiles to the chart, down two rows and right one to colour $21, Enter picks
-    // it; save from the menu.
+}
+
+// Keys alone from here: the editor opens on its link box. Tab to the back list, where Alt+H
+// chooses no sprite; Tab on past the front list to tile 0, Space selects it; Tab on past the
+// other tiles to the chart, down two rows and right one to colour $21, Enter picks it; save
+// from the menu.
+void Session::editAndSave() {
     run({"xdotool", "key", "Tab", "alt+h", "Tab", "Tab", "space"});
     run({"xdotool", "key", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Down", "Down", "Right",
          "Return"});
     screenshot().save(QStringLiteral(TINTWRIGHT_BINARY_DIR "/e2e-editor.png"));
-    const auto saved = [&](std::initializer_list<std::pair<qint64, int>> bytes) {
-        run({"xdotool", "key", "Return"}, 500); // dismiss "Saved~!"
-        QByteArray expected = before;
-        for (const auto &[at, colour] : bytes)
-            expected[at] = char(colour);
-        return readAll(rom) == expected; // those bytes and no other
-    };
     const qint64 second = kFirstBackPalette + 4; // back row 1
     run({"xdotool", "key", "alt+f"});
     run({"xdotool", "key", "s"}, 1000);
@@ -150,9 +153,12 @@ void tst_EndToEnd::editSaveAndClose() {
     run({"xdotool", "key", "ctrl+F4"});
     run({"xdotool", "key", "ctrl+z", "ctrl+s"}, 1000);
     QVERIFY(saved({{kFirstBackPalette, 0x20}}));
-    // A new editor, a pick of $21 on tile 0 left unsaved. Open Rom asks first: Escape goes back
-    // with nothing changed; No goes on to the chooser, where the second file, another copy
-    // with $16 there, is opened.
+}
+
+// A new editor, a pick of $21 on tile 0 left unsaved. Open Rom asks first: Escape goes back
+// with nothing changed; No goes on to the chooser, where the second file, another copy with $16
+// there, is opened, and its $16 shows on tile 0 (the chart's cell and the tile in that colour).
+void Session::openAnother() {
     QByteArray other = readAll(rom);
     other[kFirstBackPalette] = 0x16;
     const QString otherPath = QFileInfo(rom).path() + "/Other.nes";
@@ -164,35 +170,65 @@ void tst_EndToEnd::editSaveAndClose() {
     run({"xdotool", "key", "Return"}, 1000);
     run({"xdotool", "key", "Tab", "Tab", "Tab", "space", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab",
          "Down", "Down", "Right", "Return"});
-    const auto red = [&] { // pixels of colour $16: the chart's cell, and each tile showing it
+    const QRgb red = QImage(app + "/Data/Palette/22.bmp").pixel(0, 0);
+    const auto reds = [red] {
         const QImage shot = screenshot();
-        const QRgb colour = QImage(app + "/Data/Palette/22.bmp").pixel(0, 0);
         int count = 0;
         for (int y = 0; y < shot.height(); ++y)
             for (int x = 0; x < shot.width(); ++x)
-                count += shot.pixel(x, y) == colour;
+                count += shot.pixel(x, y) == red;
         return count;
     };
-    const int redBefore = red();
+    const int before = reds();
     for (const char *answer : {"Escape", "n"}) {
         run({"xdotool", "key", "alt+f"});
         run({"xdotool", "key", "o"}, 500);
         run({"xdotool", "key", answer}, 500);
     }
-    QVERIFY(program.state() == QProcess::Running);
+    QVERIFY(program.state() == QProcess::Running && holds({{kFirstBackPalette, 0x20}}));
     QVERIFY(centreOf("^Select File$") != QPoint(-1, -1));
     run({"xdotool", "key", "Tab", "Down", "Down", "Return"});
     for (int i = 0; i < 50 && centreOf("^Select File$", 1) != QPoint(-1, -1); ++i)
         QTest::qWait(100);
-    // The editor shows the new file's $16 on tile 0; Ctrl+Z has nothing of it to take back, so
-    // closing asks nothing. Both files are as they were on disk.
-    QVERIFY2(red() > redBefore + 1000, "tile 0 does not show the new ROM's colour");
-    run({"xdotool", "key", "ctrl+z"});
+    QVERIFY2(reds() > before + 1000, "tile 0 does not show the new ROM's colour");
+    QVERIFY(readAll(otherPath) == other);
+}
+
+class tst_EndToEnd : public QObject {
+    Q_OBJECT
+
+private slots:
+    void editSaveAndClose();
+};
+
+void tst_EndToEnd::editSaveAndClose() {
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        QSKIP("no X display: this test runs under xvfb-run (package xvfb)");
+    for (const QString tool : {"xdotool", "import", "openbox"})
+        if (QStandardPaths::findExecutable(tool).isEmpty())
+            QSKIP(qPrintable(tool + " is not installed"));
+    qputenv("QT_QPA_PLATFORM", "xcb"); // for the program started below
+    QProcess windowManager;
+    windowManager.start("openbox", {});
+    Session session;
+    for (void (Session::*step)() :
+         {&Session::start, &Session::openDemo, &Session::editAndSave, &Session::openAnother}) {
+        (session.*step)();
+        if (QTest::currentTestFailed())
+            return;
+    }
+    // Ctrl+Z has nothing of the new file to take back, so closing the main window asks nothing,
+    // and the program ends; the demo keeps its saved picks, the pick set aside is gone.
+    run({"xdotool", "key", "ctrl+z", "alt+F4"});
+    QProcess &program = session.program;
+    QVERIFY(program.state() == QProcess::NotRunning || program.waitForFinished(10000));
+    QCOMPARE(program.exitCode(), 0);
+    QVERIFY(session.holds({{kFirstBackPalette, 0x20}}));
     // The program folder of an installed copy is as it was; the user's folder is remembered.
-    QCOMPARE(readAll(app + "/Demo.nes"), before);
-    if (!user.isEmpty())
-        QCOMPARE(readAll(home + "/.config/Tintwright/Defaultpath.txt"),
-                 (home + "/.local/share/Tintwright\r\n").toUtf8());
+    QCOMPARE(readAll(session.app + "/Demo.nes"), session.before);
+    if (!session.user.isEmpty())
+        QCOMPARE(readAll(session.home + "/.config/Tintwright/Defaultpath.txt"),
+                 (session.home + "/.local/share/Tintwright\r\n").toUtf8());
     windowManager.terminate();
     windowManager.waitForFinished(3000);
 }
