@@ -120,9 +120,7 @@ public:
         : m_bits(int(std::bit_width(most * 2 - 1))), m_slots(std::size_t(1) << m_bits, -1) {}
 
     void add(std::uint64_t word, std::uint32_t at, std::uint32_t group) {
-        std::size_t slot = slotOf(word);
-        while (m_slots[slot] >= 0 && m_words[std::size_t(m_slots[slot])] != word)
-            slot = (slot + 1) & (m_slots.size() - 1);
+        const std::size_t slot = slotOf(word);
         if (m_slots[slot] < 0) {
             m_slots[slot] = std::int32_t(m_words.size());
             m_words.push_back(word);
@@ -154,8 +152,13 @@ public:
     }
 
 private:
+    // The slot that holds `word`, or the free one where it goes: open addressing, one step at a
+    // time, in a table never more than half full.
     std::size_t slotOf(std::uint64_t word) const {
-        return (word * 0x9E3779B97F4A7C15u) >> (64 - m_bits);
+        std::size_t slot = (word * 0x9E3779B97F4A7C15u) >> (64 - m_bits);
+        while (m_slots[slot] >= 0 && m_words[std::size_t(m_slots[slot])] != word)
+            slot = (slot + 1) & (m_slots.size() - 1); // no-mutate: any step finds what it put
+        return slot;
     }
 
     int m_bits;
@@ -190,16 +193,13 @@ void Windows::find(std::span<const std::uint8_t> other) {
         const std::uint64_t hash = hashOf(word), wanted = bitsOf(hash);
         if ((bits[hash >> below] & wanted) != wanted) [[likely]]
             continue;
-        for (std::size_t slot = slotOf(word); m_slots[slot] >= 0;
-             slot = (slot + 1) & (m_slots.size() - 1)) {
-            const auto w = std::size_t(m_slots[slot]);
-            if (m_words[w] != word)
-                continue;
-            if (m_counts[w] < kMostPlaces)
-                m_places[w * kMostPlaces + m_counts[w]] = std::uint32_t(at);
-            m_counts[w] += m_counts[w] < std::numeric_limits<std::uint32_t>::max();
-            break;
-        }
+        const std::int32_t found = m_slots[slotOf(word)];
+        if (found < 0)
+            continue;
+        const auto w = std::size_t(found);
+        if (m_counts[w] < kMostPlaces)
+            m_places[w * kMostPlaces + m_counts[w]] = std::uint32_t(at);
+        m_counts[w] += m_counts[w] < std::numeric_limits<std::uint32_t>::max();
     }
 }
 

@@ -93,6 +93,9 @@ Reference reference(const QJsonArray &edits = {}, std::uint32_t seed = 27, bool 
         // Before the last row alone, a plain fill: only the bytes after it tell where it lies.
         std::fill_n(made.rom.begin() + 0xAFF0, 16, 0);
     }
+    for (const QJsonValue edit : edits) // a row of its own, at the back list's end
+        if (edit.toString().startsWith("row "))
+            addRows(made.tables.back, edit.toString().section(' ', 1).toInt(nullptr, 0), 1, 0);
     for (const LocationTable *table : {&made.tables.back, &made.tables.front})
         for (const std::int32_t address : table->addresses) {
             made.addresses.push_back(address);
