@@ -46,6 +46,61 @@ QString headerLine(const RomHeader &header) {
         .arg(header.chrBytes);
 }
 
+// The header's fields.
+QJsonObject headerJson(const RomHeader &header, const QJsonArray &warnings) {
+    return {{"kind", QString::fromLatin1(RomHeader::name(header.kind))},
+            {"mapper", header.mapper},
+            {"submapper", header.kind == RomHeader::Kind::Nes20 ? QJsonValue(header.submapper)
+                                                                : QJsonValue(QJsonValue::Null)},
+            {"prgRom", qint64(header.prgBytes)},
+            {"chrRom", qint64(header.chrBytes)},
+            {"mirroring", QString::fromLatin1(RomHeader::name(header.mirroring))},
+            {"battery", header.battery},
+            {"trainer", header.trainer},
+            {"claimedBeyondFile", qint64(header.claimedBeyondFile)},
+            {"warnings", warnings}};
+}
+
+// The ROM's size, hashes, where its data starts, and its header.
+QJsonObject romJson(const QString &path, const FileBytes &rom, const RomIdentity &identity,
+                    const QJsonArray &headerWarnings) {
+    const std::size_t start = identity.header.dataStart(rom.size);
+    QJsonObject json = digests(identity.file);
+    json["path"] = path;
+    json["size"] = qint64(rom.size);
+    QJsonObject data = digests(identity.data);
+    data["offset"] = qint64(start);
+    data["size"] = qint64(rom.size - start);
+    json["data"] = data;
+    if (identity.header.kind != RomHeader::Kind::None)
+        json["header"] = headerJson(identity.header, headerWarnings);
+    return json;
+}
+
+// The same in lines, the header's warnings after it.
+QString romText(const QString &path, const FileBytes &rom, const RomIdentity &identity,
+                const QString &headerText) {
+    const RomHeader &header = identity.header;
+    const std::size_t start = header.dataStart(rom.size);
+    const auto hashes = [](const QString &what, const Checksum::Digests &d) {
+        return Invocation::tr("%1CRC32: %2\n%1MD5: %3\n%1SHA-1: %4\n")
+            .arg(what, qs(NumberText::hex(d.crc32, 8)), qs(d.md5), qs(d.sha1));
+    };
+    const QString data = start == 0
+                             ? Invocation::tr("ROM data: the whole file\n")
+                             : Invocation::tr("ROM data: %1 bytes from offset %2, without the %3\n")
+                                   .arg(rom.size - start)
+                                   .arg(start)
+                                   .arg(header.trainer ? Invocation::tr("header and the trainer")
+                                                       : Invocation::tr("header"));
+    return Invocation::tr("ROM: %1\nSize: %2 bytes\nHeader: %3\n")
+               .arg(path)
+               .arg(rom.size)
+               .arg(headerLine(header)) +
+           headerText + hashes(QString(), identity.file) + data +
+           hashes(Invocation::tr("ROM data "), identity.data);
+}
+
 int run(Invocation &run) {
     FileBytes rom;
     Invocation::Tables tables;
@@ -56,8 +111,6 @@ int run(Invocation &run) {
     };
     const auto findings = TableCheck::check(rom.span(), tables.tables, previews);
     const RomIdentity identity = RomIdentity::of(rom.span());
-    const RomHeader &header = identity.header;
-    const std::size_t start = header.dataStart(rom.size);
     int errors = 0;
     QJsonArray list;
     QString text;
@@ -94,55 +147,19 @@ int run(Invocation &run) {
         headerText += QStringLiteral("warning: %1: %2\n").arg(path, qs(warning));
     }
     const int warnings = int(findings.size()) - errors + int(headerWarnings.size());
-    if (run.json()) {
-        QJsonObject identityJson = digests(identity.file);
-        identityJson["path"] = path;
-        identityJson["size"] = qint64(rom.size);
-        QJsonObject data = digests(identity.data);
-        data["offset"] = qint64(start);
-        data["size"] = qint64(rom.size - start);
-        identityJson["data"] = data;
-        if (header.kind != RomHeader::Kind::None)
-            identityJson["header"] = QJsonObject{
-                {"kind", QString::fromLatin1(RomHeader::name(header.kind))},
-                {"mapper", header.mapper},
-                {"submapper", header.kind == RomHeader::Kind::Nes20 ? QJsonValue(header.submapper)
-                                                                    : QJsonValue(QJsonValue::Null)},
-                {"prgRom", qint64(header.prgBytes)},
-                {"chrRom", qint64(header.chrBytes)},
-                {"mirroring", QString::fromLatin1(RomHeader::name(header.mirroring))},
-                {"battery", header.battery},
-                {"trainer", header.trainer},
-                {"claimedBeyondFile", qint64(header.claimedBeyondFile)},
-                {"warnings", headerWarnings}};
-        run.out() << QJsonDocument(QJsonObject{{"rom", identityJson},
-                                               {"findings", list},
-                                               {"rows", rows},
-                                               {"errors", errors},
-                                               {"warnings", warnings}})
+    if (run.json())
+        run.out() << QJsonDocument(
+                         QJsonObject{{"rom", romJson(path, rom, identity, headerWarnings)},
+                                     {"findings", list},
+                                     {"rows", rows},
+                                     {"errors", errors},
+                                     {"warnings", warnings}})
                          .toJson();
-    } else {
-        const auto hashes = [](const QString &what, const Checksum::Digests &d) {
-            return Invocation::tr("%1CRC32: %2\n%1MD5: %3\n%1SHA-1: %4\n")
-                .arg(what, qs(NumberText::hex(d.crc32, 8)), qs(d.md5), qs(d.sha1));
-        };
-        const QString data =
-            start == 0 ? Invocation::tr("ROM data: the whole file\n")
-                       : Invocation::tr("ROM data: %1 bytes from offset %2, without the %3\n")
-                             .arg(rom.size - start)
-                             .arg(start)
-                             .arg(header.trainer ? Invocation::tr("header and the trainer")
-                                                 : Invocation::tr("header"));
-        run.out() << Invocation::tr("ROM: %1\nSize: %2 bytes\nHeader: %3\n")
-                         .arg(path)
-                         .arg(rom.size)
-                         .arg(headerLine(header))
-                  << headerText << hashes(QString(), identity.file) << data
-                  << hashes(Invocation::tr("ROM data "), identity.data) << text
+    else
+        run.out() << romText(path, rom, identity, headerText) << text
                   << Invocation::tr("%1 and %2 in %3.\n")
                          .arg(count(errors, "error", "errors"),
                               count(warnings, "warning", "warnings"), count(rows, "row", "rows"));
-    }
     return errors ? Invocation::kRefused : Invocation::kDone;
 }
 
