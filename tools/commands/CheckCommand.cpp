@@ -41,24 +41,37 @@ QString headerLine(const RomHeader &header) {
         .arg(QString::fromLatin1(RomHeader::name(header.kind)), mapper,
              Invocation::tr(RomHeader::name(header.mirroring)),
              header.battery ? Invocation::tr("battery") : Invocation::tr("no battery"),
-             header.trainer ? Invocation::tr("trainer") : Invocation::tr("no trainer"))
-        .arg(header.prgBytes)
-        .arg(header.chrBytes);
+             header.trainer ? Invocation::tr("trainer") : Invocation::tr("no trainer"),
+             qs(header.prgRom.text()), qs(header.chrRom.text()));
+}
+
+// A number of bytes, or null when it is more than any file can hold.
+QJsonValue exact(const std::optional<std::int64_t> &bytes) {
+    return bytes ? QJsonValue(qint64(*bytes)) : QJsonValue(QJsonValue::Null);
+}
+
+// A size as `key`, and as `key`ExponentForm the header's own numbers when it writes it so.
+void addSize(QJsonObject &json, const QString &key, const RomSize &size) {
+    json[key] = exact(size.bytes);
+    if (size.exponent >= 0)
+        json[key + QStringLiteral("ExponentForm")] =
+            QJsonObject{{"exponent", size.exponent}, {"multiplier", size.multiplier}};
 }
 
 // The header's fields.
 QJsonObject headerJson(const RomHeader &header, const QJsonArray &warnings) {
-    return {{"kind", QString::fromLatin1(RomHeader::name(header.kind))},
-            {"mapper", header.mapper},
-            {"submapper", header.kind == RomHeader::Kind::Nes20 ? QJsonValue(header.submapper)
-                                                                : QJsonValue(QJsonValue::Null)},
-            {"prgRom", qint64(header.prgBytes)},
-            {"chrRom", qint64(header.chrBytes)},
-            {"mirroring", QString::fromLatin1(RomHeader::name(header.mirroring))},
-            {"battery", header.battery},
-            {"trainer", header.trainer},
-            {"claimedBeyondFile", qint64(header.claimedBeyondFile)},
-            {"warnings", warnings}};
+    QJsonObject json{{"kind", QString::fromLatin1(RomHeader::name(header.kind))},
+                     {"warnings", warnings}};
+    json["mapper"] = header.mapper;
+    json["submapper"] = header.kind == RomHeader::Kind::Nes20 ? QJsonValue(header.submapper)
+                                                              : QJsonValue(QJsonValue::Null);
+    addSize(json, QStringLiteral("prgRom"), header.prgRom);
+    addSize(json, QStringLiteral("chrRom"), header.chrRom);
+    json["mirroring"] = QString::fromLatin1(RomHeader::name(header.mirroring));
+    json["battery"] = header.battery;
+    json["trainer"] = header.trainer;
+    json["claimedBeyondFile"] = exact(header.claimedBeyondFile);
+    return json;
 }
 
 // The ROM's size, hashes, where its data starts, and its header.
