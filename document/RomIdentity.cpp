@@ -1,14 +1,15 @@
 #include "RomIdentity.h"
 
 #include <algorithm>
-#include <cstring>
 #include <limits>
+#include <string_view>
 
 namespace tintwright {
 
 namespace {
 
 constexpr std::size_t kHeader = 16, kTrainer = 512;
+constexpr std::string_view kMagic{"NES\x1A", 4};
 constexpr std::int64_t kPrgUnit = 16384, kChrUnit = 8192;
 // The largest size a file can have.
 constexpr std::int64_t kMost = std::numeric_limits<std::int64_t>::max();
@@ -51,8 +52,13 @@ std::string RomSize::text() const {
 
 RomHeader RomHeader::read(std::span<const std::uint8_t> file) {
     RomHeader header;
-    if (file.size() < kHeader || std::memcmp(file.data(), "NES\x1A", 4) != 0)
+    const std::size_t magic = std::min(file.size(), kMagic.size());
+    if (file.empty() || !std::equal(file.begin(), file.begin() + magic, kMagic.begin()))
         return header;
+    if (file.size() < kHeader) {
+        header.kind = Kind::CutShort;
+        return header;
+    }
     const std::uint8_t flags6 = file[6], flags7 = file[7];
     header.kind = (flags7 & 0x0C) == 0x08 ? Kind::Nes20 : Kind::INes;
     header.mirroring = flags6 & 0x08   ? Mirroring::FourScreen
@@ -82,7 +88,7 @@ RomHeader RomHeader::read(std::span<const std::uint8_t> file) {
 }
 
 std::size_t RomHeader::dataStart(std::size_t fileSize) const {
-    if (kind == Kind::None)
+    if (kind == Kind::None || kind == Kind::CutShort)
         return 0;
     return std::min(fileSize, kHeader + (trainer ? kTrainer : 0));
 }
@@ -93,6 +99,8 @@ const char *RomHeader::name(Kind kind) {
         return "iNES";
     case Kind::Nes20:
         return "NES 2.0";
+    case Kind::CutShort:
+        return "cut short";
     case Kind::None:
         break;
     }
@@ -131,6 +139,9 @@ RomIdentity RomIdentity::of(std::span<const std::uint8_t> file) {
 
 std::vector<std::string> RomIdentity::warnings() const {
     std::vector<std::string> said;
+    if (header.kind == RomHeader::Kind::CutShort)
+        said.push_back("the file begins as an iNES header does but ends before its " +
+                       std::to_string(kHeader) + " bytes: all of it is taken as ROM data");
     for (const auto &[name, size] :
          {std::pair{"PRG-ROM", &header.prgRom}, std::pair{"CHR-ROM", &header.chrRom}})
         if (!size->bytes)

@@ -24,7 +24,8 @@ struct RomSize {
 
 // What a ROM file says about itself in its 16-byte iNES or NES 2.0 header, if it has one.
 struct RomHeader {
-    enum class Kind { None, INes, Nes20 };
+    // CutShort: the file ends before its header does, so the whole file is ROM data.
+    enum class Kind { None, CutShort, INes, Nes20 };
     enum class Mirroring { Horizontal, Vertical, FourScreen };
 
     Kind kind = Kind::None;
@@ -51,7 +52,7 @@ struct RomIdentity {
     Checksum::Digests file, data;
 
     static RomIdentity of(std::span<const std::uint8_t> file);
-    // Sentences about a header that does not fit its file; none when it does.
+    // Sentences about a header that is cut short or does not fit its file; none when it does.
     std::vector<std::string> warnings() const;
 };
 

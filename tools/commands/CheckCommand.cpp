@@ -30,10 +30,14 @@ QJsonObject digests(const Checksum::Digests &digests) {
             {"sha1", qs(digests.sha1)}};
 }
 
-// The header as ROM users know it, in one line.
-QString headerLine(const RomHeader &header) {
+// The header as ROM users know it, in one line, then its sizes.
+QString headerLine(const RomHeader &header, qint64 fileSize) {
     if (header.kind == RomHeader::Kind::None)
         return Invocation::tr("none (the whole file is ROM data)");
+    if (header.kind == RomHeader::Kind::CutShort)
+        return Invocation::tr("cut short: the file has %1, an iNES header needs 16 (the whole "
+                              "file is ROM data)")
+            .arg(count(fileSize, "byte", "bytes"));
     QString mapper = Invocation::tr("mapper %1").arg(header.mapper);
     if (header.kind == RomHeader::Kind::Nes20)
         mapper += Invocation::tr(", submapper %1").arg(header.submapper);
@@ -58,10 +62,12 @@ void addSize(QJsonObject &json, const QString &key, const RomSize &size) {
             QJsonObject{{"exponent", size.exponent}, {"multiplier", size.multiplier}};
 }
 
-// The header's fields.
+// The header's fields; a header cut short has only its kind and warnings.
 QJsonObject headerJson(const RomHeader &header, const QJsonArray &warnings) {
     QJsonObject json{{"kind", QString::fromLatin1(RomHeader::name(header.kind))},
                      {"warnings", warnings}};
+    if (header.kind == RomHeader::Kind::CutShort)
+        return json;
     json["mapper"] = header.mapper;
     json["submapper"] = header.kind == RomHeader::Kind::Nes20 ? QJsonValue(header.submapper)
                                                               : QJsonValue(QJsonValue::Null);
@@ -109,7 +115,7 @@ QString romText(const QString &path, const FileBytes &rom, const RomIdentity &id
     return Invocation::tr("ROM: %1\nSize: %2 bytes\nHeader: %3\n")
                .arg(path)
                .arg(rom.size)
-               .arg(headerLine(header)) +
+               .arg(headerLine(header, qint64(rom.size))) +
            headerText + hashes(QString(), identity.file) + data +
            hashes(Invocation::tr("ROM data "), identity.data);
 }
