@@ -1,5 +1,7 @@
 #include "RomIdentity.h"
 
+#include "TextEncoding.h"
+
 #include <algorithm>
 #include <limits>
 #include <string_view>
@@ -15,6 +17,8 @@ constexpr std::int64_t kPrgUnit = 16384, kChrUnit = 8192;
 constexpr std::int64_t kMost = std::numeric_limits<std::int64_t>::max();
 // A NES 2.0 size's high nybble that says the low byte holds an exponent and a multiplier.
 constexpr std::uint8_t kExponentForm = 0x0F;
+// Bytes 12 to 15 of an iNES header, zero unless an old tool wrote over them.
+constexpr std::size_t kOldTool = 12;
 
 // A NES 2.0 size: a count of units, or, when the high nybble is all ones, 2^E × (2M + 1) bytes.
 RomSize nes20Size(std::uint8_t low, std::uint8_t high, std::int64_t unit) {
@@ -68,9 +72,11 @@ RomHeader RomHeader::read(std::span<const std::uint8_t> file) {
     header.trainer = flags6 & 0x04;
     // Old tools wrote text ("DiskDude!") over the bytes after the sizes; such a header's
     // byte 7 is no part of the mapper.
-    const bool junk = header.kind == Kind::INes &&
-                      std::any_of(file.begin() + 12, file.begin() + 16, [](auto b) { return b; });
-    header.mapper = (flags6 >> 4) | (junk ? 0 : flags7 & 0xF0);
+    const auto oldTool = file.subspan(kOldTool, kHeader - kOldTool);
+    if (header.kind == Kind::INes &&
+        std::any_of(oldTool.begin(), oldTool.end(), [](auto b) { return b; }))
+        header.oldToolBytes.assign(oldTool.begin(), oldTool.end());
+    header.mapper = (flags6 >> 4) | (header.oldToolBytes.empty() ? flags7 & 0xF0 : 0);
     if (header.kind == Kind::Nes20) {
         header.mapper |= (file[8] & 0x0F) << 8;
         header.submapper = file[8] >> 4;
@@ -142,6 +148,10 @@ std::vector<std::string> RomIdentity::warnings() const {
     if (header.kind == RomHeader::Kind::CutShort)
         said.push_back("the file begins as an iNES header does but ends before its " +
                        std::to_string(kHeader) + " bytes: all of it is taken as ROM data");
+    if (!header.oldToolBytes.empty())
+        said.push_back("bytes 12 to 15 of the header are not all zero (" +
+                       TextEncoding::quoted(header.oldToolBytes) +
+                       "), as old tools left them, so byte 7's mapper bits were ignored");
     for (const auto &[name, size] :
          {std::pair{"PRG-ROM", &header.prgRom}, std::pair{"CHR-ROM", &header.chrRom}})
         if (!size->bytes)

@@ -33,6 +33,9 @@ struct RomHeader {
     int mapper = 0, submapper = 0; // the submapper only in NES 2.0
     Mirroring mirroring = Mirroring::Horizontal;
     bool battery = false, trainer = false;
+    // Bytes 12 to 15 of an old iNES header that old tools filled with text, so byte 7 was left
+    // out of the mapper; empty when they are zero.
+    std::string oldToolBytes;
     // Bytes the header claims (header, trainer, PRG-ROM and CHR-ROM) less the file's size:
     // above 0 the file is short of what it claims, below 0 it holds more; none when the header
     // claims more than any file can hold.
@@ -52,7 +55,8 @@ struct RomIdentity {
     Checksum::Digests file, data;
 
     static RomIdentity of(std::span<const std::uint8_t> file);
-    // Sentences about a header that is cut short or does not fit its file; none when it does.
+    // Sentences about a header that is cut short, was partly ignored, or does not fit its file;
+    // none when it does.
     std::vector<std::string> warnings() const;
 };
 
