@@ -190,12 +190,16 @@ extern const Command kCheckCommand{
     QT_TRANSLATE_NOOP("DataTool", "Show a ROM's identity, and check every table row against it."),
     QT_TRANSLATE_NOOP(
         "DataTool",
-        "Prints the ROM's size; its header (iNES or NES 2.0, or none: PRG-ROM "
+        "Prints the ROM's size; its header (iNES or NES 2.0, cut short, or none: PRG-ROM "
         "and CHR-ROM sizes, mapper and submapper, mirroring, battery, trainer, "
         "and by how much its sizes disagree with the file); the CRC32, MD5 and "
         "SHA-1 of the file and of the ROM data without header and trainer; then "
         "one line for each finding, then the counts. Errors: a negative address, a byte past the "
-        "end, a byte above $3F. Warnings: a byte of $0D, palettes that overlap "
+        "end, a byte above $3F. Warnings: a header cut short (the whole file is then ROM data), "
+        "bytes 12 to 15 of an iNES header that old tools filled (byte 7's mapper bits are then "
+        "ignored), a size more than any file can hold (written as the header gives it, 2^E x "
+        "(2M + 1), and null in JSON beside its exponent and multiplier), sizes that disagree "
+        "with the file, a byte of $0D, palettes that overlap "
         "without starting together, missing preview pictures, a name holding a "
         "line break. ROM may be - for standard input.\n\nExit status: 0 no "
         "errors, 1 errors found or a broken table, 2 a file that cannot be read "
