@@ -25,21 +25,21 @@ constexpr std::size_t kWindow = WindowIndex::kWindow;
 // The copy is read at every fourth byte, the reference's windows at every byte: any run of
 // kWindow + kStride - 1 = 11 agreeing bytes is seen, and a stretch around a row holds such a
 // run even with a byte in twenty changed.
-constexpr std::size_t kStride = 4;
+constexpr std::size_t kStride = 4; // no-mutate: any stride sees runs of kWindow + it - 1
 // Places kept for one window of the reference: a window found at more is common (a fill, a
 // pattern), and only its first places are candidates.
-constexpr std::size_t kMostPlaces = 8;
+constexpr std::size_t kMostPlaces = 8;   // no-mutate: where common begins; only speed
 constexpr std::size_t kCommonPlaces = 4; // the places a common window offers as candidates
 // Shifts judged for one group: the ones the most windows point to.
-constexpr std::size_t kMostShifts = 16;
+constexpr std::size_t kMostShifts = 16; // no-mutate: more shifts judged cost only time
 // How sure a proof must be: a proven stretch agrees by chance at one place of the copy with a
 // chance below 2^-(its bits), so its bits must exceed log2 of the places it could fall on
 // (the copy's size) and of the stretches tried (about one a row), by this many bits more: one
 // chance in 65,536 that any row of a port is proven somewhere by accident.
-constexpr double kConfidence = 16;
+constexpr double kConfidence = 16; // no-mutate: a margin, as right one bit either way
 // What one agreeing byte is worth at most: ROM bytes are not independent (code repeats its
 // patterns), so no value counts as rarer than one in 64.
-constexpr double kMostBits = 6;
+constexpr double kMostBits = 6; // no-mutate: a cap, as right one bit either way
 
 // Rows that lie close together, with the stretch of the reference around them.
 struct Group {
@@ -58,9 +58,9 @@ std::array<double, 256> bitsOf(std::span<const std::uint8_t> other) {
     for (std::size_t at = 0; at < other.size(); at += step, ++samples)
         ++counts[other[at]];
     std::array<double, 256> bits{};
-    for (std::size_t value = 0; value < 256; ++value)
-        bits[value] =
-            std::min(kMostBits, -std::log2(double(counts[value] + 1) / double(samples + 256)));
+    std::transform(counts.begin(), counts.end(), bits.begin(), [samples](std::uint64_t count) {
+        return std::min(kMostBits, -std::log2(double(count + 1) / double(samples + 256)));
+    });
     return bits;
 }
 

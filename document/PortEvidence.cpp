@@ -28,11 +28,11 @@ void PortEvidence::compare(std::size_t start, std::size_t end, const std::vector
 
 // What lies between streaks of more than `mostChanged` changed bytes (recoloured palettes in
 // a streak not counted, from its first changed byte to its last) and the copy's edges.
-void PortEvidence::markRuns(int mostChanged, std::vector<std::int32_t> &runs) const {
+void PortEvidence::markRuns(int mostChanged, Runs &runs) const {
     const std::size_t n = m_bytes.size();
     std::vector<bool> bad(n, false);
     int streak = 0;
-    std::size_t first = 0, last = 0;
+    std::size_t first{}, last{};
     for (std::size_t i = 0; i <= n; ++i) {
         const Byte b = i < n ? m_bytes[i] : Byte::Outside;
         if (b == Byte::Differs) {
@@ -45,27 +45,34 @@ void PortEvidence::markRuns(int mostChanged, std::vector<std::int32_t> &runs) co
             streak = 0;
         }
     }
-    runs.assign(n, -1);
-    for (std::size_t count = 0, i = 0; i < n; ++i) {
+    runs = {};
+    runs.of.assign(n, -1);
+    for (std::size_t i = 0; i < n; ++i) {
         if (bad[i] || m_bytes[i] == Byte::Outside)
             continue;
-        runs[i] = i > 0 && runs[i - 1] >= 0 ? runs[i - 1] : std::int32_t(count++);
+        if (i == 0 || runs.of[i - 1] < 0) {
+            runs.begin.push_back(i);
+            runs.end.push_back(i);
+        }
+        runs.of[i] = std::int32_t(runs.begin.size()) - 1;
+        ++runs.end.back();
     }
 }
 
 // Stretches of agreeing bytes inside the runs, recoloured palettes cutting them, and which are
 // worth the threshold.
 void PortEvidence::markStretches(std::size_t start) {
+    const std::vector<std::int32_t> &run = m_runs.of;
     const std::size_t n = m_bytes.size();
     m_proven.clear();
     for (std::size_t i = 0; i < n;) {
-        if (m_run[i] < 0 || m_bytes[i] == Byte::PaletteDiffers) {
+        if (run[i] < 0 || m_bytes[i] == Byte::PaletteDiffers) {
             ++i;
             continue;
         }
         const std::size_t begin = i;
         double bits = 0;
-        for (; i < n && m_run[i] == m_run[begin] && m_bytes[i] != Byte::PaletteDiffers; ++i) {
+        for (; i < n && run[i] == run[begin] && m_bytes[i] != Byte::PaletteDiffers; ++i) {
             if (m_bytes[i] == Byte::Differs) {
                 bits -= kChangedCost;
                 continue;
@@ -85,35 +92,42 @@ void PortEvidence::markStretches(std::size_t start) {
                   m_inProven.begin() + std::ptrdiff_t(s.end), true);
 }
 
-void PortEvidence::markSides(const std::vector<std::int32_t> &runs, std::vector<bool> &left,
-                             std::vector<bool> &right) const {
-    const std::size_t n = runs.size();
-    left.assign(n, false);
-    right.assign(n, false);
-    // A stretch counts for the bytes of its own run only: before the first byte of each
-    // stretch, after its last.
-    for (std::size_t k = 0, i = 0; i < n; ++i) {
-        while (k < m_proven.size() && m_proven[k].end <= i)
-            ++k;
-        left[i] = k > 0 && runs[i] >= 0 && runs[m_proven[k - 1].begin] == runs[i];
+// Each run's first and last proven stretch: a stretch lies in one run of either kind, as the
+// loose runs hold the strict ones.
+void PortEvidence::markProven(Runs &runs) const {
+    runs.provenBegin.assign(runs.begin.size(), m_bytes.size());
+    runs.provenEnd.assign(runs.begin.size(), 0);
+    for (const Stretch &s : m_proven) {
+        const auto r = std::size_t(runs.of[s.begin]);
+        runs.provenBegin[r] = std::min(runs.provenBegin[r], s.begin);
+        runs.provenEnd[r] = std::max(runs.provenEnd[r], s.end);
     }
-    for (std::size_t k = m_proven.size(), i = n; i-- > 0;) {
-        while (k > 0 && m_proven[k - 1].begin > i)
-            --k;
-        right[i] = k < m_proven.size() && runs[i] >= 0 && runs[m_proven[k].begin] == runs[i];
-    }
+}
+
+void PortEvidence::sides(const Runs &runs, std::size_t at, bool &both, bool &one,
+                         bool &fits) const {
+    both = one = fits = false;
+    if (runs.of[at] < 0)
+        return;
+    const auto r = std::size_t(runs.of[at]);
+    // A proven stretch that reaches before the palette, and one that reaches beyond it.
+    const bool left = runs.provenBegin[r] < at;
+    const bool right = runs.provenEnd[r] > at + 3;
+    both = left && right;
+    one = left || right;
+    fits = (runs.begin[r] == 0 || runs.begin[r] + m_context <= at) &&
+           (runs.end[r] == m_bytes.size() || runs.end[r] >= at + 3 + m_context);
 }
 
 void PortEvidence::judge(std::size_t start, std::size_t end, const std::vector<bool> &palette,
                          std::span<const std::int64_t> rows, std::int64_t shift,
                          std::vector<Verdict> &verdicts) {
     compare(start, end, palette, shift);
-    markRuns(kMostChanged, m_run);
+    markRuns(kMostChanged, m_runs);
     markStretches(start);
-    markSides(m_run, m_left, m_right);
-    markRuns(kMostChangedLoosely, m_looseRun);
-    markSides(m_looseRun, m_looseLeft, m_looseRight);
-    const std::size_t n = end - start;
+    markProven(m_runs);
+    markRuns(kMostChangedLoosely, m_looseRuns);
+    markProven(m_looseRuns);
     verdicts.assign(rows.size(), {});
     for (std::size_t r = 0; r < rows.size(); ++r) {
         const std::size_t at = std::size_t(rows[r]) - start;
@@ -121,21 +135,11 @@ void PortEvidence::judge(std::size_t start, std::size_t end, const std::vector<b
         if (m_bytes[at] == Byte::Outside || m_bytes[at + 2] == Byte::Outside)
             continue;
         Verdict &v = verdicts[r];
-        // Proven stretches wholly before and wholly after the palette, in its run.
-        v.loose = m_looseRun[at] >= 0 && m_looseLeft[at] && m_looseRight[at + 2];
-        const std::int32_t run = m_run[at];
-        if (run < 0)
-            continue;
+        bool unused = false;
+        sides(m_looseRuns, at, v.loose, unused, unused);
+        sides(m_runs, at, v.enclosed, v.tied, v.fits);
         // Its own bytes prove it only where all three agree, inside a proven stretch.
         v.own = m_inProven[at] && m_inProven[at + 1] && m_inProven[at + 2];
-        v.enclosed = m_left[at] && m_right[at + 2];
-        v.tied = m_left[at] || m_right[at + 2];
-        std::size_t from = at, to = at + 3;
-        while (from > 0 && m_run[from - 1] == run && at - from < m_context)
-            --from;
-        while (to < n && m_run[to] == run && to - at - 3 < m_context)
-            ++to;
-        v.fits = (from == 0 || at - from >= m_context) && (to == n || to - at - 3 >= m_context);
     }
 }
 

@@ -60,27 +60,34 @@ public:
 
 private:
     enum class Byte : std::uint8_t { Agrees, Differs, PaletteDiffers, Outside };
+    // Runs of bytes aligned at the shift: each byte's run (or -1), each run's extent, and the
+    // first byte of its first proven stretch and the end of its last.
+    struct Runs {
+        std::vector<std::int32_t> of;
+        std::vector<std::size_t> begin, end, provenBegin, provenEnd;
+    };
+    struct Stretch {
+        std::size_t begin, end;
+    };
     void compare(std::size_t start, std::size_t end, const std::vector<bool> &palette,
                  std::int64_t shift);
-    // Runs of bytes aligned at the shift, broken by more than `mostChanged` changed bytes.
-    void markRuns(int mostChanged, std::vector<std::int32_t> &runs) const;
+    // Broken by more than `mostChanged` changed bytes in a row.
+    void markRuns(int mostChanged, Runs &runs) const;
     void markStretches(std::size_t start);
-    // For each byte, whether a proven stretch lies before it and after it in its run.
-    void markSides(const std::vector<std::int32_t> &runs, std::vector<bool> &left,
-                   std::vector<bool> &right) const;
+    void markProven(Runs &runs) const;
+    // Its verdict for the palette at `at` in `runs`: proven stretches on both sides of it, on one,
+    // and whether its run reaches the whole context on both sides.
+    void sides(const Runs &runs, std::size_t at, bool &both, bool &one, bool &fits) const;
 
     std::span<const std::uint8_t> m_reference, m_other;
     const std::array<double, 256> &m_bits;
     double m_threshold;
     std::size_t m_context;
     // For each byte of the stretch being judged:
-    struct Stretch {
-        std::size_t begin, end;
-    };
     std::vector<Byte> m_bytes;
-    std::vector<std::int32_t> m_run, m_looseRun; // the aligned run it lies in, or -1
+    Runs m_runs, m_looseRuns;
     std::vector<Stretch> m_proven;
-    std::vector<bool> m_inProven, m_left, m_right, m_looseLeft, m_looseRight;
+    std::vector<bool> m_inProven;
 };
 
 } // namespace tintwright

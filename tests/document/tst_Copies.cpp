@@ -1,6 +1,7 @@
 #include "Cases.h"
 #include "document/NumberText.h"
 #include "document/PalettePort.h"
+#include "document/PortEvidence.h"
 #include "document/RomIdentity.h"
 
 #include <QRandomGenerator>
@@ -20,6 +21,8 @@ private slots:
     void port_data() { addCases("copies", "port"); }
     void port();
     void neverWrong();
+    void evidence_data() { addCases("copies", "evidence"); }
+    void evidence();
 };
 
 namespace {
@@ -175,7 +178,7 @@ std::vector<std::vector<std::int64_t>> copy(const Reference &ref, const QJsonArr
 // The rows the port got wrong: found once where the row is not, or found once though it lies
 // at several places; and the counts of rows found once and with several candidates.
 QStringList wrongRows(const Reference &ref, const std::vector<std::vector<std::int64_t>> &places,
-                      const PalettePort::Result &result, int counts[2]) {
+                      const PalettePort::Result &result, int counts[3]) {
     std::vector<PalettePort::Row> found = result.back;
     found.insert(found.end(), result.front.begin(), result.front.end());
     QStringList wrong;
@@ -185,6 +188,7 @@ QStringList wrongRows(const Reference &ref, const std::vector<std::vector<std::i
         const PalettePort::Row &row = found[k];
         counts[0] += row.sure == PalettePort::Sure::One;
         counts[1] += row.sure == PalettePort::Sure::Several;
+        counts[2] += row.sure == PalettePort::Sure::Several ? int(row.found.size()) : 0;
         const bool listed =
             expected.empty() || row.more ||
             std::includes(row.found.begin(), row.found.end(), expected.begin(), expected.end());
@@ -206,12 +210,13 @@ void tst_Copies::port() {
     std::vector<std::uint8_t> other;
     QRandomGenerator random(7);
     const auto places = copy(ref, row["edits"].toArray(), other, random);
-    int counts[2] = {};
+    int counts[3] = {};
     const QStringList wrong =
         wrongRows(ref, places, PalettePort::port(ref.rom, other, ref.tables), counts);
     QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(", ")));
     QCOMPARE(counts[0], row["one"].toInt());
     QCOMPARE(counts[1], row["several"].toInt());
+    QCOMPARE(counts[2], row["candidates"].toInt(counts[2]));
 }
 
 // Random references and random edits: whatever the port cannot prove it may leave unresolved,
@@ -237,12 +242,37 @@ void tst_Copies::neverWrong() {
         const Reference ref = reference(prepared, trial + 100, trial % 2);
         std::vector<std::uint8_t> other;
         const auto places = copy(ref, edits, other, random);
-        int counts[2] = {};
+        int counts[3] = {};
         const QStringList wrong =
             wrongRows(ref, places, PalettePort::port(ref.rom, other, ref.tables), counts);
         QVERIFY2(wrong.isEmpty(), qPrintable(QJsonDocument(edits).toJson(QJsonDocument::Compact) +
                                              ": " + wrong.join(", ")));
     }
+}
+
+void tst_Copies::evidence() {
+    QFETCH(QJsonObject, row);
+    const QByteArray reference = row["reference"].toString().toLatin1(),
+                     other = row["other"].toString().toLatin1();
+    const auto bytes = [](const QByteArray &b) {
+        return std::span(reinterpret_cast<const std::uint8_t *>(b.data()), std::size_t(b.size()));
+    };
+    std::array<double, 256> bits{};
+    bits.fill(6);
+    PortEvidence evidence(bytes(reference), bytes(other), bits, row["threshold"].toDouble(), 4);
+    std::vector<bool> palette(std::size_t(reference.size()));
+    std::vector<std::int64_t> rows;
+    for (const QJsonValue at : row["rows"].toArray()) {
+        rows.push_back(at.toInt());
+        std::fill_n(palette.begin() + at.toInt(), 3, true);
+    }
+    std::vector<PortEvidence::Verdict> verdicts;
+    evidence.judge(0, std::size_t(reference.size()), palette, rows, row["shift"].toInt(), verdicts);
+    QStringList said;
+    for (const PortEvidence::Verdict &v : verdicts)
+        said << QString(v.own ? "o" : "-") + (v.enclosed ? "e" : "-") + (v.loose ? "l" : "-") +
+                    (v.tied ? "t" : "-") + (v.fits ? "f" : "-");
+    QCOMPARE(said.join(' '), row["verdicts"].toString());
 }
 
 void tst_Copies::identity() {
