@@ -92,6 +92,129 @@ BpsPatch::Info header(std::span<const std::uint8_t> patch, Reader &reader) {
     return info;
 }
 
+// The header read and the source checked against it, before anything is made.
+BpsPatch::Info forSource(std::span<const std::uint8_t> source, std::span<const std::uint8_t> patch,
+                         Reader &reader) {
+    const BpsPatch::Info info = header(patch, reader);
+    // Before anything is made: a lying size must cost nothing.
+    if (info.targetSize > BpsPatch::kLargestTarget)
+        throw Problem::atOffset(4, "the target would be larger than 1 GiB (" +
+                                       std::to_string(info.targetSize) + " bytes)");
+    const std::uint32_t sourceCrc = Checksum::crc32(source);
+    if (info.targetSize == source.size() && sourceCrc == info.targetCrc &&
+        (info.sourceSize != source.size() || sourceCrc != info.sourceCrc))
+        throw Problem::atOffset(
+            0, "this ROM already has the patch: it is the result the patch makes (" +
+                   describe(info.targetSize, info.targetCrc) + ")");
+    if (info.sourceSize != source.size() || sourceCrc != info.sourceCrc)
+        throw Problem::atOffset(0, "this patch is not for this ROM: it wants " +
+                                       describe(info.sourceSize, info.sourceCrc) + ", not " +
+                                       describe(source.size(), sourceCrc));
+    return info;
+}
+
+void checkResult(std::span<const std::uint8_t> made, std::span<const std::uint8_t> patch,
+                 const BpsPatch::Info &info) {
+    if (Checksum::crc32(made) != info.targetCrc)
+        throw Problem::atOffset(patch.size() - 8,
+                                "the result's CRC32 is not the one the patch names");
+}
+
+// Keeps what the actions make: the target grows with what they write, never ahead of them.
+class Built {
+public:
+    explicit Built(std::size_t room) { m_made.reserve(room); }
+    bool put(std::span<const std::uint8_t> bytes) {
+        m_made.insert(m_made.end(), bytes.begin(), bytes.end());
+        return true;
+    }
+    // The copy may go on into the bytes it writes itself.
+    bool copy(std::size_t from, std::size_t length) {
+        const std::size_t out = m_made.size();
+        m_made.resize(out + length);
+        for (std::size_t i = 0; i < length; ++i)
+            m_made[out + i] = m_made[from + i];
+        return true;
+    }
+    BpsPatch::Bytes &made() { return m_made; }
+
+private:
+    BpsPatch::Bytes m_made;
+};
+
+// Compares what the actions make with a target given whole, keeping none of it. A copy from the
+// target reads the target itself: the bytes it copies were made, and found the same, before.
+class Compared {
+public:
+    explicit Compared(std::span<const std::uint8_t> target) : m_target(target) {}
+    bool put(std::span<const std::uint8_t> bytes) { return same(bytes.data(), bytes.size()); }
+    bool copy(std::size_t from, std::size_t length) { return same(m_target.data() + from, length); }
+
+private:
+    bool same(const std::uint8_t *bytes, std::size_t length) {
+        m_at += length;
+        return std::memcmp(m_target.data() + m_at - length, bytes, length) == 0;
+    }
+
+    std::span<const std::uint8_t> m_target;
+    std::size_t m_at = 0;
+};
+
+// Carries out the actions, handing what each makes to `sink`: false as soon as the sink finds
+// it wrong.
+template <typename Sink>
+bool act(std::span<const std::uint8_t> source, Reader &reader, const BpsPatch::Info &info,
+         Sink &sink) {
+    std::size_t out = 0;
+    std::int64_t sourceAt = 0, targetAt = 0;
+    // A copy starts inside its file: the source, or the target as far as it is written.
+    const auto offset = [&](std::int64_t &at, std::uint64_t limit, std::size_t where) {
+        const std::uint64_t number = reader.number("an action's offset");
+        const auto delta = std::int64_t(number >> 1);
+        if (delta > std::int64_t(limit))
+            throw Problem::atOffset(where, "a copy reaches outside the file it copies from");
+        at += number & 1 ? -delta : delta;
+        if (at < 0 || std::uint64_t(at) >= limit)
+            throw Problem::atOffset(where, "a copy reaches outside the file it copies from");
+    };
+    while (!reader.done()) {
+        const std::size_t where = reader.at();
+        const std::uint64_t data = reader.number("an action");
+        const std::uint64_t length = (data >> 2) + 1;
+        if (length > info.targetSize - out)
+            throw Problem::atOffset(where, "an action writes past the end of the target");
+        bool same = true;
+        switch (data & 3) {
+        case SourceRead:
+            if (out + length > source.size())
+                throw Problem::atOffset(where, "an action reads past the end of the source");
+            same = sink.put(source.subspan(out, std::size_t(length)));
+            break;
+        case TargetRead:
+            same = sink.put(reader.bytes(length, "an action's bytes"));
+            break;
+        case SourceCopy:
+            offset(sourceAt, source.size(), where);
+            if (length > source.size() - std::uint64_t(sourceAt))
+                throw Problem::atOffset(where, "a copy reaches outside the file it copies from");
+            same = sink.put(source.subspan(std::size_t(sourceAt), std::size_t(length)));
+            sourceAt += std::int64_t(length);
+            break;
+        case TargetCopy:
+            offset(targetAt, out, where);
+            same = sink.copy(std::size_t(targetAt), std::size_t(length));
+            targetAt += std::int64_t(length);
+            break;
+        }
+        if (!same)
+            return false;
+        out += std::size_t(length);
+    }
+    if (out != info.targetSize)
+        throw Problem::atOffset(reader.at(), "the actions end before the target is complete");
+    return true;
+}
+
 } // namespace
 
 BpsPatch::Bytes BpsPatch::create(std::span<const std::uint8_t> source,
@@ -126,79 +249,25 @@ BpsPatch::Info BpsPatch::info(std::span<const std::uint8_t> patch) {
 BpsPatch::Bytes BpsPatch::apply(std::span<const std::uint8_t> source,
                                 std::span<const std::uint8_t> patch) {
     Reader reader(patch, patch.size() >= 12 ? patch.size() - 12 : 0);
-    const Info info = header(patch, reader);
-    // Before anything is made: a lying size must cost nothing.
-    if (info.targetSize > kLargestTarget)
-        throw Problem::atOffset(4, "the target would be larger than 1 GiB (" +
-                                       std::to_string(info.targetSize) + " bytes)");
-    const std::uint32_t sourceCrc = Checksum::crc32(source);
-    if (info.targetSize == source.size() && sourceCrc == info.targetCrc &&
-        (info.sourceSize != source.size() || sourceCrc != info.sourceCrc))
-        throw Problem::atOffset(
-            0, "this ROM already has the patch: it is the result the patch makes (" +
-                   describe(info.targetSize, info.targetCrc) + ")");
-    if (info.sourceSize != source.size() || sourceCrc != info.sourceCrc)
-        throw Problem::atOffset(0, "this patch is not for this ROM: it wants " +
-                                       describe(info.sourceSize, info.sourceCrc) + ", not " +
-                                       describe(source.size(), sourceCrc));
-    // The target grows with what the actions write, never ahead of them.
-    Bytes target;
-    target.reserve(
+    const Info info = forSource(source, patch, reader);
+    Built built(
         std::size_t(std::min<std::uint64_t>(info.targetSize, source.size() + patch.size())));
-    std::size_t out = 0;
-    std::int64_t sourceAt = 0, targetAt = 0;
-    // A copy starts inside its file: the source, or the target as far as it is written, where
-    // the copy may go on into the bytes it writes itself.
-    const auto offset = [&](std::int64_t &at, std::uint64_t limit, std::size_t where) {
-        const std::uint64_t number = reader.number("an action's offset");
-        const auto delta = std::int64_t(number >> 1);
-        if (delta > std::int64_t(limit))
-            throw Problem::atOffset(where, "a copy reaches outside the file it copies from");
-        at += number & 1 ? -delta : delta;
-        if (at < 0 || std::uint64_t(at) >= limit)
-            throw Problem::atOffset(where, "a copy reaches outside the file it copies from");
-    };
-    while (!reader.done()) {
-        const std::size_t where = reader.at();
-        const std::uint64_t data = reader.number("an action");
-        const std::uint64_t length = (data >> 2) + 1;
-        if (length > info.targetSize - out)
-            throw Problem::atOffset(where, "an action writes past the end of the target");
-        target.resize(out + std::size_t(length));
-        switch (data & 3) {
-        case SourceRead:
-            if (out + length > source.size())
-                throw Problem::atOffset(where, "an action reads past the end of the source");
-            std::copy_n(source.begin() + std::ptrdiff_t(out), length,
-                        target.begin() + std::ptrdiff_t(out));
-            break;
-        case TargetRead: {
-            const auto bytes = reader.bytes(length, "an action's bytes");
-            std::copy(bytes.begin(), bytes.end(), target.begin() + std::ptrdiff_t(out));
-            break;
-        }
-        case SourceCopy:
-            offset(sourceAt, source.size(), where);
-            if (length > source.size() - std::uint64_t(sourceAt))
-                throw Problem::atOffset(where, "a copy reaches outside the file it copies from");
-            std::copy_n(source.begin() + sourceAt, length, target.begin() + std::ptrdiff_t(out));
-            sourceAt += std::int64_t(length);
-            break;
-        case TargetCopy:
-            offset(targetAt, out, where);
-            for (std::uint64_t i = 0; i < length; ++i)
-                target[out + i] = target[std::size_t(targetAt) + i];
-            targetAt += std::int64_t(length);
-            break;
-        }
-        out += std::size_t(length);
-    }
-    if (out != info.targetSize)
-        throw Problem::atOffset(reader.at(), "the actions end before the target is complete");
-    if (Checksum::crc32(target) != info.targetCrc)
-        throw Problem::atOffset(patch.size() - 8,
-                                "the result's CRC32 is not the one the patch names");
-    return target;
+    act(source, reader, info, built);
+    checkResult(built.made(), patch, info);
+    return std::move(built.made());
+}
+
+bool BpsPatch::makes(std::span<const std::uint8_t> source, std::span<const std::uint8_t> patch,
+                     std::span<const std::uint8_t> target) {
+    Reader reader(patch, patch.size() >= 12 ? patch.size() - 12 : 0);
+    const Info info = forSource(source, patch, reader);
+    if (info.targetSize != target.size())
+        return false;
+    Compared compared(target);
+    if (!act(source, reader, info, compared))
+        return false;
+    checkResult(target, patch, info);
+    return true;
 }
 
 } // namespace tintwright
