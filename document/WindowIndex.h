@@ -52,6 +52,18 @@ public:
         m_chain[at / kStride] = head;
         head = std::uint32_t(at / kStride + 1) | key.tag;
     }
+    // Adds every kStride-th window of `file`, in order. The slots are fetched well ahead of
+    // their windows, so the misses of many adds overlap instead of coming one after another.
+    void addAll(std::span<const std::uint8_t> file) {
+        constexpr std::size_t kAhead = 64 * kStride;
+        std::size_t at = 0;
+        for (; at + kAhead + kWindow <= file.size(); at += kStride) {
+            prefetch(hashOf(file.data() + at + kAhead));
+            add(file.data() + at, at);
+        }
+        for (; at + kWindow <= file.size(); at += kStride)
+            add(file.data() + at, at);
+    }
     // Calls `visit(at)` for the indexed windows whose hash is like that of the window at
     // `window`, newest first, `depth` of them at most: their bytes are the caller's to compare.
     template <typename Visit>
