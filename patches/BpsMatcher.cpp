@@ -176,7 +176,7 @@ private:
             m_sources->addAll(m_source);
         }
         if (!m_targets) {
-            m_targets.emplace(m_target.size());
+            m_targets.emplace(m_target.size(), WindowIndex::Layout::Sparse);
             for (std::size_t at = m_literal; at < p; ++at)
                 literal(at);
         }
