@@ -25,7 +25,9 @@ void putCrc(BpsPatch::Bytes &out, std::uint32_t crc) {
 // Reads a patch front to back, every read checked against its end (the footer excluded).
 class Reader {
 public:
-    Reader(std::span<const std::uint8_t> patch, std::size_t end) : m_patch(patch), m_end(end) {}
+    // The actions end where the footer's three CRC32s begin.
+    explicit Reader(std::span<const std::uint8_t> patch)
+        : m_patch(patch), m_end(patch.size() - std::min<std::size_t>(patch.size(), 12)) {}
     std::size_t at() const { return m_at; }
     bool done() const { return m_at >= m_end; }
     std::uint64_t number(const char *what) {
@@ -243,7 +245,7 @@ BpsPatch::Bytes BpsPatch::create(std::span<const std::uint8_t> source,
 }
 
 BpsPatch::Info BpsPatch::info(std::span<const std::uint8_t> patch) {
-    Reader reader(patch, patch.size() >= 12 ? patch.size() - 12 : 0);
+    Reader reader(patch);
     Info info = header(patch, reader);
     for (; !reader.done(); ++info.actions) {
         const std::uint64_t data = reader.number("an action");
@@ -258,7 +260,7 @@ BpsPatch::Info BpsPatch::info(std::span<const std::uint8_t> patch) {
 
 BpsPatch::Bytes BpsPatch::apply(std::span<const std::uint8_t> source,
                                 std::span<const std::uint8_t> patch) {
-    Reader reader(patch, patch.size() >= 12 ? patch.size() - 12 : 0);
+    Reader reader(patch);
     const Info info = forSource(source, patch, reader);
     Built built(
         std::size_t(std::min<std::uint64_t>(info.targetSize, source.size() + patch.size())));
@@ -270,7 +272,7 @@ BpsPatch::Bytes BpsPatch::apply(std::span<const std::uint8_t> source,
 bool BpsPatch::makes(std::span<const std::uint8_t> source, std::span<const std::uint8_t> patch,
                      std::span<const std::uint8_t> target) {
     auto targetCrc = beside([&] { return Checksum::crc32(target); });
-    Reader reader(patch, patch.size() >= 12 ? patch.size() - 12 : 0);
+    Reader reader(patch);
     const Info info = forSource(source, patch, reader);
     if (info.targetSize != target.size())
         return false;
