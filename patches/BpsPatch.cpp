@@ -124,10 +124,13 @@ void checkResult(std::uint32_t madeCrc, std::span<const std::uint8_t> patch,
                                 "the result's CRC32 is not the one the patch names");
 }
 
-// Works out `work` on another core where there is one, beside what the caller goes on with; where
-// no thread can be had, when its result is asked for.
-template <typename Work> auto beside(Work work) {
-    return std::async(std::launch::async | std::launch::deferred, std::move(work));
+// Works out `work`, which reads `bytes` bytes, on another core where there is one, beside what
+// the caller goes on with. Where no thread can be had, or the work is too little to be worth
+// one, it is done when its result is asked for.
+template <typename Work> auto beside(std::size_t bytes, Work work) {
+    const bool worth = bytes >= (std::size_t(1) << 20); // no-mutate: only speed depends on it
+    return std::async(worth ? std::launch::async | std::launch::deferred : std::launch::deferred,
+                      std::move(work));
 }
 
 // Keeps what the actions make: the target grows with what they write, never ahead of them.
@@ -235,7 +238,8 @@ BpsPatch::Bytes BpsPatch::create(std::span<const std::uint8_t> source,
     BpsMatcher::putNumber(out, source.size());
     BpsMatcher::putNumber(out, target.size());
     BpsMatcher::putNumber(out, 0);
-    auto crcs = beside([&] { return std::pair(Checksum::crc32(source), Checksum::crc32(target)); });
+    auto crcs = beside(source.size() + target.size(),
+                       [&] { return std::pair(Checksum::crc32(source), Checksum::crc32(target)); });
     BpsMatcher::encode(source, target, out);
     const auto [sourceCrc, targetCrc] = crcs.get();
     putCrc(out, sourceCrc);
@@ -271,7 +275,7 @@ BpsPatch::Bytes BpsPatch::apply(std::span<const std::uint8_t> source,
 
 bool BpsPatch::makes(std::span<const std::uint8_t> source, std::span<const std::uint8_t> patch,
                      std::span<const std::uint8_t> target) {
-    auto targetCrc = beside([&] { return Checksum::crc32(target); });
+    auto targetCrc = beside(target.size(), [&] { return Checksum::crc32(target); });
     Reader reader(patch);
     const Info info = forSource(source, patch, reader);
     if (info.targetSize != target.size())
