@@ -141,12 +141,10 @@ public:
         m_made.insert(m_made.end(), bytes.begin(), bytes.end());
         return true;
     }
-    // The copy may go on into the bytes it writes itself.
+    // The copy may go on into the bytes it writes itself, so it goes a byte at a time.
     bool copy(std::size_t from, std::size_t length) {
-        const std::size_t out = m_made.size();
-        m_made.resize(out + length);
         for (std::size_t i = 0; i < length; ++i)
-            m_made[out + i] = m_made[from + i];
+            m_made.push_back(m_made[from + i]);
         return true;
     }
     BpsPatch::Bytes &made() { return m_made; }
