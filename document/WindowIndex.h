@@ -36,32 +36,46 @@ public:
     static std::size_t commonBefore(const std::uint8_t *a, const std::uint8_t *b,
                                     std::size_t limit);
 
+    // Dense: the tables whole, for a file all of whose windows are added. Sparse: only the
+    // parts of them that are used take memory, for a file only a few stretches of which are.
+    enum class Layout { Dense, Sparse };
+
     // Entries count indexed windows from 1, so 0 is none: the tables need no filling.
-    explicit WindowIndex(std::size_t size)
-        : m_numbers(std::uint32_t(std::bit_ceil(size / kStride + 1) - 1)),
-          m_table((size / kStride + headsFor(size, m_bits)) * sizeof(std::uint32_t)),
-          m_chain(reinterpret_cast<std::uint32_t *>(m_table.get())),
-          m_heads(m_chain + size / kStride) {}
+    explicit WindowIndex(std::size_t size, Layout layout = Layout::Dense)
+        : m_numbers(std::uint32_t(std::bit_ceil(size / kStride + 1) - 1)), m_heads(size / kStride),
+          m_cells(m_heads + headsFor(size, m_bits), layout) {}
     // Windows of one byte repeated are left out: a run is found by where it ends.
     void add(const std::uint8_t *window, std::size_t at) {
         const std::uint64_t bytes = word(window);
         if (((bytes ^ (bytes >> 8)) & 0x00FFFFFFFFFFFFFFu) == 0)
             return;
         const Key key = keyOf(hashOf(window));
-        std::uint32_t &head = m_heads[key.slot];
-        m_chain[at / kStride] = head;
+        std::uint32_t &head = m_cells.at(m_heads + key.slot);
+        m_cells.at(at / kStride) = head;
         head = std::uint32_t(at / kStride + 1) | key.tag;
+    }
+    // Adds every kStride-th window of `file`, in order. The slots are fetched well ahead of
+    // their windows, so the misses of many adds overlap instead of coming one after another.
+    void addAll(std::span<const std::uint8_t> file) {
+        constexpr std::size_t kAhead = 64 * kStride;
+        std::size_t at = 0;
+        for (; at + kAhead + kWindow <= file.size(); at += kStride) {
+            prefetch(hashOf(file.data() + at + kAhead));
+            add(file.data() + at, at);
+        }
+        for (; at + kWindow <= file.size(); at += kStride)
+            add(file.data() + at, at);
     }
     // Calls `visit(at)` for the indexed windows whose hash is like that of the window at
     // `window`, newest first, `depth` of them at most: their bytes are the caller's to compare.
     template <typename Visit>
     void alike(const std::uint8_t *window, std::size_t depth, Visit &&visit) const {
         const Key key = keyOf(hashOf(window));
-        std::uint32_t entry = m_heads[key.slot];
+        std::uint32_t entry = m_cells[m_heads + key.slot];
         for (std::size_t tried = 0; entry != 0 && tried < depth; ++tried) {
             const std::uint32_t number = entry & m_numbers;
             const bool same = (entry ^ key.tag) <= m_numbers;
-            entry = m_chain[number - 1];
+            entry = m_cells[number - 1];
             if (same)
                 visit(std::size_t(number - 1) * kStride);
         }
@@ -96,19 +110,62 @@ public:
     bool holds(std::span<const std::uint8_t> file, const std::uint8_t *here,
                std::uint64_t hash) const {
         const Key key = keyOf(hash);
-        const std::uint32_t entry = m_heads[key.slot];
+        const std::uint32_t entry = m_cells[m_heads + key.slot];
         return entry != 0 && (entry ^ key.tag) <= m_numbers &&
                word(file.data() + std::size_t((entry & m_numbers) - 1) * kStride) == word(here);
     }
 
     // Brings the slot of a window that will soon be looked up into the cache.
-    void prefetch(std::uint64_t hash) const { __builtin_prefetch(&m_heads[keyOf(hash).slot]); }
+    void prefetch(std::uint64_t hash) const {
+        __builtin_prefetch(m_cells.place(m_heads + keyOf(hash).slot));
+    }
 
     static std::uint64_t hashOf(const std::uint8_t *window) {
         return word(window) * 0x9E3779B97F4A7C15u;
     }
 
 private:
+    // The tables' entries, 0 until set: the chain's, then the heads'. Sparse ones are made a
+    // cache line at a time where first set, each line after the last one made, so the memory
+    // touched follows the entries set. One buffer for both tables, so that it is large enough
+    // for huge pages.
+    class Cells {
+    public:
+        // Sparse, the last line is made whole.
+        Cells(std::size_t count, Layout layout)
+            : m_sparse(layout == Layout::Sparse),
+              m_cells((m_sparse ? (count / kLine + 1) * kLine : count) * sizeof(std::uint32_t)),
+              m_lines(m_sparse ? (count / kLine + 1) * sizeof(std::uint32_t) : 0) {}
+        std::uint32_t operator[](std::size_t i) const {
+            if (!m_sparse)
+                return cells()[i];
+            const std::uint32_t line = lines()[i / kLine];
+            return line == 0 ? 0 : cells()[std::size_t(line - 1) * kLine + i % kLine];
+        }
+        std::uint32_t &at(std::size_t i) {
+            if (!m_sparse)
+                return cells()[i];
+            std::uint32_t &line = lines()[i / kLine];
+            if (line == 0)
+                line = ++m_made;
+            return cells()[std::size_t(line - 1) * kLine + i % kLine];
+        }
+        // What a lookup of entry i reads first.
+        const void *place(std::size_t i) const {
+            return m_sparse ? static_cast<const void *>(lines() + i / kLine) : cells() + i;
+        }
+
+    private:
+        static constexpr std::size_t kLine = 64 / sizeof(std::uint32_t);
+        std::uint32_t *cells() const { return reinterpret_cast<std::uint32_t *>(m_cells.get()); }
+        std::uint32_t *lines() const { return reinterpret_cast<std::uint32_t *>(m_lines.get()); }
+
+        bool m_sparse;
+        ByteBuffer m_cells;
+        ByteBuffer m_lines; // sparse: where each line of entries was made, counted from 1
+        std::uint32_t m_made = 0;
+    };
+
     // As many slots as windows, rounded down to a power of two.
     static std::size_t headsFor(std::size_t size, int &bits) {
         while ((std::size_t(2) << bits) <= size / kStride)
@@ -128,8 +185,8 @@ private:
 
     int m_bits = 0;
     const std::uint32_t m_numbers; // the bits of an entry that hold a window's number
-    ByteBuffer m_table;            // the chain, then the heads, all 0 at first
-    std::uint32_t *m_chain, *m_heads;
+    const std::size_t m_heads;     // where the heads' entries start
+    Cells m_cells;
 };
 
 } // namespace tintwright

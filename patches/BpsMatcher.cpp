@@ -173,11 +173,10 @@ private:
             return found;
         if (!m_sources && sourceSize >= kWindow) {
             m_sources.emplace(sourceSize);
-            for (std::size_t at = 0; at + kWindow <= sourceSize; at += kStride)
-                m_sources->add(m_source.data() + at, at);
+            m_sources->addAll(m_source);
         }
         if (!m_targets) {
-            m_targets.emplace(m_target.size());
+            m_targets.emplace(m_target.size(), WindowIndex::Layout::Sparse);
             for (std::size_t at = m_literal; at < p; ++at)
                 literal(at);
         }

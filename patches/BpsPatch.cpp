@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <future>
 #include <string>
+#include <utility>
 
 namespace tintwright {
 
@@ -23,7 +25,9 @@ void putCrc(BpsPatch::Bytes &out, std::uint32_t crc) {
 // Reads a patch front to back, every read checked against its end (the footer excluded).
 class Reader {
 public:
-    Reader(std::span<const std::uint8_t> patch, std::size_t end) : m_patch(patch), m_end(end) {}
+    // The actions end where the footer's three CRC32s begin.
+    explicit Reader(std::span<const std::uint8_t> patch)
+        : m_patch(patch), m_end(patch.size() - std::min<std::size_t>(patch.size(), 12)) {}
     std::size_t at() const { return m_at; }
     bool done() const { return m_at >= m_end; }
     std::uint64_t number(const char *what) {
@@ -92,43 +96,12 @@ BpsPatch::Info header(std::span<const std::uint8_t> patch, Reader &reader) {
     return info;
 }
 
-} // namespace
-
-BpsPatch::Bytes BpsPatch::create(std::span<const std::uint8_t> source,
-                                 std::span<const std::uint8_t> target) {
-    Bytes out{'B', 'P', 'S', '1'};
-    // Room for the worst case, which costs nothing until it is written.
-    out.reserve(target.size() + target.size() / 32 + 64);
-    BpsMatcher::putNumber(out, source.size());
-    BpsMatcher::putNumber(out, target.size());
-    BpsMatcher::putNumber(out, 0);
-    BpsMatcher::encode(source, target, out);
-    putCrc(out, Checksum::crc32(source));
-    putCrc(out, Checksum::crc32(target));
-    putCrc(out, Checksum::crc32(out));
-    return out;
-}
-
-BpsPatch::Info BpsPatch::info(std::span<const std::uint8_t> patch) {
-    Reader reader(patch, patch.size() >= 12 ? patch.size() - 12 : 0);
-    Info info = header(patch, reader);
-    for (; !reader.done(); ++info.actions) {
-        const std::uint64_t data = reader.number("an action");
-        const std::uint64_t length = (data >> 2) + 1;
-        if ((data & 3) == TargetRead)
-            reader.bytes(length, "an action's bytes");
-        else if ((data & 3) != SourceRead)
-            reader.number("an action's offset");
-    }
-    return info;
-}
-
-BpsPatch::Bytes BpsPatch::apply(std::span<const std::uint8_t> source,
-                                std::span<const std::uint8_t> patch) {
-    Reader reader(patch, patch.size() >= 12 ? patch.size() - 12 : 0);
-    const Info info = header(patch, reader);
+// The header read and the source checked against it, before anything is made.
+BpsPatch::Info forSource(std::span<const std::uint8_t> source, std::span<const std::uint8_t> patch,
+                         Reader &reader) {
+    const BpsPatch::Info info = header(patch, reader);
     // Before anything is made: a lying size must cost nothing.
-    if (info.targetSize > kLargestTarget)
+    if (info.targetSize > BpsPatch::kLargestTarget)
         throw Problem::atOffset(4, "the target would be larger than 1 GiB (" +
                                        std::to_string(info.targetSize) + " bytes)");
     const std::uint32_t sourceCrc = Checksum::crc32(source);
@@ -141,14 +114,71 @@ BpsPatch::Bytes BpsPatch::apply(std::span<const std::uint8_t> source,
         throw Problem::atOffset(0, "this patch is not for this ROM: it wants " +
                                        describe(info.sourceSize, info.sourceCrc) + ", not " +
                                        describe(source.size(), sourceCrc));
-    // The target grows with what the actions write, never ahead of them.
-    Bytes target;
-    target.reserve(
-        std::size_t(std::min<std::uint64_t>(info.targetSize, source.size() + patch.size())));
+    return info;
+}
+
+void checkResult(std::uint32_t madeCrc, std::span<const std::uint8_t> patch,
+                 const BpsPatch::Info &info) {
+    if (madeCrc != info.targetCrc)
+        throw Problem::atOffset(patch.size() - 8,
+                                "the result's CRC32 is not the one the patch names");
+}
+
+// Works out `work`, which reads `bytes` bytes, on another core where there is one, beside what
+// the caller goes on with. Where no thread can be had, or the work is too little to be worth
+// one, it is done when its result is asked for.
+template <typename Work> auto beside(std::size_t bytes, Work work) {
+    const bool worth = bytes >= (std::size_t(1) << 20); // no-mutate: only speed depends on it
+    return std::async(worth ? std::launch::async | std::launch::deferred : std::launch::deferred,
+                      std::move(work));
+}
+
+// Keeps what the actions make: the target grows with what they write, never ahead of them.
+class Built {
+public:
+    explicit Built(std::size_t room) { m_made.reserve(room); }
+    bool put(std::span<const std::uint8_t> bytes) {
+        m_made.insert(m_made.end(), bytes.begin(), bytes.end());
+        return true;
+    }
+    // The copy may go on into the bytes it writes itself, so it goes a byte at a time.
+    bool copy(std::size_t from, std::size_t length) {
+        for (std::size_t i = 0; i < length; ++i)
+            m_made.push_back(m_made[from + i]);
+        return true;
+    }
+    BpsPatch::Bytes &made() { return m_made; }
+
+private:
+    BpsPatch::Bytes m_made;
+};
+
+// Compares what the actions make with a target given whole, keeping none of it. A copy from the
+// target reads the target itself: the bytes it copies were made, and found the same, before.
+class Compared {
+public:
+    explicit Compared(std::span<const std::uint8_t> target) : m_target(target) {}
+    bool put(std::span<const std::uint8_t> bytes) { return same(bytes.data(), bytes.size()); }
+    bool copy(std::size_t from, std::size_t length) { return same(m_target.data() + from, length); }
+
+private:
+    bool same(const std::uint8_t *bytes, std::size_t length) {
+        m_at += length;
+        return std::memcmp(m_target.data() + m_at - length, bytes, length) == 0;
+    }
+
+    std::span<const std::uint8_t> m_target;
+    std::size_t m_at = 0;
+};
+
+// Carries out the actions, handing what each makes to `sink`: false as soon as the sink finds
+// it wrong.
+template <typename Sink>
+bool act(std::span<const std::uint8_t> source, Reader &reader, const BpsPatch::Info &info,
+         Sink &sink) {
     std::size_t out = 0;
     std::int64_t sourceAt = 0, targetAt = 0;
-    // A copy starts inside its file: the source, or the target as far as it is written, where
-    // the copy may go on into the bytes it writes itself.
+    // A copy starts inside its file: the source, or the target as far as it is written.
     const auto offset = [&](std::int64_t &at, std::uint64_t limit, std::size_t where) {
         const std::uint64_t number = reader.number("an action's offset");
         const auto delta = std::int64_t(number >> 1);
@@ -164,41 +194,95 @@ BpsPatch::Bytes BpsPatch::apply(std::span<const std::uint8_t> source,
         const std::uint64_t length = (data >> 2) + 1;
         if (length > info.targetSize - out)
             throw Problem::atOffset(where, "an action writes past the end of the target");
-        target.resize(out + std::size_t(length));
+        bool same = true;
         switch (data & 3) {
         case SourceRead:
             if (out + length > source.size())
                 throw Problem::atOffset(where, "an action reads past the end of the source");
-            std::copy_n(source.begin() + std::ptrdiff_t(out), length,
-                        target.begin() + std::ptrdiff_t(out));
+            same = sink.put(source.subspan(out, std::size_t(length)));
             break;
-        case TargetRead: {
-            const auto bytes = reader.bytes(length, "an action's bytes");
-            std::copy(bytes.begin(), bytes.end(), target.begin() + std::ptrdiff_t(out));
+        case TargetRead:
+            same = sink.put(reader.bytes(length, "an action's bytes"));
             break;
-        }
         case SourceCopy:
             offset(sourceAt, source.size(), where);
             if (length > source.size() - std::uint64_t(sourceAt))
                 throw Problem::atOffset(where, "a copy reaches outside the file it copies from");
-            std::copy_n(source.begin() + sourceAt, length, target.begin() + std::ptrdiff_t(out));
+            same = sink.put(source.subspan(std::size_t(sourceAt), std::size_t(length)));
             sourceAt += std::int64_t(length);
             break;
         case TargetCopy:
             offset(targetAt, out, where);
-            for (std::uint64_t i = 0; i < length; ++i)
-                target[out + i] = target[std::size_t(targetAt) + i];
+            same = sink.copy(std::size_t(targetAt), std::size_t(length));
             targetAt += std::int64_t(length);
             break;
         }
+        if (!same)
+            return false;
         out += std::size_t(length);
     }
     if (out != info.targetSize)
         throw Problem::atOffset(reader.at(), "the actions end before the target is complete");
-    if (Checksum::crc32(target) != info.targetCrc)
-        throw Problem::atOffset(patch.size() - 8,
-                                "the result's CRC32 is not the one the patch names");
-    return target;
+    return true;
+}
+
+} // namespace
+
+BpsPatch::Bytes BpsPatch::create(std::span<const std::uint8_t> source,
+                                 std::span<const std::uint8_t> target) {
+    Bytes out{'B', 'P', 'S', '1'};
+    // Room for the worst case, which costs nothing until it is written.
+    out.reserve(target.size() + target.size() / 32 + 64);
+    BpsMatcher::putNumber(out, source.size());
+    BpsMatcher::putNumber(out, target.size());
+    BpsMatcher::putNumber(out, 0);
+    auto crcs = beside(source.size() + target.size(),
+                       [&] { return std::pair(Checksum::crc32(source), Checksum::crc32(target)); });
+    BpsMatcher::encode(source, target, out);
+    const auto [sourceCrc, targetCrc] = crcs.get();
+    putCrc(out, sourceCrc);
+    putCrc(out, targetCrc);
+    putCrc(out, Checksum::crc32(out));
+    return out;
+}
+
+BpsPatch::Info BpsPatch::info(std::span<const std::uint8_t> patch) {
+    Reader reader(patch);
+    Info info = header(patch, reader);
+    for (; !reader.done(); ++info.actions) {
+        const std::uint64_t data = reader.number("an action");
+        const std::uint64_t length = (data >> 2) + 1;
+        if ((data & 3) == TargetRead)
+            reader.bytes(length, "an action's bytes");
+        else if ((data & 3) != SourceRead)
+            reader.number("an action's offset");
+    }
+    return info;
+}
+
+BpsPatch::Bytes BpsPatch::apply(std::span<const std::uint8_t> source,
+                                std::span<const std::uint8_t> patch) {
+    Reader reader(patch);
+    const Info info = forSource(source, patch, reader);
+    Built built(
+        std::size_t(std::min<std::uint64_t>(info.targetSize, source.size() + patch.size())));
+    act(source, reader, info, built);
+    checkResult(Checksum::crc32(built.made()), patch, info);
+    return std::move(built.made());
+}
+
+bool BpsPatch::makes(std::span<const std::uint8_t> source, std::span<const std::uint8_t> patch,
+                     std::span<const std::uint8_t> target) {
+    auto targetCrc = beside(target.size(), [&] { return Checksum::crc32(target); });
+    Reader reader(patch);
+    const Info info = forSource(source, patch, reader);
+    if (info.targetSize != target.size())
+        return false;
+    Compared compared(target);
+    if (!act(source, reader, info, compared))
+        return false;
+    checkResult(targetCrc.get(), patch, info);
+    return true;
 }
 
 } // namespace tintwright

@@ -20,6 +20,10 @@ public:
     // source of the wrong size or CRC32 (or one that already is the target), a damaged patch, a
     // target larger than kLargestTarget, or a target whose CRC32 is wrong.
     static Bytes apply(std::span<const std::uint8_t> source, std::span<const std::uint8_t> patch);
+    // Whether the patch makes exactly `target` of `source`, its CRC32s included: applied as it
+    // is read and compared as it goes, so no copy of the target is made. Throws as apply does.
+    static bool makes(std::span<const std::uint8_t> source, std::span<const std::uint8_t> patch,
+                      std::span<const std::uint8_t> target);
 
     struct Info {
         std::uint64_t sourceSize = 0, targetSize = 0, metadata = 0;

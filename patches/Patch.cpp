@@ -46,4 +46,10 @@ Patch::Bytes Patch::apply(Format format, std::span<const std::uint8_t> original,
                                  : IpsPatch::apply(original, patch);
 }
 
+bool Patch::makes(Format format, std::span<const std::uint8_t> original,
+                  std::span<const std::uint8_t> patch, std::span<const std::uint8_t> edited) {
+    return format == Format::Bps ? BpsPatch::makes(original, patch, edited)
+                                 : std::ranges::equal(IpsPatch::apply(original, patch), edited);
+}
+
 } // namespace tintwright

@@ -25,6 +25,9 @@ public:
     // Throws Problem.
     static Bytes apply(Format format, std::span<const std::uint8_t> original,
                        std::span<const std::uint8_t> patch);
+    // Whether the patch makes exactly `edited` of `original`. Throws Problem.
+    static bool makes(Format format, std::span<const std::uint8_t> original,
+                      std::span<const std::uint8_t> patch, std::span<const std::uint8_t> edited);
 };
 
 } // namespace tintwright

@@ -32,7 +32,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             edited.insert(edited.end(), {where, std::uint8_t(length), step});
         }
     }
-    if (BpsPatch::apply(original, BpsPatch::create(original, edited)) != edited)
+    // Applied whole, and compared as it is applied, the patch makes the edited file.
+    const Bytes patch = BpsPatch::create(original, edited);
+    if (BpsPatch::apply(original, patch) != edited || !BpsPatch::makes(original, patch, edited))
         __builtin_trap();
     return 0;
 }

@@ -40,7 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             const Bytes again =
                 isBps ? BpsPatch::apply(source, *patch) : IpsPatch::apply(source, *patch);
             if (once != again || (!isBps && once.size() > IpsPatch::kReach + 65535) ||
-                (isBps && once.size() != BpsPatch::info(*patch).targetSize))
+                (isBps && (once.size() != BpsPatch::info(*patch).targetSize ||
+                           !BpsPatch::makes(source, *patch, once))))
                 __builtin_trap();
         } catch (const Problem &) {
         }

@@ -31,11 +31,27 @@ Bytes bytes(const QByteArray &array) {
 }
 
 // By its first bytes, as the command tells them apart, unless the case names the format.
+Patch::Format formatOf(const Bytes &patch, const QString &name = {}) {
+    return name.startsWith("BPS:")   ? Patch::Format::Bps
+           : name.startsWith("IPS:") ? Patch::Format::Ips
+                                     : Patch::detect(patch, "");
+}
+
 Bytes applied(const Bytes &original, const Bytes &patch, const QString &name = {}) {
-    const auto format = name.startsWith("BPS:")   ? Patch::Format::Bps
-                        : name.startsWith("IPS:") ? Patch::Format::Ips
-                                                  : Patch::detect(patch, "");
-    return Patch::apply(format, original, patch);
+    return Patch::apply(formatOf(patch, name), original, patch);
+}
+
+// The patch makes `result` and nothing else: not with any one byte changed, nor a byte short.
+void onlyMakes(const Bytes &original, const Bytes &patch, Bytes result, const QString &name = {}) {
+    const Patch::Format format = formatOf(patch, name);
+    QVERIFY(Patch::makes(format, original, patch, result));
+    for (std::size_t i = 0; i < result.size(); ++i) {
+        Bytes changed = result;
+        changed[i] ^= 0x40;
+        QVERIFY(!Patch::makes(format, original, patch, changed));
+    }
+    if (!result.empty())
+        QVERIFY(!Patch::makes(format, original, patch, Bytes(result.begin(), result.end() - 1)));
 }
 
 QString text(const Bytes &bytes) {
@@ -53,16 +69,18 @@ void tst_Patches::make() {
         row["format"] == "ips" ? Patch::Format::Ips : Patch::Format::Bps, original, edited);
     QCOMPARE(text(patch).toLatin1().toHex(), row["patch"].toString());
     QCOMPARE(text(applied(original, patch)), text(edited));
+    onlyMakes(original, patch, edited);
 }
 
 void tst_Patches::apply() {
     QFETCH(QJsonObject, row);
     const QString expected = row["result"].toString();
+    const Bytes source = bytes(row["source"].toString().toLatin1());
+    const Bytes patch = bytes(QByteArray::fromHex(row["patch"].toString().toLatin1()));
     try {
-        const Bytes result = applied(bytes(row["source"].toString().toLatin1()),
-                                     bytes(QByteArray::fromHex(row["patch"].toString().toLatin1())),
-                                     row["name"].toString());
+        const Bytes result = applied(source, patch, row["name"].toString());
         QCOMPARE(text(result), expected);
+        onlyMakes(source, patch, result, row["name"].toString());
     } catch (const Problem &problem) {
         QVERIFY2(!expected.isEmpty(), problem.what());
         QVERIFY2(QString(problem.what()).contains(expected, Qt::CaseInsensitive), problem.what());
@@ -120,8 +138,10 @@ void tst_Patches::roundTrips() {
             edited[i] = ~original[i];
         const Bytes patches[] = {IpsPatch::create(original, edited),
                                  BpsPatch::create(original, edited)};
-        for (const Bytes &patch : patches)
+        for (const Bytes &patch : patches) {
             QCOMPARE(text(applied(original, patch)), text(edited));
+            QVERIFY(Patch::makes(formatOf(patch), original, patch, edited));
+        }
         ips += patches[0].size(), bps += patches[1].size();
     }
     QVERIFY2(ips <= 127822, qPrintable(QString::number(ips)));

@@ -46,7 +46,7 @@ int run(Invocation &run) {
     try {
         bytes = Patch::create(*format, original.span(), edited.span());
         // The patch must make EDITED of ORIGINAL before anyone gets it.
-        if (!std::ranges::equal(Patch::apply(*format, original.span(), bytes), edited.span()))
+        if (!Patch::makes(*format, original.span(), bytes, edited.span()))
             return run.fail(Invocation::kRefused,
                             Invocation::tr("the patch made does not give %1; nothing was written")
                                 .arg(Invocation::shown(run.args()[1])));
@@ -79,8 +79,9 @@ extern const Command kPatchCommand{
         "DataTool",
         "IPS is the oldest and most common format; it cannot reach past 16 MiB and does not "
         "check the ROM it is applied to. BPS records the CRC32 of the original, the result and "
-        "itself, so a patch applied to the wrong ROM is refused. The patch is applied in memory "
-        "and compared with EDITED before it is written.\n\nOUTPUT: - is standard output (then "
+        "itself, so a patch applied to the wrong ROM is refused. Before it is written, "
+        "the patch is applied to ORIGINAL and what it makes is compared with EDITED byte for "
+        "byte.\n\nOUTPUT: - is standard output (then "
         "say --format), a pipe or a device is written into, a regular file is replaced all at "
         "once or not at all (only with --force when it exists; never one of the inputs, "
         "whatever name or link leads to it).\n\nExit status: 0 written, 1 the files are the "
