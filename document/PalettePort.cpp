@@ -174,11 +174,15 @@ void Windows::find(std::span<const std::uint8_t> other) {
     m_places.assign(m_words.size() * kMostPlaces, 0);
     if (m_words.empty() || other.size() < kWindow)
         return;
-    const int filterBits = std::max(10, int(std::bit_width(m_words.size() / 4)));
+    // The filter only saves lookups: its size and hash change the speed, never what is found.
+    const int filterBits = std::max(10, int(std::bit_width(m_words.size() / 4))); // no-mutate: size
     std::vector<std::uint64_t> filter(std::size_t(1) << filterBits);
-    const auto hashOf = [](std::uint64_t word) { return word * 0x9E3779B97F4A7C15u; };
+    const auto hashOf = [](std::uint64_t word) {
+        return word * 0x9E3779B97F4A7C15u; // no-mutate: the filter's hash
+    };
     const auto bitsOf = [](std::uint64_t hash) {
-        return std::uint64_t(1) << (hash >> 20 & 63) | std::uint64_t(1) << (hash >> 26 & 63);
+        return std::uint64_t(1) << (hash >> 20 & 63) | // no-mutate: the filter's hash
+               std::uint64_t(1) << (hash >> 26 & 63);  // no-mutate: the filter's hash
     };
     for (const std::uint64_t word : m_words) {
         const std::uint64_t hash = hashOf(word);
