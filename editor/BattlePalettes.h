@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EditorControls.h"
 #include "document/SpritePalette.h"
 
 #include <QWidget>
@@ -7,17 +8,12 @@
 #include <array>
 #include <cstdint>
 
-class QCheckBox;
 class QComboBox;
-class QFrame;
-class QGroupBox;
-class QLabel;
 
 namespace tintwright {
 
 struct LocationTable;
 struct ProgramState;
-class FocusRing;
 class PictureBox;
 class Prompter;
 
@@ -54,7 +50,7 @@ public:
     // The first control in the tab order gets the focus, as when the window opens.
     void focusFirstControl();
     // What the accessibility layer reads: the tiles and the chart's cells.
-    PictureBox *chart() const { return m_palette2; }
+    PictureBox *chart() const { return m_ui.palette2(); }
     int tileOf(const QObject *object) const; // -1: no tile
     int selectedTile() const;                // -1: none selected yet
     int focusCell() const { return m_focusCell; }
@@ -81,9 +77,6 @@ private:
         bool front;
     };
 
-    void placeControls();
-    void nameControls();
-    void arrangeForKeyboard();
     void connectControls();
     void Form_Load();
     Side side(bool front) const;
@@ -114,23 +107,7 @@ private:
     ProgramState &m_state;
     Prompter &m_prompter;
 
-    QGroupBox *m_frame1;
-    QGroupBox *m_frame2;
-    QGroupBox *m_frame3;
-    QCheckBox *m_chkLink;
-    QComboBox *m_cboBack;
-    QComboBox *m_cboFront;
-    PictureBox *m_palette2;
-    QFrame *m_shape1;
-    QFrame *m_shape2;
-    PictureBox *m_backSprite1;
-    PictureBox *m_backSprite2;
-    PictureBox *m_frontSprite1;
-    PictureBox *m_frontSprite2;
-    std::array<PictureBox *, 6> m_backTile{};
-    PictureBox *m_tSelect;
-    QLabel *m_hint;
-    FocusRing *m_ring;
+    EditorControls m_ui;
 
     ColourPick m_pick;
     static constexpr int kNoColour = -1;
