@@ -1,5 +1,6 @@
 #include "BattlePalettes.h"
 
+#include "ColourChart.h"
 #include "EditorLayout.h"
 #include "document/NesColour.h"
 #include "document/NumberText.h"
@@ -10,9 +11,7 @@
 #include "widgets/Paths.h"
 #include "widgets/PictureBox.h"
 #include "widgets/Prompter.h"
-#include "widgets/Twips.h"
 
-#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -46,7 +45,7 @@ BattlePalettes::BattlePalettes(ProgramState &state, Prompter &prompter, QWidget 
     connectControls();
 
     Form_Load();
-    setFocusCell(0); // its description names the chart's colour from the start
+    m_ui.palette2()->setFocusCell(0); // its description names the chart's colour from the start
 }
 
 // The handlers, and the window's own keys.
@@ -55,7 +54,7 @@ void BattlePalettes::connectControls() {
         connect(m_ui.tile(i), &PictureBox::clicked, this, [this, i] { BackTile_Click(i); });
         m_ui.tile(i)->installEventFilter(this); // Space and Enter, the tooltip, the hint
     }
-    m_ui.palette2()->installEventFilter(this); // its keys, its tooltip, the hint
+    m_ui.palette2()->installEventFilter(this); // the hint leaves with the focus
     // A key with Alt or Ctrl is no search in a list: it must not choose a sprite.
     m_ui.cboBack()->installEventFilter(this);
     m_ui.cboFront()->installEventFilter(this);
@@ -64,6 +63,8 @@ void BattlePalettes::connectControls() {
     connect(m_ui.cboFront(), &QComboBox::activated, this, &BattlePalettes::cboFront_Click);
     connect(m_ui.palette2(), &PictureBox::pressed, this, &BattlePalettes::Palette2_MouseDown);
     connect(m_ui.palette2(), &PictureBox::released, this, &BattlePalettes::Palette2_MouseUp);
+    connect(m_ui.palette2(), &ColourChart::focusCellChanged, this,
+            &BattlePalettes::followFocusCell);
     // Window shortcuts, not menu items: the menus stay as they are.
     auto *undo = new QShortcut(QKeySequence::Undo, this, this, &BattlePalettes::undoPick,
                                Qt::WidgetWithChildrenShortcut);
@@ -247,7 +248,7 @@ void BattlePalettes::Palette2_MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, 
     m_pick.press(x, y);
     // The keyboard carries on from the cell the mouse pressed.
     if (const auto cell = SpritePalette::chartValue(x, y); cell && NesColour::isValid(*cell))
-        setFocusCell(*cell);
+        m_ui.palette2()->setFocusCell(*cell);
 }
 
 void BattlePalettes::Palette2_MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, float x, float y) {
@@ -353,34 +354,15 @@ void BattlePalettes::announce(int tile) {
                                     tileToolTip(tile));
 }
 
-void BattlePalettes::setFocusCell(int cell) {
-    m_focusCell = cell;
-    const int size = Twips::toPixels(SpritePalette::kCell);
-    m_ui.palette2()->setFocusMark(QRect(cell % 16 * size, cell / 16 * size, size, size));
-    m_ui.palette2()->setAccessibleDescription(chartToolTip(cellRect(cell).center()));
+void BattlePalettes::followFocusCell() {
     if (!m_ui.palette2()->hasFocus())
         return;
     m_ui.ring()->follow();
     showHint();
-    // A screen reader follows the focus from cell to cell.
-    if (QAccessibleInterface *chart = QAccessible::queryAccessibleInterface(m_ui.palette2()))
-        if (QAccessibleInterface *focused = chart->child(cell)) {
-            QAccessibleEvent event(focused, QAccessible::Focus);
-            QAccessible::updateAccessibility(&event);
-        }
-}
-
-QRect BattlePalettes::cellRect(int cell) const {
-    const int size = Twips::toPixels(SpritePalette::kCell);
-    return QRect(cell % 16 * size, cell / 16 * size, size, size);
-}
-
-QString BattlePalettes::cellName(int cell) const {
-    return colourText(cell);
 }
 
 QString BattlePalettes::cellDescription(int cell) const {
-    QStringList parts{chartToolTip(cellRect(cell).center()).section(QLatin1String("  "), 1)};
+    QStringList parts{m_ui.palette2()->cellToolTip(cell).section(QLatin1String("  "), 1)};
     if (const char *why = NesColour::avoid(cell))
         parts << tr("a colour to avoid: %1").arg(QLatin1String(why));
     const int tile = selectedTile();
@@ -410,50 +392,16 @@ void BattlePalettes::showHint() {
         m_ui.hint()->hide();
         return;
     }
-    m_ui.hint()->setText(tile >= 0 ? tileToolTip(tile)
-                                   : chartToolTip(cellRect(m_focusCell).center()));
+    const ColourChart *chart = m_ui.palette2();
+    m_ui.hint()->setText(tile >= 0 ? tileToolTip(tile) : chart->cellToolTip(chart->focusCell()));
     m_ui.hint()->adjustSize();
     const QRect around = tile >= 0 ? m_ui.tile(tile)->geometry()
-                                   : cellRect(m_focusCell).translated(m_ui.palette2()->pos());
-    const int bottom = (tile >= 0 ? around : m_ui.palette2()->geometry()).bottom();
+                                   : chart->cellRect(chart->focusCell()).translated(chart->pos());
+    const int bottom = (tile >= 0 ? around : chart->geometry()).bottom();
     m_ui.hint()->move(around.center().x() - m_ui.hint()->width() / 2, bottom + 6);
     m_ui.hint()->show();
     m_ui.hint()->raise();
     m_ui.ring()->raise();
-}
-
-// Arrows, Home and End move the focus cell; Space and Enter press and release it.
-bool BattlePalettes::chartKey(int key) {
-    using Key = SpritePalette::ChartKey;
-    const std::pair<int, Key> moves[] = {{Qt::Key_Left, Key::Left}, {Qt::Key_Right, Key::Right},
-                                         {Qt::Key_Up, Key::Up},     {Qt::Key_Down, Key::Down},
-                                         {Qt::Key_Home, Key::Home}, {Qt::Key_End, Key::End}};
-    for (const auto &[qtKey, move] : moves)
-        if (key == qtKey) {
-            setFocusCell(SpritePalette::moveFocusCell(m_focusCell, move));
-            return true;
-        }
-    if (key != Qt::Key_Space && key != Qt::Key_Return && key != Qt::Key_Enter)
-        return false;
-    const float x = SpritePalette::cellCentreX(m_focusCell);
-    const float y = SpritePalette::cellCentreY(m_focusCell);
-    Palette2_MouseDown(Qt::NoButton, Qt::NoModifier, x, y);
-    Palette2_MouseUp(Qt::NoButton, Qt::NoModifier, x, y);
-    return true;
-}
-
-QString BattlePalettes::chartToolTip(QPoint pixel) const {
-    const auto value = SpritePalette::chartValue(static_cast<float>(Twips::fromPixels(pixel.x())),
-                                                 static_cast<float>(Twips::fromPixels(pixel.y())));
-    const QImage &chart = m_ui.palette2()->picture();
-    if (!value || !NesColour::isValid(*value) || chart.isNull())
-        return {};
-    const int cell = Twips::toPixels(SpritePalette::kCell);
-    const QPoint centre((*value % 16) * cell + cell / 2, (*value / 16) * cell + cell / 2);
-    if (!chart.rect().contains(centre))
-        return {};
-    const QColor colour = chart.pixelColor(centre);
-    return tr("%1  RGB #%2").arg(colourText(*value), colour.name().mid(1).toUpper());
 }
 
 QString BattlePalettes::tileToolTip(int tile) const {
@@ -477,35 +425,21 @@ bool BattlePalettes::eventFilter(QObject *watched, QEvent *event) {
         return press->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier) &&
                !press->text().isEmpty();
     }
-    if (event->type() == QEvent::KeyPress) {
+    if (event->type() == QEvent::KeyPress && tile >= 0) {
         const int key = static_cast<QKeyEvent *>(event)->key();
-        if (watched == m_ui.palette2())
-            return chartKey(key) || QWidget::eventFilter(watched, event);
-        if (tile >= 0 && (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)) {
-            BackTile_Click(int(tile));
+        if (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) {
+            BackTile_Click(tile);
             return true;
         }
     }
-    if (event->type() == QEvent::FocusIn && watched == m_ui.palette2())
-        setFocusCell(m_focusCell);
     if (event->type() == QEvent::FocusIn && tile >= 0)
         showHint();
     if (event->type() == QEvent::FocusOut)
         m_ui.hint()->hide();
-    if (event->type() == QEvent::ToolTip) {
+    // The chart says its own colours.
+    if (event->type() == QEvent::ToolTip && tile >= 0) {
         const auto *help = static_cast<QHelpEvent *>(event);
-        QString text;
-        if (watched == m_ui.palette2()) {
-            text = chartToolTip(help->pos());
-        } else {
-            for (int i = 0; i < 6; ++i)
-                if (watched == m_ui.tile(i))
-                    text = tileToolTip(i);
-        }
-        if (text.isEmpty())
-            QToolTip::hideText();
-        else
-            QToolTip::showText(help->globalPos(), text, static_cast<QWidget *>(watched));
+        QToolTip::showText(help->globalPos(), tileToolTip(tile), m_ui.tile(tile));
         return true;
     }
     return QWidget::eventFilter(watched, event);

@@ -1,5 +1,6 @@
 #include "EditorControls.h"
 
+#include "ColourChart.h"
 #include "EditorAccessible.h"
 #include "EditorLayout.h"
 #include "widgets/FocusRing.h"
@@ -41,7 +42,7 @@ EditorControls::EditorControls(QWidget *editor) {
     m_chkLink = new QCheckBox(m_frame3);
     m_cboBack = new QComboBox(m_frame1);
     m_cboFront = new QComboBox(m_frame2);
-    m_palette2 = new PictureBox(editor);
+    m_palette2 = new ColourChart(editor);
     m_shape1 = new QFrame(editor);
     m_shape2 = new QFrame(editor);
     m_backSprite1 = new PictureBox(editor);
@@ -121,16 +122,14 @@ void EditorControls::nameControls() {
 
 // Tab order, focus and the names a screen reader reads.
 void EditorControls::arrangeForKeyboard() {
-    for (PictureBox *box : {m_backTile[0], m_backTile[1], m_backTile[2], m_backTile[3],
-                            m_backTile[4], m_backTile[5], m_palette2})
-        box->setFocusPolicy(Qt::StrongFocus);
+    for (PictureBox *tile : m_backTile)
+        tile->setFocusPolicy(Qt::StrongFocus);
     QWidget *const order[] = {m_frame1,      m_frame2,      m_frame3,      m_chkLink,
                               m_cboBack,     m_cboFront,    m_backTile[0], m_backTile[1],
                               m_backTile[2], m_backTile[3], m_backTile[4], m_backTile[5],
                               m_palette2};
     for (std::size_t i = 1; i < std::size(order); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
-    m_palette2->setAccessibleName(tr("Colour chart"));
     // What a screen reader meets besides the controls carries a name.
     const std::pair<QWidget *, QString> names[] = {{m_tSelect, tr("Selection marker")},
                                                    {m_backSprite1, tr("Back sprite, Silver")},

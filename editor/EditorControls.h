@@ -13,6 +13,7 @@ class QWidget;
 
 namespace tintwright {
 
+class ColourChart;
 class FocusRing;
 class PictureBox;
 
@@ -28,7 +29,7 @@ public:
     QCheckBox *chkLink() const { return m_chkLink; }
     QComboBox *cboBack() const { return m_cboBack; }
     QComboBox *cboFront() const { return m_cboFront; }
-    PictureBox *palette2() const { return m_palette2; }
+    ColourChart *palette2() const { return m_palette2; }
     // Back colours 1 to 3, then front colours 1 to 3; any other index throws.
     PictureBox *tile(int index) const { return m_backTile.at(std::size_t(index)); }
     const std::array<PictureBox *, 6> &tiles() const { return m_backTile; }
@@ -57,7 +58,7 @@ private:
     QCheckBox *m_chkLink = nullptr;
     QComboBox *m_cboBack = nullptr;
     QComboBox *m_cboFront = nullptr;
-    PictureBox *m_palette2 = nullptr;
+    ColourChart *m_palette2 = nullptr;
     QFrame *m_shape1 = nullptr;
     QFrame *m_shape2 = nullptr;
     PictureBox *m_backSprite1 = nullptr;
