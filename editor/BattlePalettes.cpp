@@ -1,6 +1,6 @@
 #include "BattlePalettes.h"
 
-#include "EditorAccessible.h"
+#include "ColourChart.h"
 #include "EditorLayout.h"
 #include "document/NesColour.h"
 #include "document/NumberText.h"
@@ -11,15 +11,11 @@
 #include "widgets/Paths.h"
 #include "widgets/PictureBox.h"
 #include "widgets/Prompter.h"
-#include "widgets/Twips.h"
 
-#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QEvent>
-#include <QFrame>
-#include <QGroupBox>
 #include <QHelpEvent>
 #include <QImageReader>
 #include <QKeyEvent>
@@ -33,20 +29,6 @@ namespace tintwright {
 
 namespace {
 
-using Layout = EditorLayout;
-
-QRect pixels(const Layout::Rect &r) {
-    return Twips::rect(r.left, r.top, r.width, r.height);
-}
-
-void place(PictureBox *box, const Layout::Rect &r) {
-    box->setTwipsGeometry(r.left, r.top, r.width, r.height);
-}
-
-Layout::Rect twipsRect(const PictureBox *box) {
-    return {box->twipsLeft(), box->twipsTop(), box->twipsWidth(), box->twipsHeight()};
-}
-
 QString colourText(int colour) {
     return QString::fromStdString(NumberText::colour(colour));
 }
@@ -58,136 +40,31 @@ QString offsetText(std::int64_t offset) {
 } // namespace
 
 BattlePalettes::BattlePalettes(ProgramState &state, Prompter &prompter, QWidget *parent)
-    : QWidget(parent), m_state(state), m_prompter(prompter),
-      m_frame1(new QGroupBox(tr("Back"), this)), m_frame2(new QGroupBox(tr("Front"), this)),
-      m_frame3(new QGroupBox(tr("Link I."), this)), m_chkLink(new QCheckBox(m_frame3)),
-      m_cboBack(new QComboBox(m_frame1)), m_cboFront(new QComboBox(m_frame2)),
-      m_palette2(new PictureBox(this)), m_shape1(new QFrame(this)), m_shape2(new QFrame(this)),
-      m_backSprite1(new PictureBox(this)), m_backSprite2(new PictureBox(this)),
-      m_frontSprite1(new PictureBox(this)), m_frontSprite2(new PictureBox(this)),
-      m_hint(new QLabel(this)) {
-    EditorAccessible::install();
-    for (auto &tile : m_backTile)
-        tile = new PictureBox(this);
-    m_tSelect = new PictureBox(this); // made last so it draws over the tiles...
-    // ...but a click on any visible part of a tile reaches the tile.
-    m_tSelect->setAttribute(Qt::WA_TransparentForMouseEvents);
-    m_ring = new FocusRing(this); // over everything
+    : QWidget(parent), m_state(state), m_prompter(prompter), m_ui(this) {
     setWindowTitle(tr("Battle Palettes"));
-    placeControls();
-    nameControls();
-    arrangeForKeyboard();
     connectControls();
 
     Form_Load();
-    setFocusCell(0); // its description names the chart's colour from the start
-}
-
-// The design positions and states, in twips.
-void BattlePalettes::placeControls() {
-    setFixedSize(Twips::size(Layout::kClientWidth, Layout::kClientHeight));
-    m_frame3->setGeometry(pixels(Layout::kFrame3));
-    m_chkLink->setGeometry(pixels(Layout::kLink));
-    m_frame2->setGeometry(pixels(Layout::kFrame2));
-    m_cboFront->setGeometry(pixels(Layout::kList));
-    m_frame1->setGeometry(pixels(Layout::kFrame1));
-    m_cboBack->setGeometry(pixels(Layout::kList));
-    place(m_tSelect, Layout::kMarker);
-    m_tSelect->hide();
-    for (int i = 0; i < 6; ++i) {
-        place(m_backTile[i],
-              {Layout::kTileLefts[i], Layout::kTileTop, Layout::kTileSize, Layout::kTileSize});
-        m_backTile[i]->setStretch(true);
-        m_backTile[i]->hide();
-    }
-    PictureBox *const previews[] = {m_backSprite1, m_backSprite2, m_frontSprite1, m_frontSprite2};
-    for (int i = 0; i < 4; ++i)
-        place(previews[i], {Layout::kPreviewLefts[i], Layout::kPreviewTop, Layout::kPreviewSize,
-                            Layout::kPreviewSize});
-    place(m_palette2, Layout::kChart);
-    m_shape1->setGeometry(pixels(Layout::kShape1));
-    m_shape2->setGeometry(pixels(Layout::kShape2));
-    for (QFrame *shape : {m_shape1, m_shape2}) {
-        shape->setFrameShape(QFrame::Box);
-        shape->hide();
-    }
-}
-
-// The controls' own names, as tests and accessibility tools find them.
-void BattlePalettes::nameControls() {
-    const std::pair<QObject *, const char *> names[] = {{m_frame1, "Frame1"},
-                                                        {m_frame2, "Frame2"},
-                                                        {m_frame3, "Frame3"},
-                                                        {m_chkLink, "chkLink"},
-                                                        {m_cboBack, "cboBack"},
-                                                        {m_cboFront, "cboFront"},
-                                                        {m_palette2, "Palette2"},
-                                                        {m_tSelect, "tSelect"},
-                                                        {m_hint, "FocusHint"},
-                                                        {m_shape1, "Shape1"},
-                                                        {m_shape2, "Shape2"},
-                                                        {m_backSprite1, "BackSprite1"},
-                                                        {m_backSprite2, "BackSprite2"},
-                                                        {m_frontSprite1, "FrontSprite1"},
-                                                        {m_frontSprite2, "FrontSprite2"}};
-    for (const auto &[control, name] : names)
-        control->setObjectName(QLatin1String(name));
-    for (int i = 0; i < 6; ++i)
-        m_backTile[i]->setObjectName(QStringLiteral("BackTile%1").arg(i));
-}
-
-// Tab order, focus and the names a screen reader reads.
-void BattlePalettes::arrangeForKeyboard() {
-    for (PictureBox *box : {m_backTile[0], m_backTile[1], m_backTile[2], m_backTile[3],
-                            m_backTile[4], m_backTile[5], m_palette2}) {
-        box->setFocusPolicy(Qt::StrongFocus);
-        box->installEventFilter(this);
-    }
-    QWidget *const order[] = {m_frame1,      m_frame2,      m_frame3,      m_chkLink,
-                              m_cboBack,     m_cboFront,    m_backTile[0], m_backTile[1],
-                              m_backTile[2], m_backTile[3], m_backTile[4], m_backTile[5],
-                              m_palette2};
-    for (std::size_t i = 1; i < std::size(order); ++i)
-        setTabOrder(order[i - 1], order[i]);
-    m_palette2->setAccessibleName(tr("Colour chart"));
-    // What a screen reader meets besides the controls carries a name.
-    const std::pair<QWidget *, QString> names[] = {{m_tSelect, tr("Selection marker")},
-                                                   {m_backSprite1, tr("Back sprite, Silver")},
-                                                   {m_backSprite2, tr("Back sprite, Ruby")},
-                                                   {m_frontSprite1, tr("Front sprite, Silver")},
-                                                   {m_frontSprite2, tr("Front sprite, Ruby")},
-                                                   {m_shape1, tr("Back colours")},
-                                                   {m_shape2, tr("Front colours")},
-                                                   {m_hint, tr("Focus hint")}};
-    for (const auto &[widget, name] : names)
-        widget->setAccessibleName(name);
-    m_frame1->setAccessibleName(m_frame1->title());
-    m_frame2->setAccessibleName(m_frame2->title());
-    m_frame3->setAccessibleName(m_frame3->title());
-    m_cboBack->setAccessibleName(m_frame1->title());
-    m_cboFront->setAccessibleName(m_frame2->title());
-    m_chkLink->setAccessibleName(tr("Link"));
-    // A key with Alt or Ctrl is no search in a list: it must not choose a sprite.
-    m_cboBack->installEventFilter(this);
-    m_cboFront->installEventFilter(this);
-    // The hint shows what hovering would, for the tile or chart cell that has the focus.
-    m_hint->setForegroundRole(QPalette::ToolTipText);
-    m_hint->setBackgroundRole(QPalette::ToolTipBase);
-    m_hint->setAutoFillBackground(true);
-    m_hint->setFrameShape(QFrame::Box);
-    m_hint->setMargin(2);
-    m_hint->hide();
+    m_ui.palette2()->setFocusCell(0); // its description names the chart's colour from the start
 }
 
 // The handlers, and the window's own keys.
 void BattlePalettes::connectControls() {
-    for (int i = 0; i < 6; ++i)
-        connect(m_backTile[i], &PictureBox::clicked, this, [this, i] { BackTile_Click(i); });
+    for (int i = 0; i < 6; ++i) {
+        connect(m_ui.tile(i), &PictureBox::clicked, this, [this, i] { BackTile_Click(i); });
+        m_ui.tile(i)->installEventFilter(this); // Space and Enter, the tooltip, the hint
+    }
+    m_ui.palette2()->installEventFilter(this); // the hint leaves with the focus
+    // A key with Alt or Ctrl is no search in a list: it must not choose a sprite.
+    m_ui.cboBack()->installEventFilter(this);
+    m_ui.cboFront()->installEventFilter(this);
     // activated comes for every choice the user makes, the current entry included.
-    connect(m_cboBack, &QComboBox::activated, this, &BattlePalettes::cboBack_Click);
-    connect(m_cboFront, &QComboBox::activated, this, &BattlePalettes::cboFront_Click);
-    connect(m_palette2, &PictureBox::pressed, this, &BattlePalettes::Palette2_MouseDown);
-    connect(m_palette2, &PictureBox::released, this, &BattlePalettes::Palette2_MouseUp);
+    connect(m_ui.cboBack(), &QComboBox::activated, this, &BattlePalettes::cboBack_Click);
+    connect(m_ui.cboFront(), &QComboBox::activated, this, &BattlePalettes::cboFront_Click);
+    connect(m_ui.palette2(), &PictureBox::pressed, this, &BattlePalettes::Palette2_MouseDown);
+    connect(m_ui.palette2(), &PictureBox::released, this, &BattlePalettes::Palette2_MouseUp);
+    connect(m_ui.palette2(), &ColourChart::focusCellChanged, this,
+            &BattlePalettes::followFocusCell);
     // Window shortcuts, not menu items: the menus stay as they are.
     auto *undo = new QShortcut(QKeySequence::Undo, this, this, &BattlePalettes::undoPick,
                                Qt::WidgetWithChildrenShortcut);
@@ -234,14 +111,14 @@ void BattlePalettes::fillList(QComboBox *list, const LocationTable &table) {
 void BattlePalettes::Form_Load() {
     QStringList missing;
 
-    m_palette2->hide();
-    loadInto(m_palette2, ProgramFolder::kChart, missing);
-    m_palette2->setTwipsLeft(Layout::chartLeft(m_palette2->twipsWidth()));
-    m_palette2->show();
+    m_ui.palette2()->hide();
+    loadInto(m_ui.palette2(), ProgramFolder::kChart, missing);
+    m_ui.palette2()->setTwipsLeft(EditorLayout::chartLeft(m_ui.palette2()->twipsWidth()));
+    m_ui.palette2()->show();
 
-    loadInto(m_tSelect, ProgramFolder::kMarker, missing);
+    loadInto(m_ui.tSelect(), ProgramFolder::kMarker, missing);
 
-    for (PictureBox *tile : m_backTile)
+    for (PictureBox *tile : m_ui.tiles())
         loadInto(tile, ProgramFolder::tile(0x0F), missing);
     // Every colour's picture, so that a missing one is named now, not at a pick of it.
     for (int colour = 0; colour < NesColour::kCount; ++colour) {
@@ -250,25 +127,10 @@ void BattlePalettes::Form_Load() {
             missing.append(path);
     }
 
-    const auto centre = [this](int first, const Layout::Rect &frame) {
-        const auto lefts = Layout::centredTiles(frame, {m_backTile[first]->twipsWidth(),
-                                                        m_backTile[first + 1]->twipsWidth(),
-                                                        m_backTile[first + 2]->twipsWidth()});
-        for (int k = 0; k < 3; ++k)
-            m_backTile[first + k]->setTwipsLeft(lefts[k]);
-    };
-    centre(0, Layout::kFrame1);
-    centre(3, Layout::kFrame2);
+    m_ui.fitTiles();
 
-    const auto outline = [](QFrame *shape, const PictureBox *tile) {
-        shape->setGeometry(pixels(Layout::outline(twipsRect(tile))));
-        shape->show();
-    };
-    outline(m_shape1, m_backTile[0]);
-    outline(m_shape2, m_backTile[3]);
-
-    fillList(m_cboBack, m_state.tables.back);
-    fillList(m_cboFront, m_state.tables.front);
+    fillList(m_ui.cboBack(), m_state.tables.back);
+    fillList(m_ui.cboFront(), m_state.tables.front);
 
     if (!missing.isEmpty())
         m_prompter.inform(this, tr("Some of the editor's pictures are missing or cannot be read:"
@@ -276,27 +138,27 @@ void BattlePalettes::Form_Load() {
                                     .arg(missing.join(QLatin1Char('\n'))));
 
     // An empty table leaves its list empty with nothing loaded for it.
-    if (m_cboBack->count() > 0)
+    if (m_ui.cboBack()->count() > 0)
         setBackIndex(0);
-    if (m_cboFront->count() > 0)
+    if (m_ui.cboFront()->count() > 0)
         setFrontIndex(0);
-    m_chkLink->setChecked(true);
+    m_ui.chkLink()->setChecked(true);
 }
 
 void BattlePalettes::setListIndex(QComboBox *list, int index) {
     list->setCurrentIndex(index);
-    if (list == m_cboBack)
+    if (list == m_ui.cboBack())
         cboBack_Click();
     else
         cboFront_Click();
 }
 
 void BattlePalettes::setBackIndex(int index) {
-    setListIndex(m_cboBack, index);
+    setListIndex(m_ui.cboBack(), index);
 }
 
 void BattlePalettes::setFrontIndex(int index) {
-    setListIndex(m_cboFront, index);
+    setListIndex(m_ui.cboFront(), index);
 }
 
 std::int32_t BattlePalettes::currentAddress(const QComboBox *list) const {
@@ -304,17 +166,17 @@ std::int32_t BattlePalettes::currentAddress(const QComboBox *list) const {
 }
 
 BattlePalettes::Side BattlePalettes::side(bool front) const {
-    return front ? Side{m_cboFront, m_cboBack, 3, {m_frontSprite1, m_frontSprite2}, true}
-                 : Side{m_cboBack, m_cboFront, 0, {m_backSprite1, m_backSprite2}, false};
+    return front ? Side{m_ui.cboFront(), m_ui.cboBack(), 3, m_ui.previews(true), true}
+                 : Side{m_ui.cboBack(), m_ui.cboFront(), 0, m_ui.previews(false), false};
 }
 
 void BattlePalettes::cboBack_Click() {
-    if (!loadPalette(side(false), m_chkLink->isChecked()))
+    if (!loadPalette(side(false), m_ui.chkLink()->isChecked()))
         reportLoadFailure();
 }
 
 void BattlePalettes::cboFront_Click() {
-    if (!loadPalette(side(true), m_chkLink->isChecked()))
+    if (!loadPalette(side(true), m_ui.chkLink()->isChecked()))
         reportLoadFailure();
 }
 
@@ -351,7 +213,7 @@ bool BattlePalettes::loadPalette(const Side &side, bool link) {
         }
     }
     for (int k = 0; k < 3; ++k)
-        m_backTile[side.firstTile + k]->show();
+        m_ui.tile(side.firstTile + k)->show();
 
     if (load.preview && !showPreviews(side, *load.preview))
         return false;
@@ -373,40 +235,20 @@ bool BattlePalettes::showPreviews(const Side &side, int number) {
         !second->loadPicture(
             picturePath(ProgramFolder::preview(side.front, Edition::Ruby, number))))
         return false;
-    first->setStretch(true);
-    second->setStretch(true);
-    // Each picture shows at twice its own size; natural size above keeps this from growing.
-    for (PictureBox *preview : side.previews) {
-        preview->setTwipsWidth(preview->twipsWidth() * 2);
-        preview->setTwipsHeight(preview->twipsHeight() * 2);
-    }
-    if (side.front) {
-        const auto lefts = Layout::frontPreviewLefts(first->twipsWidth(), second->twipsWidth());
-        second->setTwipsLeft(lefts[1]);
-        first->setTwipsLeft(lefts[0]);
-    } else {
-        second->setTwipsLeft(first->twipsLeft() + first->twipsWidth());
-    }
-    first->show();
-    second->show();
+    m_ui.fitPreviews(side.front);
     return true;
 }
 
 void BattlePalettes::BackTile_Click(int index) {
-    const auto corner = Layout::centredOn(twipsRect(m_backTile[index]), m_tSelect->twipsWidth(),
-                                          m_tSelect->twipsHeight());
-    m_tSelect->setTwipsLeft(corner[0]);
-    m_tSelect->setTwipsTop(corner[1]);
     m_pick.selectTile(index);
-    m_tSelect->show();
-    m_tSelect->raise();
+    m_ui.markTile(index);
 }
 
 void BattlePalettes::Palette2_MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, float x, float y) {
     m_pick.press(x, y);
     // The keyboard carries on from the cell the mouse pressed.
     if (const auto cell = SpritePalette::chartValue(x, y); cell && NesColour::isValid(*cell))
-        setFocusCell(*cell);
+        m_ui.palette2()->setFocusCell(*cell);
 }
 
 void BattlePalettes::Palette2_MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, float x, float y) {
@@ -414,7 +256,8 @@ void BattlePalettes::Palette2_MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, fl
     if (!colour)
         return;
     const int tile = m_pick.selectedTile();
-    const std::int32_t back = currentAddress(m_cboBack), front = currentAddress(m_cboFront);
+    const std::int32_t back = currentAddress(m_ui.cboBack()),
+                       front = currentAddress(m_ui.cboFront());
     const auto index = SpritePalette::pickIndex(m_state.rom, tile, back, front);
     if (!index) {
         m_prompter.inform(this, tr("The colour was not written: this sprite's palette byte at "
@@ -438,14 +281,14 @@ void BattlePalettes::Palette2_MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, fl
 }
 
 Outcome BattlePalettes::showTile(int tile, int colour) {
-    if (Outcome loaded = m_backTile[tile]->loadPicture(tilePicture(colour)); !loaded)
+    if (Outcome loaded = m_ui.tile(tile)->loadPicture(tilePicture(colour)); !loaded)
         return loaded;
     m_tileColour[tile] = colour;
-    m_backTile[tile]->setAccessibleName(
+    m_ui.tile(tile)->setAccessibleName(
         (tile < 3 ? tr("Back colour %1") : tr("Front colour %1")).arg(tile % 3 + 1));
     // Said as hovering shows it.
-    m_backTile[tile]->setAccessibleDescription(tileToolTip(tile));
-    if (m_backTile[tile]->hasFocus())
+    m_ui.tile(tile)->setAccessibleDescription(tileToolTip(tile));
+    if (m_ui.tile(tile)->hasFocus())
         showHint();
     return {};
 }
@@ -454,9 +297,9 @@ int BattlePalettes::showTilesAt(std::int64_t index) {
     const auto colour = m_state.rom.readByte(index);
     int shown = -1;
     for (int tile = 5; tile >= 0; --tile) {
-        if (!colour || m_backTile[tile]->isHidden() ||
-            SpritePalette::tileIndex(tile, currentAddress(m_cboBack), currentAddress(m_cboFront)) !=
-                index)
+        if (!colour || m_ui.tile(tile)->isHidden() ||
+            SpritePalette::tileIndex(tile, currentAddress(m_ui.cboBack()),
+                                     currentAddress(m_ui.cboFront())) != index)
             continue;
         if (!showTile(tile, *colour))
             blankTile(tile);
@@ -470,10 +313,10 @@ void BattlePalettes::showByte(qint64 index) {
 }
 
 void BattlePalettes::blankTile(int tile) {
-    m_backTile[tile]->clearPicture();
+    m_ui.tile(tile)->clearPicture();
     m_tileColour[tile] = kNoColour;
-    m_backTile[tile]->setAccessibleDescription(tileToolTip(tile));
-    if (m_backTile[tile]->hasFocus())
+    m_ui.tile(tile)->setAccessibleDescription(tileToolTip(tile));
+    if (m_ui.tile(tile)->hasFocus())
         showHint();
 }
 
@@ -496,7 +339,7 @@ void BattlePalettes::showChange(std::optional<std::int64_t> index) {
         const auto place = SpritePalette::placeOf(m_state.tables, *index);
         if (!place)
             return;
-        setListIndex(place->front ? m_cboFront : m_cboBack, place->row);
+        setListIndex(place->front ? m_ui.cboFront() : m_ui.cboBack(), place->row);
         BackTile_Click(place->tile);
         tile = place->tile;
     }
@@ -505,45 +348,26 @@ void BattlePalettes::showChange(std::optional<std::int64_t> index) {
 
 void BattlePalettes::announce(int tile) {
     QWidget *focus = focusWidget();
-    if (!focus || focus == m_backTile[tile])
+    if (!focus || focus == m_ui.tile(tile))
         return; // the tile's own description has changed
-    focus->setAccessibleDescription(m_backTile[tile]->accessibleName() + QStringLiteral(": ") +
+    focus->setAccessibleDescription(m_ui.tile(tile)->accessibleName() + QStringLiteral(": ") +
                                     tileToolTip(tile));
 }
 
-void BattlePalettes::setFocusCell(int cell) {
-    m_focusCell = cell;
-    const int size = Twips::toPixels(SpritePalette::kCell);
-    m_palette2->setFocusMark(QRect(cell % 16 * size, cell / 16 * size, size, size));
-    m_palette2->setAccessibleDescription(chartToolTip(cellRect(cell).center()));
-    if (!m_palette2->hasFocus())
+void BattlePalettes::followFocusCell() {
+    if (!m_ui.palette2()->hasFocus())
         return;
-    m_ring->follow();
+    m_ui.ring()->follow();
     showHint();
-    // A screen reader follows the focus from cell to cell.
-    if (QAccessibleInterface *chart = QAccessible::queryAccessibleInterface(m_palette2))
-        if (QAccessibleInterface *focused = chart->child(cell)) {
-            QAccessibleEvent event(focused, QAccessible::Focus);
-            QAccessible::updateAccessibility(&event);
-        }
-}
-
-QRect BattlePalettes::cellRect(int cell) const {
-    const int size = Twips::toPixels(SpritePalette::kCell);
-    return QRect(cell % 16 * size, cell / 16 * size, size, size);
-}
-
-QString BattlePalettes::cellName(int cell) const {
-    return colourText(cell);
 }
 
 QString BattlePalettes::cellDescription(int cell) const {
-    QStringList parts{chartToolTip(cellRect(cell).center()).section(QLatin1String("  "), 1)};
+    QStringList parts{m_ui.palette2()->cellToolTip(cell).section(QLatin1String("  "), 1)};
     if (const char *why = NesColour::avoid(cell))
         parts << tr("a colour to avoid: %1").arg(QLatin1String(why));
     const int tile = selectedTile();
     parts << (tile < 0 ? tr("select a tile first")
-                       : tr("picks for %1").arg(m_backTile[tile]->accessibleName()));
+                       : tr("picks for %1").arg(m_ui.tile(tile)->accessibleName()));
     return parts.join(QStringLiteral("; "));
 }
 
@@ -552,70 +376,37 @@ int BattlePalettes::selectedTile() const {
 }
 
 int BattlePalettes::tileOf(const QObject *object) const {
-    const auto it = std::find(m_backTile.begin(), m_backTile.end(), object);
-    return it == m_backTile.end() ? -1 : int(it - m_backTile.begin());
+    const auto it = std::find(m_ui.tiles().begin(), m_ui.tiles().end(), object);
+    return it == m_ui.tiles().end() ? -1 : int(it - m_ui.tiles().begin());
 }
 
 void BattlePalettes::focusFirstControl() {
-    m_chkLink->setFocus(Qt::OtherFocusReason);
+    m_ui.chkLink()->setFocus(Qt::OtherFocusReason);
 }
 
 // Under the tile, or under the chart below the focus cell: never over the chart's rows.
 void BattlePalettes::showHint() {
     QWidget *focus = focusWidget();
     const int tile = tileOf(focus);
-    if (tile < 0 && focus != m_palette2) {
-        m_hint->hide();
+    if (tile < 0 && focus != m_ui.palette2()) {
+        m_ui.hint()->hide();
         return;
     }
-    m_hint->setText(tile >= 0 ? tileToolTip(tile) : chartToolTip(cellRect(m_focusCell).center()));
-    m_hint->adjustSize();
-    const QRect around = tile >= 0 ? m_backTile[tile]->geometry()
-                                   : cellRect(m_focusCell).translated(m_palette2->pos());
-    const int bottom = (tile >= 0 ? around : m_palette2->geometry()).bottom();
-    m_hint->move(around.center().x() - m_hint->width() / 2, bottom + 6);
-    m_hint->show();
-    m_hint->raise();
-    m_ring->raise();
-}
-
-// Arrows, Home and End move the focus cell; Space and Enter press and release it.
-bool BattlePalettes::chartKey(int key) {
-    using Key = SpritePalette::ChartKey;
-    const std::pair<int, Key> moves[] = {{Qt::Key_Left, Key::Left}, {Qt::Key_Right, Key::Right},
-                                         {Qt::Key_Up, Key::Up},     {Qt::Key_Down, Key::Down},
-                                         {Qt::Key_Home, Key::Home}, {Qt::Key_End, Key::End}};
-    for (const auto &[qtKey, move] : moves)
-        if (key == qtKey) {
-            setFocusCell(SpritePalette::moveFocusCell(m_focusCell, move));
-            return true;
-        }
-    if (key != Qt::Key_Space && key != Qt::Key_Return && key != Qt::Key_Enter)
-        return false;
-    const float x = SpritePalette::cellCentreX(m_focusCell);
-    const float y = SpritePalette::cellCentreY(m_focusCell);
-    Palette2_MouseDown(Qt::NoButton, Qt::NoModifier, x, y);
-    Palette2_MouseUp(Qt::NoButton, Qt::NoModifier, x, y);
-    return true;
-}
-
-QString BattlePalettes::chartToolTip(QPoint pixel) const {
-    const auto value = SpritePalette::chartValue(static_cast<float>(Twips::fromPixels(pixel.x())),
-                                                 static_cast<float>(Twips::fromPixels(pixel.y())));
-    const QImage &chart = m_palette2->picture();
-    if (!value || !NesColour::isValid(*value) || chart.isNull())
-        return {};
-    const int cell = Twips::toPixels(SpritePalette::kCell);
-    const QPoint centre((*value % 16) * cell + cell / 2, (*value / 16) * cell + cell / 2);
-    if (!chart.rect().contains(centre))
-        return {};
-    const QColor colour = chart.pixelColor(centre);
-    return tr("%1  RGB #%2").arg(colourText(*value), colour.name().mid(1).toUpper());
+    const ColourChart *chart = m_ui.palette2();
+    m_ui.hint()->setText(tile >= 0 ? tileToolTip(tile) : chart->cellToolTip(chart->focusCell()));
+    m_ui.hint()->adjustSize();
+    const QRect around = tile >= 0 ? m_ui.tile(tile)->geometry()
+                                   : chart->cellRect(chart->focusCell()).translated(chart->pos());
+    const int bottom = (tile >= 0 ? around : chart->geometry()).bottom();
+    m_ui.hint()->move(around.center().x() - m_ui.hint()->width() / 2, bottom + 6);
+    m_ui.hint()->show();
+    m_ui.hint()->raise();
+    m_ui.ring()->raise();
 }
 
 QString BattlePalettes::tileToolTip(int tile) const {
-    const std::int64_t index =
-        SpritePalette::tileIndex(tile, currentAddress(m_cboBack), currentAddress(m_cboFront));
+    const std::int64_t index = SpritePalette::tileIndex(tile, currentAddress(m_ui.cboBack()),
+                                                        currentAddress(m_ui.cboFront()));
     const auto byte = m_state.rom.readByte(index);
     if (!byte)
         return tr("no colour: %1 lies outside the ROM").arg(offsetText(index));
@@ -628,40 +419,27 @@ QString BattlePalettes::tileToolTip(int tile) const {
 
 bool BattlePalettes::eventFilter(QObject *watched, QEvent *event) {
     const int tile = tileOf(watched);
-    if (event->type() == QEvent::KeyPress && (watched == m_cboBack || watched == m_cboFront)) {
+    if (event->type() == QEvent::KeyPress &&
+        (watched == m_ui.cboBack() || watched == m_ui.cboFront())) {
         const auto *press = static_cast<QKeyEvent *>(event);
         return press->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier) &&
                !press->text().isEmpty();
     }
-    if (event->type() == QEvent::KeyPress) {
+    if (event->type() == QEvent::KeyPress && tile >= 0) {
         const int key = static_cast<QKeyEvent *>(event)->key();
-        if (watched == m_palette2)
-            return chartKey(key) || QWidget::eventFilter(watched, event);
-        if (tile >= 0 && (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)) {
-            BackTile_Click(int(tile));
+        if (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) {
+            BackTile_Click(tile);
             return true;
         }
     }
-    if (event->type() == QEvent::FocusIn && watched == m_palette2)
-        setFocusCell(m_focusCell);
     if (event->type() == QEvent::FocusIn && tile >= 0)
         showHint();
     if (event->type() == QEvent::FocusOut)
-        m_hint->hide();
-    if (event->type() == QEvent::ToolTip) {
+        m_ui.hint()->hide();
+    // The chart says its own colours.
+    if (event->type() == QEvent::ToolTip && tile >= 0) {
         const auto *help = static_cast<QHelpEvent *>(event);
-        QString text;
-        if (watched == m_palette2) {
-            text = chartToolTip(help->pos());
-        } else {
-            for (int i = 0; i < 6; ++i)
-                if (watched == m_backTile[i])
-                    text = tileToolTip(i);
-        }
-        if (text.isEmpty())
-            QToolTip::hideText();
-        else
-            QToolTip::showText(help->globalPos(), text, static_cast<QWidget *>(watched));
+        QToolTip::showText(help->globalPos(), tileToolTip(tile), m_ui.tile(tile));
         return true;
     }
     return QWidget::eventFilter(watched, event);

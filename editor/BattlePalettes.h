@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EditorControls.h"
 #include "document/SpritePalette.h"
 
 #include <QWidget>
@@ -7,17 +8,12 @@
 #include <array>
 #include <cstdint>
 
-class QCheckBox;
 class QComboBox;
-class QFrame;
-class QGroupBox;
-class QLabel;
 
 namespace tintwright {
 
 struct LocationTable;
 struct ProgramState;
-class FocusRing;
 class PictureBox;
 class Prompter;
 
@@ -53,13 +49,10 @@ public:
 
     // The first control in the tab order gets the focus, as when the window opens.
     void focusFirstControl();
-    // What the accessibility layer reads: the tiles and the chart's cells.
-    PictureBox *chart() const { return m_palette2; }
+    // What the accessibility layer reads of the editor: its tiles, and what a pick on a chart
+    // cell would change.
     int tileOf(const QObject *object) const; // -1: no tile
     int selectedTile() const;                // -1: none selected yet
-    int focusCell() const { return m_focusCell; }
-    QRect cellRect(int cell) const; // in the chart's pixels
-    QString cellName(int cell) const;
     QString cellDescription(int cell) const;
 
 signals:
@@ -81,9 +74,6 @@ private:
         bool front;
     };
 
-    void placeControls();
-    void nameControls();
-    void arrangeForKeyboard();
     void connectControls();
     void Form_Load();
     Side side(bool front) const;
@@ -97,7 +87,6 @@ private:
     QString tilePicture(int colour) const;
     void loadInto(PictureBox *box, const std::string &name, QStringList &missing);
     void fillList(QComboBox *list, const LocationTable &table);
-    QString chartToolTip(QPoint pixel) const;
     QString tileToolTip(int tile) const;
     Outcome showTile(int tile, int colour);
     // The tile shows no colour, and says what the ROM holds there instead.
@@ -108,34 +97,17 @@ private:
     // Tells a screen reader, on the control that has the focus, what tile `tile` now shows.
     void announce(int tile);
     void showHint();
-    void setFocusCell(int cell);
-    bool chartKey(int key);
+    // The ring and the hint move with the chart's focus cell.
+    void followFocusCell();
 
     ProgramState &m_state;
     Prompter &m_prompter;
 
-    QGroupBox *m_frame1;
-    QGroupBox *m_frame2;
-    QGroupBox *m_frame3;
-    QCheckBox *m_chkLink;
-    QComboBox *m_cboBack;
-    QComboBox *m_cboFront;
-    PictureBox *m_palette2;
-    QFrame *m_shape1;
-    QFrame *m_shape2;
-    PictureBox *m_backSprite1;
-    PictureBox *m_backSprite2;
-    PictureBox *m_frontSprite1;
-    PictureBox *m_frontSprite2;
-    std::array<PictureBox *, 6> m_backTile{};
-    PictureBox *m_tSelect;
-    QLabel *m_hint;
-    FocusRing *m_ring;
+    EditorControls m_ui;
 
     ColourPick m_pick;
     static constexpr int kNoColour = -1;
     std::array<int, 6> m_tileColour{}; // what each tile shows, or kNoColour
-    int m_focusCell = 0;               // the chart cell the keyboard picks
 };
 
 } // namespace tintwright

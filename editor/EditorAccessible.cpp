@@ -1,7 +1,7 @@
 #include "EditorAccessible.h"
 
 #include "BattlePalettes.h"
-#include "widgets/PictureBox.h"
+#include "ColourChart.h"
 
 #include <QAccessibleWidget>
 #include <QPointer>
@@ -59,7 +59,7 @@ public:
     QAccessibleInterface *focusChild() const override { return nullptr; }
     QString text(QAccessible::Text which) const override {
         if (which == QAccessible::Name)
-            return editor()->cellName(m_cell);
+            return chart()->cellName(m_cell);
         if (which == QAccessible::Description)
             return editor()->cellDescription(m_cell);
         return {};
@@ -70,9 +70,9 @@ public:
     QAccessible::State state() const override {
         QAccessible::State state;
         state.focusable = true;
-        state.focused = editor()->chart()->hasFocus() && editor()->focusCell() == m_cell;
+        state.focused = chart()->hasFocus() && chart()->focusCell() == m_cell;
         state.selectable = true;
-        state.selected = editor()->focusCell() == m_cell;
+        state.selected = chart()->focusCell() == m_cell;
         return state;
     }
     void *interface_cast(QAccessible::InterfaceType type) override {
@@ -91,6 +91,7 @@ public:
 
 private:
     BattlePalettes *editor() const;
+    ColourChart *chart() const;
     ChartAccessible *m_chart;
     int m_cell;
 };
@@ -98,7 +99,7 @@ private:
 // The chart: a grid of 4 rows of 16 cells. Its cells live as long as it does.
 class ChartAccessible : public QAccessibleWidget, public QAccessibleTableInterface {
 public:
-    explicit ChartAccessible(QWidget *chart) : QAccessibleWidget(chart, QAccessible::Table) {
+    explicit ChartAccessible(ColourChart *chart) : QAccessibleWidget(chart, QAccessible::Table) {
         for (int cell = 0; cell < 64; ++cell) {
             m_cells[std::size_t(cell)] = new CellAccessible(this, cell);
             QAccessible::registerAccessibleInterface(m_cells[std::size_t(cell)]);
@@ -109,6 +110,7 @@ public:
             QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(cell));
     }
     BattlePalettes *editor() const { return editorOf(object()); }
+    ColourChart *chart() const { return static_cast<ColourChart *>(widget()); }
     QAccessibleInterface *child(int index) const override {
         return index >= 0 && index < 64 ? m_cells[std::size_t(index)] : nullptr;
     }
@@ -118,12 +120,12 @@ public:
         return it == m_cells.end() ? -1 : int(it - m_cells.begin());
     }
     QAccessibleInterface *focusChild() const override {
-        return widget()->hasFocus() ? child(editor()->focusCell()) : nullptr;
+        return chart()->hasFocus() ? child(chart()->focusCell()) : nullptr;
     }
     QAccessibleInterface *childAt(int x, int y) const override {
-        const QPoint at = widget()->mapFromGlobal(QPoint(x, y));
+        const QPoint at = chart()->mapFromGlobal(QPoint(x, y));
         for (int cell = 0; cell < 64; ++cell)
-            if (editor()->cellRect(cell).contains(at))
+            if (chart()->cellRect(cell).contains(at))
                 return child(cell);
         return nullptr;
     }
@@ -139,7 +141,7 @@ public:
     }
     int selectedCellCount() const override { return 1; }
     QList<QAccessibleInterface *> selectedCells() const override {
-        return {child(editor()->focusCell())};
+        return {child(chart()->focusCell())};
     }
     QString columnDescription(int) const override { return {}; }
     QString rowDescription(int) const override { return {}; }
@@ -170,25 +172,28 @@ QAccessibleInterface *CellAccessible::parent() const {
 }
 
 QRect CellAccessible::rect() const {
-    const QRect cell = editor()->cellRect(m_cell);
-    return QRect(editor()->chart()->mapToGlobal(cell.topLeft()), cell.size());
+    const QRect cell = chart()->cellRect(m_cell);
+    return QRect(chart()->mapToGlobal(cell.topLeft()), cell.size());
 }
 
 BattlePalettes *CellAccessible::editor() const {
     return m_chart->editor();
 }
 
+ColourChart *CellAccessible::chart() const {
+    return m_chart->chart();
+}
+
 } // namespace
 
 QAccessibleInterface *EditorAccessible::create(const QString &, QObject *object) {
     BattlePalettes *editor = editorOf(object);
-    auto *box = qobject_cast<PictureBox *>(object);
-    if (!editor || !box)
+    if (!editor)
         return nullptr;
-    if (box == editor->chart())
-        return new ChartAccessible(box);
-    const int tile = editor->tileOf(box);
-    return tile >= 0 ? new TileAccessible(box, tile) : nullptr;
+    if (auto *chart = qobject_cast<ColourChart *>(object))
+        return new ChartAccessible(chart);
+    const int tile = editor->tileOf(object);
+    return tile >= 0 ? new TileAccessible(static_cast<QWidget *>(object), tile) : nullptr;
 }
 
 void EditorAccessible::install() {

@@ -1,0 +1,103 @@
+#include "ColourChart.h"
+
+#include "document/NesColour.h"
+#include "document/NumberText.h"
+#include "document/SpritePalette.h"
+#include "widgets/Twips.h"
+
+#include <QAccessible>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QToolTip>
+
+namespace tintwright {
+
+ColourChart::ColourChart(QWidget *parent) : PictureBox(parent) {
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(tr("Colour chart"));
+}
+
+void ColourChart::setFocusCell(int cell) {
+    m_focusCell = cell;
+    setFocusMark(cellRect(cell));
+    setAccessibleDescription(cellToolTip(cell));
+    emit focusCellChanged(cell);
+    if (!hasFocus())
+        return;
+    // A screen reader follows the focus from cell to cell.
+    if (QAccessibleInterface *chart = QAccessible::queryAccessibleInterface(this))
+        if (QAccessibleInterface *focused = chart->child(cell)) {
+            QAccessibleEvent event(focused, QAccessible::Focus);
+            QAccessible::updateAccessibility(&event);
+        }
+}
+
+QRect ColourChart::cellRect(int cell) const {
+    const int size = Twips::toPixels(SpritePalette::kCell);
+    return QRect(cell % 16 * size, cell / 16 * size, size, size);
+}
+
+QString ColourChart::cellName(int cell) const {
+    return QString::fromStdString(NumberText::colour(cell));
+}
+
+QString ColourChart::cellToolTip(int cell) const {
+    return toolTipAt(cellRect(cell).center());
+}
+
+QString ColourChart::toolTipAt(QPoint pixel) const {
+    const auto value = SpritePalette::chartValue(static_cast<float>(Twips::fromPixels(pixel.x())),
+                                                 static_cast<float>(Twips::fromPixels(pixel.y())));
+    const QImage &chart = picture();
+    if (!value || !NesColour::isValid(*value) || chart.isNull())
+        return {};
+    const int cell = Twips::toPixels(SpritePalette::kCell);
+    const QPoint centre((*value % 16) * cell + cell / 2, (*value / 16) * cell + cell / 2);
+    if (!chart.rect().contains(centre))
+        return {};
+    const QColor colour = chart.pixelColor(centre);
+    return tr("%1  RGB #%2").arg(cellName(*value), colour.name().mid(1).toUpper());
+}
+
+// Arrows, Home and End move the focus cell; Space and Enter press and release it.
+bool ColourChart::chartKey(int key) {
+    using Key = SpritePalette::ChartKey;
+    const std::pair<int, Key> moves[] = {{Qt::Key_Left, Key::Left}, {Qt::Key_Right, Key::Right},
+                                         {Qt::Key_Up, Key::Up},     {Qt::Key_Down, Key::Down},
+                                         {Qt::Key_Home, Key::Home}, {Qt::Key_End, Key::End}};
+    for (const auto &[qtKey, move] : moves)
+        if (key == qtKey) {
+            setFocusCell(SpritePalette::moveFocusCell(m_focusCell, move));
+            return true;
+        }
+    if (key != Qt::Key_Space && key != Qt::Key_Return && key != Qt::Key_Enter)
+        return false;
+    const float x = SpritePalette::cellCentreX(m_focusCell);
+    const float y = SpritePalette::cellCentreY(m_focusCell);
+    emit pressed(Qt::NoButton, Qt::NoModifier, x, y);
+    emit released(Qt::NoButton, Qt::NoModifier, x, y);
+    return true;
+}
+
+void ColourChart::keyPressEvent(QKeyEvent *event) {
+    if (!chartKey(event->key()))
+        PictureBox::keyPressEvent(event);
+}
+
+void ColourChart::focusInEvent(QFocusEvent *event) {
+    setFocusCell(m_focusCell); // the ring, the hint and a screen reader find the cell again
+    PictureBox::focusInEvent(event);
+}
+
+bool ColourChart::event(QEvent *event) {
+    if (event->type() != QEvent::ToolTip)
+        return PictureBox::event(event);
+    const auto *help = static_cast<QHelpEvent *>(event);
+    if (const QString text = toolTipAt(help->pos()); text.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(help->globalPos(), text, this);
+    return true;
+}
+
+} // namespace tintwright
