@@ -1,8 +1,5 @@
 #include "Cases.h"
 #include "GuiTest.h"
-#include "document/FileIo.h"
-#include "document/PalettePort.h"
-#include "document/ProgramFolder.h"
 #include "editor/BattlePalettes.h"
 #include "editor/EditorLayout.h"
 #include "widgets/FocusRing.h"
@@ -75,7 +72,6 @@ private slots:
     void failures();
     void keyboard();
     void screenReader();
-    void portedTables();
 };
 
 void tst_BattlePalettes::layout() {
@@ -471,51 +467,6 @@ void tst_BattlePalettes::screenReader() {
     QTest::keyClick(chart, Qt::Key_Tab);
     qApp->removeEventFilter(&log);
     QCOMPARE(log.gained, QList<QObject *>{window->findChild<QCheckBox *>("chkLink")});
-    window->close();
-}
-
-void tst_BattlePalettes::portedTables() {
-    // The shipped tables carried from the demo to a copy recoloured, without its header and
-    // with a bank inserted between the lists: the editor opens on that copy with its colours.
-    EditorFixture fixture;
-    FileBytes demo;
-    QVERIFY(FileIo::read(TINTWRIGHT_APP_DIR "/Demo.nes", demo, FileIo::kLargestRom));
-    const LocationTables shipped = ProgramFolder::readTables(TINTWRIGHT_APP_DIR);
-    std::vector<std::uint8_t> other(demo.data.get() + 16, demo.data.get() + demo.size);
-    for (const bool front : {false, true})
-        for (const std::int32_t address : shipped.of(front).addresses)
-            for (int i = 0; i < 3; ++i)
-                other[std::size_t(address - 16 + i)] ^= 0x15;
-    other.insert(other.begin() + 0x9000, 0x4000, 0x5A);
-    const PalettePort::Result result = PalettePort::port(demo.span(), other, shipped);
-    LocationTables ported = shipped;
-    for (const bool front : {false, true})
-        for (int row = 0; row < ported.of(front).rows(); ++row) {
-            const PalettePort::Row &found = (front ? result.front : result.back)[std::size_t(row)];
-            QCOMPARE(found.sure, PalettePort::Sure::One);
-            ported.of(front).addresses[std::size_t(row)] = std::int32_t(found.found[0]);
-        }
-    fixture.folder.writeTables(ProgramFolder::tableText(ported.back).c_str(),
-                               ProgramFolder::tableText(ported.front).c_str());
-    fixture.state.tables = ProgramFolder::readTables(fixture.folder.fsPath());
-    fixture.setRom(
-        QByteArray(reinterpret_cast<const char *>(other.data()), qsizetype(other.size())));
-    BattlePalettes *window = fixture.open();
-    fixture.link(false);
-    for (const bool front : {false, true}) {
-        const LocationTable &table = fixture.state.tables.of(front);
-        QComboBox *list = fixture.list(front ? "cboFront" : "cboBack");
-        for (const int row : {0, table.rows() / 2, table.rows() - 1}) {
-            list->setCurrentIndex(row);
-            emit list->activated(row);
-            for (int k = 0; k < 3; ++k)
-                QVERIFY(fixture.tileShows(
-                    (front ? 3 : 0) + k,
-                    demo.data[std::size_t(shipped.of(front).addresses[std::size_t(row)] + k)] ^
-                        0x15));
-        }
-    }
-    QVERIFY(fixture.prompter.texts.isEmpty());
     window->close();
 }
 
