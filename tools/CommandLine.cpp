@@ -37,9 +37,9 @@ int say(const QString &text) {
     return Invocation::kFailed;
 }
 
-} // namespace
-
-int CommandLine::run(const QStringList &arguments) {
+// No command, or one we do not have: --help and --version answer, anything else fails.
+int withoutCommand(const QCommandLineParser &first, const QString &name,
+                   const QCommandLineOption &help, const QCommandLineOption &version) {
     // What --help says before a command is named.
     QCommandLineParser general;
     general.setApplicationDescription(
@@ -50,43 +50,30 @@ int CommandLine::run(const QStringList &arguments) {
     general.addPositionalArgument(QStringLiteral("command"),
                                   Invocation::tr("One of the commands below."),
                                   QStringLiteral("command [arguments]"));
-    // First every option of every command, so that an option given before the command
-    // ("--folder DIR check ROM") takes its value and is not taken for the command.
-    QCommandLineParser first;
-    const QCommandLineOption help = first.addHelpOption();
-    const QCommandLineOption version = first.addVersionOption();
-    QStringList known;
-    for (const Command *command : commands())
-        for (const CommandOption &each : command->options)
-            if (!known.contains(QLatin1String(each.name))) {
-                known << QLatin1String(each.name);
-                first.addOption(option(each));
-            }
-    first.parse(arguments); // what is wrong is said by the command's own parser below
-    const QString name = first.positionalArguments().value(0);
-    const auto found = std::find_if(commands().begin(), commands().end(), [&](const Command *c) {
-        return name == QLatin1String(c->name);
-    });
-    if (found == commands().end()) {
-        QString list = Invocation::tr("\nCommands:\n");
-        for (const Command *c : commands())
-            list += QStringLiteral("  %1 %2\n      %3\n")
-                        .arg(QLatin1String(c->name), QString::fromStdString(usageOf(*c)),
-                             Invocation::tr(c->summary));
-        if (name.isEmpty() && first.isSet(version))
-            return say(QCoreApplication::applicationName() + QLatin1Char(' ') +
-                       QCoreApplication::applicationVersion() + QLatin1Char('\n'));
-        if (name.isEmpty() && first.isSet(help))
-            return say(general.helpText() + list);
-        print(stderr, general.helpText() + list);
-        print(stderr, QStringLiteral("tintwright-data: %1\n")
-                          .arg(name.isEmpty() ? Invocation::tr("no command given")
-                                              : Invocation::tr("there is no command \"%1\"")
-                                                    .arg(Invocation::shown(name))));
-        return Invocation::kFailed;
-    }
+    QString list = Invocation::tr("\nCommands:\n");
+    for (const Command *c : commands())
+        list += QStringLiteral("  %1 %2\n      %3\n")
+                    .arg(QLatin1String(c->name), QString::fromStdString(usageOf(*c)),
+                         Invocation::tr(c->summary));
+    if (name.isEmpty() && first.isSet(version))
+        return say(QCoreApplication::applicationName() + QLatin1Char(' ') +
+                   QCoreApplication::applicationVersion() + QLatin1Char('\n'));
+    if (name.isEmpty() && first.isSet(help))
+        return say(general.helpText() + list);
+    print(stderr, general.helpText() + list);
+    print(
+        stderr,
+        QStringLiteral("tintwright-data: %1\n")
+            .arg(name.isEmpty()
+                     ? Invocation::tr("no command given")
+                     : Invocation::tr("there is no command \"%1\"").arg(Invocation::shown(name))));
+    return Invocation::kFailed;
+}
 
-    const Command &command = **found;
+// The named command, parsed by its own options and arguments, and run.
+int withCommand(const Command &command, const QCommandLineParser &first,
+                const QStringList &arguments) {
+    const QString name = QLatin1String(command.name);
     QCommandLineParser parser;
     parser.setApplicationDescription(Invocation::tr(command.summary) + QStringLiteral("\n\n") +
                                      Invocation::tr(command.description));
@@ -126,6 +113,31 @@ int CommandLine::run(const QStringList &arguments) {
             run.fail(Invocation::kFailed, Invocation::tr("the format is text or json, not \"%1\"")
                                               .arg(Invocation::shown(format))));
     return run.finish(command.run(run));
+}
+
+} // namespace
+
+int CommandLine::run(const QStringList &arguments) {
+    // First every option of every command, so that an option given before the command
+    // ("--folder DIR check ROM") takes its value and is not taken for the command.
+    QCommandLineParser first;
+    const QCommandLineOption help = first.addHelpOption();
+    const QCommandLineOption version = first.addVersionOption();
+    QStringList known;
+    for (const Command *command : commands())
+        for (const CommandOption &each : command->options)
+            if (!known.contains(QLatin1String(each.name))) {
+                known << QLatin1String(each.name);
+                first.addOption(option(each));
+            }
+    first.parse(arguments); // what is wrong is said by the command's own parser below
+    const QString name = first.positionalArguments().value(0);
+    const auto found = std::find_if(commands().begin(), commands().end(), [&](const Command *c) {
+        return name == QLatin1String(c->name);
+    });
+    if (found == commands().end())
+        return withoutCommand(first, name, help, version);
+    return withCommand(**found, first, arguments);
 }
 
 } // namespace tintwright
