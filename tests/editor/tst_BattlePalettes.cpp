@@ -71,6 +71,7 @@ private slots:
     void picks();
     void failures();
     void keyboard();
+    void chartKeys();
     void screenReader();
 };
 
@@ -292,10 +293,9 @@ void tst_BattlePalettes::failures() {
 void tst_BattlePalettes::keyboard() {
     EditorFixture fixture;
     fixture.state.tables.back.names[3] = "Zed";
-    BattlePalettes *other = fixture.open();
     BattlePalettes *window = fixture.open();
     QVERIFY(QTest::qWaitForWindowActive(window));
-    PictureBox *chart = fixture.box("Palette2"), *tile = fixture.box("BackTile2");
+    PictureBox *tile = fixture.box("BackTile2");
     auto *ring = window->findChild<FocusRing *>();
     auto *hint = window->findChild<QLabel *>("FocusHint");
     // After the lists Tab reaches the six tiles in order, then the chart.
@@ -335,6 +335,19 @@ void tst_BattlePalettes::keyboard() {
     tile->setFocus();
     QTest::keyClick(tile, Qt::Key_Space);
     QCOMPARE(fixture.box("tSelect")->geometry().center(), tile->geometry().center());
+    window->close();
+}
+
+void tst_BattlePalettes::chartKeys() {
+    EditorFixture fixture;
+    BattlePalettes *other = fixture.open();
+    BattlePalettes *window = fixture.open();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    PictureBox *chart = fixture.box("Palette2"), *tile = fixture.box("BackTile2");
+    auto *ring = window->findChild<FocusRing *>();
+    auto *hint = window->findChild<QLabel *>("FocusHint");
+    QComboBox *back = fixture.list("cboBack");
+    window->BackTile_Click(2);
     // On the chart the keys move a focus cell, which the ring and the hint follow, the hint
     // under the chart so that no row of it is hidden; Enter picks it.
     chart->setFocus();
