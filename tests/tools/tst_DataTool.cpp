@@ -46,26 +46,39 @@ QString bashWord(const QByteArray &bytes) {
     return word + QLatin1Char('\'');
 }
 
-} // namespace
-
-void tst_DataTool::commands() {
-    QFETCH(QJsonObject, row);
-    const QJsonObject setup = row["setup"].toObject();
+// A case's folder: the program folder, the ROMs and whatever else its setup asks for.
+struct CaseFolder {
     QTemporaryDir dir;
-    const QByteArray root = QFile::encodeName(dir.path()) + '/';
-    const auto write = [&](const QByteArray &name, const QByteArray &bytes) {
+    QByteArray root = QFile::encodeName(dir.path()) + '/';
+    QByteArray rom = patched(
+        QByteArray(64, '\x0f'),
+        {{"16", "0F2116"}, {"19", "0F2A16"}, {"40", "0F3010"}, {"24", "0F1121"}, {"28", "0F1222"}});
+    QJsonObject links;
+    QHash<QString, int> pipes; // each with a reader ready
+
+    ~CaseFolder() {
+        for (const int fd : std::as_const(pipes))
+            ::close(fd);
+    }
+    void write(const QByteArray &name, const QByteArray &bytes) {
         QDir().mkpath(QFileInfo(QFile::decodeName(root + name)).path());
         const int fd = ::open(root + name, O_WRONLY | O_CREAT | O_TRUNC, 0644);
         QVERIFY(fd >= 0 && ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size());
         ::close(fd);
-    };
-    const auto read = [&](const QByteArray &name) -> std::optional<QByteArray> {
+    }
+    std::optional<QByteArray> read(const QByteArray &name) {
         QFile file;
         const int fd = ::open(root + name, O_RDONLY | O_NONBLOCK);
         if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFile::AutoCloseHandle))
             return std::nullopt;
         return file.readAll();
-    };
+    }
+    void prepare(const QJsonObject &setup);
+    void start(const QJsonObject &row, QProcess &tool);
+    void checkAfter(const QJsonObject &row);
+};
+
+void CaseFolder::prepare(const QJsonObject &setup) {
     write("Data/BackLocations.txt",
           setup.contains("back")
               ? latin(setup["back"])
@@ -77,36 +90,34 @@ void tst_DataTool::commands() {
         for (int number = 1; number <= 3; ++number)
             if (folder != "Back_Ruby" || number != 3)
                 write(QStringLiteral("%1/%2.gif").arg(folder).arg(number).toLatin1(), "GIF89a");
-    const QByteArray rom = patched(
-        QByteArray(64, '\x0f'),
-        {{"16", "0F2116"}, {"19", "0F2A16"}, {"40", "0F3010"}, {"24", "0F1121"}, {"28", "0F1222"}});
     write("game.nes", patched(rom, setup["patch"].toObject()));
     write("copy.nes", patched(rom, setup["copy"].toObject()));
     const QJsonObject files = setup["files"].toObject();
     for (auto it = files.begin(); it != files.end(); ++it)
         write(it.key().toLatin1(), latin(*it));
-    // Sparse files of a given size, links, hard links, named pipes (each with a reader ready).
+    // Sparse files of a given size, links, hard links, named pipes.
     const QJsonObject sparse = setup["sparse"].toObject();
     for (auto it = sparse.begin(); it != sparse.end(); ++it) {
         write(it.key().toLatin1(), {});
         QVERIFY(::truncate(root + it.key().toLatin1(), off_t(it.value().toDouble())) == 0);
     }
-    const QJsonObject links = setup["links"].toObject();
+    links = setup["links"].toObject();
     for (auto it = links.begin(); it != links.end(); ++it)
         QVERIFY(::symlink(latin(*it), root + it.key().toLatin1()) == 0);
     const QJsonObject hardLinks = setup["hardLinks"].toObject();
     for (auto it = hardLinks.begin(); it != hardLinks.end(); ++it)
         QVERIFY(::link(root + latin(*it), root + it.key().toLatin1()) == 0);
-    QHash<QString, int> pipes;
     for (const QJsonValue pipe : setup["pipes"].toArray()) {
         QVERIFY(::mkfifo(root + latin(pipe), 0600) == 0);
         pipes[pipe.toString()] = ::open(root + latin(pipe), O_RDONLY | O_NONBLOCK);
     }
+}
 
+void CaseFolder::start(const QJsonObject &row, QProcess &tool) {
+    const QJsonObject setup = row["setup"].toObject();
     QStringList words{bashWord(TINTWRIGHT_DATA_TOOL)};
     for (const QJsonValue argument : row["args"].toArray())
         words << bashWord(latin(argument).replace("@", root.chopped(1)));
-    QProcess tool;
     tool.setProgram(QStringLiteral("bash"));
     tool.setArguments({QStringLiteral("-c"), QStringLiteral("exec ") + words.join(' ')});
     if (setup.contains("stdin"))
@@ -136,24 +147,16 @@ void tst_DataTool::commands() {
 #endif
     });
     tool.start();
-    QVERIFY(tool.waitForFinished(60000));
-    const QByteArray out = tool.readAllStandardOutput(), err = tool.readAllStandardError();
-    QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
-    QVERIFY2(tool.exitCode() == row["exit"].toInt(), (out + err).constData());
-    // @ in a text stands for the folder, as in the arguments.
-    for (const QJsonValue text : row["stdout"].toArray())
-        QVERIFY2(out.contains(latin(text).replace("@", root.chopped(1))), out.constData());
-    for (const QJsonValue text : row["stderr"].toArray())
-        QVERIFY2(err.contains(latin(text).replace("@", root.chopped(1))), err.constData());
-    if (row.contains("stdoutIs"))
-        QCOMPARE(out, latin(row["stdoutIs"]));
+}
 
-    // The ROM changed where the row says and nowhere else; other files as the row says: their
-    // bytes, or null for no such file. A pipe gives what was written into it, and stays a pipe;
-    // a link stays a link.
+// The ROM changed where the row says and nowhere else; other files as the row says: their
+// bytes, or null for no such file. A pipe gives what was written into it, and stays a pipe;
+// a link stays a link. Nothing half-written is left behind.
+void CaseFolder::checkAfter(const QJsonObject &row) {
     const QJsonObject after = row["after"].toObject();
+    const QByteArray game = patched(rom, row["setup"]["patch"].toObject());
     if (!after.contains("game.nes"))
-        QCOMPARE(read("game.nes"), patched(rom, setup["patch"].toObject()));
+        QCOMPARE(read("game.nes"), game);
     for (auto it = after.begin(); it != after.end(); ++it) {
         const QByteArray name = it.key().toLatin1();
         struct stat info {};
@@ -164,15 +167,37 @@ void tst_DataTool::commands() {
         else if (links.contains(it.key()))
             QVERIFY(S_ISLNK(info.st_mode));
         if (it->isObject())
-            QCOMPARE(read(name), patched(patched(rom, setup["patch"].toObject()), it->toObject()));
+            QCOMPARE(read(name), patched(game, it->toObject()));
         else if (it->isString())
             QCOMPARE(read(name), latin(*it));
     }
-    for (const int fd : std::as_const(pipes))
-        ::close(fd);
-    // Nothing half-written is left behind.
     for (const QString &name : QDir(dir.path()).entryList(QDir::Files | QDir::Hidden))
         QVERIFY2(!name.contains(".tintwright-"), qPrintable(name));
+}
+
+} // namespace
+
+void tst_DataTool::commands() {
+    QFETCH(QJsonObject, row);
+    CaseFolder folder;
+    folder.prepare(row["setup"].toObject());
+    if (QTest::currentTestFailed())
+        return;
+    QProcess tool;
+    folder.start(row, tool);
+    QVERIFY(tool.waitForFinished(60000));
+    const QByteArray out = tool.readAllStandardOutput(), err = tool.readAllStandardError();
+    QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(tool.exitCode() == row["exit"].toInt(), (out + err).constData());
+    // @ in a text stands for the folder, as in the arguments.
+    const QByteArray at = folder.root.chopped(1);
+    for (const QJsonValue text : row["stdout"].toArray())
+        QVERIFY2(out.contains(latin(text).replace("@", at)), out.constData());
+    for (const QJsonValue text : row["stderr"].toArray())
+        QVERIFY2(err.contains(latin(text).replace("@", at)), err.constData());
+    if (row.contains("stdoutIs"))
+        QCOMPARE(out, latin(row["stdoutIs"]));
+    folder.checkAfter(row);
 }
 
 QTEST_GUILESS_MAIN(tst_DataTool)
