@@ -107,6 +107,8 @@ void CaseFolder::prepare(const QJsonObject &setup) {
     const QJsonObject hardLinks = setup["hardLinks"].toObject();
     for (auto it = hardLinks.begin(); it != hardLinks.end(); ++it)
         QVERIFY(::link(root + latin(*it), root + it.key().toLatin1()) == 0);
+    for (const QJsonValue fifo : setup["fifos"].toArray()) // no writer: reading waits
+        QVERIFY(::mkfifo(root + latin(fifo), 0600) == 0);
     for (const QJsonValue pipe : setup["pipes"].toArray()) {
         QVERIFY(::mkfifo(root + latin(pipe), 0600) == 0);
         pipes[pipe.toString()] = ::open(root + latin(pipe), O_RDONLY | O_NONBLOCK);
@@ -185,6 +187,11 @@ void tst_DataTool::commands() {
         return;
     QProcess tool;
     folder.start(row, tool);
+    // A signal once the command is under way, as when an input shrinks under it.
+    if (const int after = row["setup"].toObject()["signalAfter"].toInt(); after > 0) {
+        QVERIFY(tool.waitForStarted() && !tool.waitForFinished(after));
+        ::kill(pid_t(tool.processId()), SIGBUS);
+    }
     QVERIFY(tool.waitForFinished(60000));
     const QByteArray out = tool.readAllStandardOutput(), err = tool.readAllStandardError();
     QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
