@@ -15,18 +15,18 @@ enum Action : std::uint64_t { SourceRead, TargetRead, SourceCopy, TargetCopy };
 constexpr std::size_t kWindow = WindowIndex::kWindow;
 constexpr std::size_t kStride = WindowIndex::kStride;
 // A match this long is taken at once, without looking for a better one a byte further on.
-constexpr std::size_t kGood = 64;
+constexpr std::size_t kGood = 64; // no-mutate: patch size and speed only
 // How many windows with the same hash are tried, newest first; more for the few that end a run.
-constexpr std::size_t kDepth = 16;
-constexpr std::size_t kRunDepth = 256;
+constexpr std::size_t kDepth = 16;     // no-mutate: patch size and speed only
+constexpr std::size_t kRunDepth = 256; // no-mutate: patch size and speed only
 // The tables are made once this many bytes in a row have found nothing long (or a run begins):
 // a file changed in place, a few bytes at a time, never needs them.
-constexpr std::size_t kPatience = 8;
+constexpr std::size_t kPatience = 8; // no-mutate: patch size and speed only
 // How far ahead the slots of new content are fetched.
-constexpr std::size_t kAhead = 8;
+constexpr std::size_t kAhead = 8; // no-mutate: speed only
 // How many decided matches a later, longer one may take the place of, and how far back it may go.
-constexpr std::size_t kHeld = 64;
-constexpr std::size_t kReach = std::size_t(1) << 20;
+constexpr std::size_t kHeld = 64;                    // no-mutate: patch size and speed only
+constexpr std::size_t kReach = std::size_t(1) << 20; // no-mutate: patch size and speed only
 
 struct Match {
     Action kind = TargetRead;       // TargetRead: nothing better than the bytes themselves
