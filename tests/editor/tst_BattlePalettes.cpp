@@ -395,6 +395,12 @@ void tst_BattlePalettes::chartKeys() {
     window->Palette2_MouseUp(Qt::LeftButton, {}, 0, 0);
     QTest::keyClick(chart, Qt::Key_Space);
     QCOMPARE(fixture.state.rom.readByte(18).value(), 0x04);
+    // Undoing a byte the first tile shows leaves the selection where the user put it.
+    window->BackTile_Click(0);
+    QTest::keyClick(chart, Qt::Key_Space);
+    window->BackTile_Click(2);
+    QTest::keyClick(chart, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(fixture.box("tSelect")->geometry().center(), tile->geometry().center());
     window->close();
     other->close();
 }
