@@ -61,6 +61,56 @@ void report(const char *action, double ms, double floorMs) {
                 floorMs > 0 ? ms / floorMs : 0.0);
 }
 
+// Choosing sprite after sprite, beside decoding the pictures each shows.
+void timeChoosing(BattlePalettes &editor, const ProgramState &state, const QString &folder) {
+    const auto picture = [&](const QString &relative) { return folder + relative; };
+    int position = 0;
+    const double change = medianMs(300, [&] {
+        position = (position + 1) % 150;
+        editor.setBackIndex(position);
+        QApplication::processEvents();
+    });
+    int floorPosition = 0;
+    const double changeFloor = medianMs(300, [&] {
+        floorPosition = (floorPosition + 1) % 150;
+        const qint64 address = state.tables.back.addresses[std::size_t(floorPosition)];
+        QStringList files;
+        for (int k = 0; k < 3; ++k)
+            files << picture(
+                QStringLiteral("/Data/Palette/%1.bmp").arg(*state.rom.readByte(address + k)));
+        files << picture(QStringLiteral("/Back_Silver/%1.gif").arg(floorPosition + 1))
+              << picture(QStringLiteral("/Back_Ruby/%1.gif").arg(floorPosition + 1));
+        decode(files);
+    });
+    report("choose another sprite", change, changeFloor);
+    const double changeNoPaint = medianMs(300, [&] {
+        position = (position + 1) % 150;
+        editor.setBackIndex(position);
+    });
+    report("  (the load alone, before painting)", changeNoPaint, changeFloor);
+}
+
+// Picking colour after colour, beside decoding the tile each pick shows.
+void timePicking(BattlePalettes &editor, const QString &folder) {
+    const auto picture = [&](const QString &relative) { return folder + relative; };
+    editor.BackTile_Click(1);
+    int cell = 0;
+    const double pick = medianMs(300, [&] {
+        cell = (cell + 1) % 64;
+        const float x = float(cell % 16) * 360 + 180;
+        const float y = float(cell / 16) * 360 + 180;
+        editor.Palette2_MouseDown(Qt::LeftButton, {}, x, y);
+        editor.Palette2_MouseUp(Qt::LeftButton, {}, x, y);
+        QApplication::processEvents();
+    });
+    int floorCell = 0;
+    const double pickFloor = medianMs(300, [&] {
+        floorCell = (floorCell + 1) % 64;
+        decode({picture(QStringLiteral("/Data/Palette/%1.bmp").arg(floorCell))});
+    });
+    report("apply a pick", pick, pickFloor);
+}
+
 } // namespace
 
 int main(int argc, char *argv[]) {
@@ -118,47 +168,8 @@ int main(int argc, char *argv[]) {
     editor->findChild<QCheckBox *>(QStringLiteral("chkLink"))->setChecked(false);
     const double rss = residentMiB();
 
-    int position = 0;
-    const double change = medianMs(300, [&] {
-        position = (position + 1) % 150;
-        editor->setBackIndex(position);
-        QApplication::processEvents();
-    });
-    int floorPosition = 0;
-    const double changeFloor = medianMs(300, [&] {
-        floorPosition = (floorPosition + 1) % 150;
-        const qint64 address = state.tables.back.addresses[std::size_t(floorPosition)];
-        QStringList files;
-        for (int k = 0; k < 3; ++k)
-            files << picture(
-                QStringLiteral("/Data/Palette/%1.bmp").arg(*state.rom.readByte(address + k)));
-        files << picture(QStringLiteral("/Back_Silver/%1.gif").arg(floorPosition + 1))
-              << picture(QStringLiteral("/Back_Ruby/%1.gif").arg(floorPosition + 1));
-        decode(files);
-    });
-    report("choose another sprite", change, changeFloor);
-    const double changeNoPaint = medianMs(300, [&] {
-        position = (position + 1) % 150;
-        editor->setBackIndex(position);
-    });
-    report("  (the load alone, before painting)", changeNoPaint, changeFloor);
-
-    editor->BackTile_Click(1);
-    int cell = 0;
-    const double pick = medianMs(300, [&] {
-        cell = (cell + 1) % 64;
-        const float x = float(cell % 16) * 360 + 180;
-        const float y = float(cell / 16) * 360 + 180;
-        editor->Palette2_MouseDown(Qt::LeftButton, {}, x, y);
-        editor->Palette2_MouseUp(Qt::LeftButton, {}, x, y);
-        QApplication::processEvents();
-    });
-    int floorCell = 0;
-    const double pickFloor = medianMs(300, [&] {
-        floorCell = (floorCell + 1) % 64;
-        decode({picture(QStringLiteral("/Data/Palette/%1.bmp").arg(floorCell))});
-    });
-    report("apply a pick", pick, pickFloor);
+    timeChoosing(*editor, state, folder);
+    timePicking(*editor, folder);
 
     std::printf("%-34s %8.1f MiB\n", "resident memory, one editor open", rss);
     state.rom.setModified(false);
