@@ -51,8 +51,7 @@ QString ColourChart::toolTipAt(QPoint pixel) const {
     const QImage &chart = picture();
     if (!value || !NesColour::isValid(*value) || chart.isNull())
         return {};
-    const int cell = Twips::toPixels(SpritePalette::kCell);
-    const QPoint centre((*value % 16) * cell + cell / 2, (*value / 16) * cell + cell / 2);
+    const QPoint centre = cellRect(*value).center();
     if (!chart.rect().contains(centre))
         return {};
     const QColor colour = chart.pixelColor(centre);
