@@ -13,13 +13,16 @@ namespace tintwright {
 namespace {
 
 // A byte as a CSV holds it: one or two hexadecimal digits (spreadsheets drop a leading zero),
-// or nothing where the palette does not lie in the ROM. -2: not a byte.
+// or nothing where the palette does not lie in the ROM.
+constexpr int kEmpty = -1, kNoByte = -2;
 int parseByte(std::string_view text) {
     if (text.empty())
-        return -1;
+        return kEmpty;
+    if (text.size() > 2 || text.find_first_not_of("0123456789abcdefABCDEF") != text.npos)
+        return kNoByte;
     int value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
-    return text.size() <= 2 && ec == std::errc() && end == text.data() + text.size() ? value : -2;
+    std::from_chars(text.data(), text.data() + text.size(), value, 16);
+    return value;
 }
 
 struct Change {
@@ -27,6 +30,7 @@ struct Change {
     std::uint32_t palette; // list and row
     int line;
     std::uint8_t value;
+    bool changes; // differs from the ROM
 };
 
 } // namespace
@@ -43,10 +47,13 @@ void PaletteCsv::appendRecord(std::string &out, bool front, int row, std::string
     bool plain = true;
     for (const char c : name)
         plain &= c != ',' && c != '"' && c != '\r' && c != '\n';
-    if (plain) {
+    // A spreadsheet would run a name that starts so as a formula: a quote mark before it
+    // makes it text.
+    const bool formula = !name.empty() && kFormulaStarts.find(name.front()) != name.npos;
+    if (plain && !formula) {
         out += name;
     } else {
-        out += '"';
+        out += formula ? "\"'" : "\"";
         for (const char c : name)
             (c == '"' ? out += "\"\"" : out += c);
         out += '"';
@@ -181,10 +188,10 @@ PaletteCsv::Changes PaletteCsv::changes(std::string_view text, const LocationTab
         std::array<int, 3> bytes{};
         for (std::size_t k = 0; k < 3; ++k) {
             bytes[k] = parseByte(fields[4 + k]);
-            if (bytes[k] == -2)
+            if (bytes[k] == kNoByte)
                 throw Problem::atLine(line, "byte" + std::to_string(k) + " is " +
                                                 TextEncoding::quoted(fields[4 + k]) +
-                                                ", not a colour from 00 to 3F");
+                                                ", not one or two hexadecimal digits");
         }
         const LocationTable &table = tables.of(isFront);
         const std::string list = fields[0];
@@ -213,14 +220,15 @@ PaletteCsv::Changes PaletteCsv::changes(std::string_view text, const LocationTab
         }
         for (std::size_t k = 0; inside && k < 3; ++k) {
             const std::int64_t index = address + std::int64_t(k);
-            if (bytes[k] == rom[std::size_t(index)])
-                continue; // not a change, whatever the byte holds
-            if (!NesColour::isValid(bytes[k]))
+            // A byte as the ROM holds it is no change, whatever it holds; it may still
+            // disagree with another record.
+            const bool differs = bytes[k] != rom[std::size_t(index)];
+            if (differs && !NesColour::isValid(bytes[k]))
                 throw Problem::atLine(line, "byte" + std::to_string(k) + " is " +
                                                 TextEncoding::quoted(fields[4 + k]) +
                                                 ", not a colour from 00 to 3F");
             asked.push_back({index, std::uint32_t(isFront) << 31 | std::uint32_t(row), line,
-                             std::uint8_t(bytes[k])});
+                             std::uint8_t(bytes[k]), differs});
         }
     }
     // Two records that ask different values for one byte: the first such pair in the file.
@@ -244,7 +252,9 @@ PaletteCsv::Changes PaletteCsv::changes(std::string_view text, const LocationTab
     Changes out;
     std::vector<std::uint32_t> palettes;
     for (std::size_t i = 0; i < asked.size(); ++i) {
-        if (i == 0 || asked[i].index != asked[i - 1].index)
+        if (!asked[i].changes)
+            continue;
+        if (out.bytes.empty() || asked[i].index != out.bytes.back().first)
             out.bytes.emplace_back(asked[i].index, asked[i].value);
         palettes.push_back(asked[i].palette);
     }

@@ -18,6 +18,9 @@ class PaletteCsv {
 public:
     static constexpr std::string_view kHeader = "list,row,name,address,byte0,byte1,byte2";
     static constexpr std::size_t kFields = 7;
+    // What a spreadsheet takes for the start of a formula: a name that starts so is written
+    // after a ' (and quoted), which the spreadsheet shows as text. Import does not read names.
+    static constexpr std::string_view kFormulaStarts = "=+-@\t\r";
 
     // One record of the file, CR LF at its end, added to `out`: table row `row` (numbered from 1
     // in the file), the name in UTF-8. The three bytes are left empty where there are none: the
