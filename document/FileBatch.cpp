@@ -24,13 +24,11 @@ bool makeFolder(const std::filesystem::path &folder, std::vector<std::filesystem
 Outcome FileBatch::commit(const FileIo::Output &output) {
     std::vector<std::filesystem::path> made; // folders made for the new files
     std::vector<FileIo::Staged> staged;      // new files not yet in place
-    struct Replaced {
-        std::filesystem::path path;
-        std::optional<FileBytes> old;
-    };
-    std::vector<Replaced> replaced;
+    // The old bytes of each place, to put back should a later rename fail: a link in a folder
+    // of ours is not kept (the new file replaces it).
+    std::vector<std::optional<FileBytes>> olds;
     Outcome done;
-    // Every new file beside its place first...
+    // Every new file beside its place first, so that the renames that follow are quick...
     for (const auto &[path, bytes] : m_files) {
         FileIo::Staged file;
         if (!makeFolder(path.parent_path(), made))
@@ -40,29 +38,32 @@ Outcome FileBatch::commit(const FileIo::Output &output) {
         if (!done)
             break;
         staged.push_back(file);
+        olds.emplace_back();
+        if (FileBytes old; FileIo::read(file.place, old, FileIo::kLargestRom) &&
+                           (output.generatedIn.empty() || !std::filesystem::is_symlink(file.place)))
+            olds.back() = std::move(old);
     }
-    // ...then each into place, its old bytes kept to put back should a later one fail.
-    for (std::size_t i = 0; done && i < staged.size(); ++i) {
-        Replaced entry{staged[i].place, std::nullopt};
-        if (FileBytes old; FileIo::read(entry.path, old, FileIo::kLargestRom))
-            entry.old = std::move(old);
-        done = FileIo::commit(staged[i]);
-        if (!done) {
-            staged.erase(staged.begin(), staged.begin() + std::ptrdiff_t(i) + 1);
-            break;
-        }
-        replaced.push_back(std::move(entry));
-    }
+    // ...then each into place.
+    std::size_t placed = 0;
+    for (; done && placed < staged.size(); ++placed)
+        done = FileIo::commit(staged[placed]);
     if (done)
         return done;
-    for (const FileIo::Staged &file : staged)
-        FileIo::discard(file);
+    for (std::size_t i = placed; i < staged.size(); ++i)
+        FileIo::discard(staged[i]);
+    FileIo::Output restore = output;
+    restore.inputs.clear();
+    restore.replace = true;
+    // Those placed before the one that failed, and that one too when written in place.
+    std::size_t touched = 0;
+    if (placed > 0)
+        touched = placed - (staged[placed - 1].temporary.empty() ? 0 : 1);
     std::error_code ec;
-    for (const Replaced &entry : replaced) {
-        if (!entry.old)
-            std::filesystem::remove(entry.path, ec);
+    for (std::size_t i = 0; i < touched; ++i) {
+        if (!olds[i])
+            std::filesystem::remove(staged[i].place, ec);
         else
-            (void)FileIo::write(entry.path, entry.old->span(), {.inputs = {}, .replace = true});
+            (void)FileIo::write(staged[i].place, olds[i]->span(), restore);
     }
     for (auto it = made.crbegin(); it != made.crend(); ++it)
         std::filesystem::remove(*it, ec);

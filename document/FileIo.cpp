@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
+#include <cstdio>
 #include <cstring>
+#include <string_view>
 #include <utility>
 
 #include <fcntl.h>
@@ -148,34 +151,30 @@ bool copyTail(int old, std::size_t from, std::size_t end, int to) {
     return true;
 }
 
-// What the replaced file is that a new one must be too: its mode, owner and group (where this
-// user may set them), its attributes and, for the ROM save, its tail. False, with `keptAll`
-// false, when a rename would lose some of it.
+// What the replaced file is that a new one must be too: its mode, owner and group, its
+// attributes and, for the ROM save, its tail. False, with `keptAll` false, when a rename would
+// lose some of it (an owner or group this user may not give, an attribute).
 bool takeOver(int file, const struct stat &old, const std::filesystem::path &place,
               std::size_t written, bool keepTail, bool &keptAll) {
     Descriptor from(::open(place.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK));
     keptAll = from.get() >= 0 && copyAttributes(from.get(), file);
+    struct stat made {};
+    if (keptAll && ::fchown(file, old.st_uid, old.st_gid) != 0)
+        keptAll =
+            ::fstat(file, &made) == 0 && made.st_uid == old.st_uid && made.st_gid == old.st_gid;
     if (!keptAll)
         return false;
-    mode_t mode = old.st_mode & 07777;
-    if (::fchown(file, old.st_uid, old.st_gid) != 0)
-        mode &= ~mode_t(S_ISUID | S_ISGID);
     const auto size = std::size_t(old.st_size);
-    return ::fchmod(file, mode) == 0 &&
+    return ::fchmod(file, old.st_mode & 07777) == 0 &&
            (!keepTail || size <= written || copyTail(from.get(), written, size, file));
 }
 
 // The temporary for a new file at `place`: the usual mode for a new file, or what the old one
 // had. `keptAll` false: something of the old file could not be carried over.
 Outcome writeTemporary(const std::filesystem::path &place, std::span<const std::uint8_t> bytes,
-                       const struct stat *old, bool keepTail, std::string &temporary,
-                       bool &keptAll) {
-    const std::filesystem::path folder =
-        place.has_parent_path() ? place.parent_path() : std::filesystem::path(".");
-    // Hidden beside its place, so the rename stays on one file system; short enough for any name.
-    temporary =
-        (folder / ("." + place.filename().string().substr(0, 200) + ".tintwright-XXXXXX")).string();
-    Descriptor file(::mkstemp(temporary.data()));
+                       const struct stat *old, bool keepTail, Temporaries &temporaries,
+                       std::string &temporary, bool &keptAll) {
+    Descriptor file(temporaries.make(place, temporary));
     if (file.get() < 0)
         return systemFailure(place, errno);
     keptAll = true;
@@ -192,6 +191,7 @@ Outcome writeTemporary(const std::filesystem::path &place, std::span<const std::
     if (!file.close() || !stored) {
         const int code = stored ? errno : reason;
         ::unlink(temporary.c_str());
+        temporaries.forget(temporary);
         return keptAll ? systemFailure(place, code) : Outcome{};
     }
     return {};
@@ -217,6 +217,49 @@ Outcome writeInto(const std::filesystem::path &place, std::span<const std::uint8
     return {};
 }
 
+// The temporary takes the place only while no file holds it: one that appeared meanwhile is
+// not replaced.
+int renameNoReplace(const char *from, const char *to) {
+#ifdef RENAME_NOREPLACE
+    if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return -1;
+#endif
+    // A file system without it: a second name is refused where a file is.
+    if (::link(from, to) != 0)
+        return -1;
+    ::unlink(from);
+    return 0;
+}
+
+// Where a link that leads nowhere yet would have its file: the name at the end of its chain.
+std::filesystem::path endOfLinks(std::filesystem::path path) {
+    constexpr int kMostLinks = 40; // as the system follows at most
+    for (int hops = 0; hops < kMostLinks; ++hops) {
+        std::error_code ec;
+        const std::filesystem::path target = std::filesystem::read_symlink(path, ec);
+        if (ec)
+            break;
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    return path;
+}
+
+// In a folder the program makes, a link to a folder on the way to the file would lead the
+// output out of it.
+Outcome linkOnTheWay(const std::filesystem::path &root, const std::filesystem::path &path) {
+    std::filesystem::path at = root;
+    for (const std::filesystem::path &part : path.parent_path().lexically_relative(root)) {
+        at /= part;
+        struct stat info {};
+        if (part != "." && ::lstat(at.c_str(), &info) == 0 && S_ISLNK(info.st_mode))
+            return failure(at, "it is a link, and nothing is written through a link in a "
+                               "folder of generated files");
+    }
+    return {};
+}
+
 } // namespace
 
 Outcome FileIo::read(const std::filesystem::path &path, FileBytes &out, std::size_t maxSize,
@@ -224,10 +267,10 @@ Outcome FileIo::read(const std::filesystem::path &path, FileBytes &out, std::siz
     const bool streams = source == Source::Stream;
     struct stat info {};
     FileBytes bytes;
-    if (streams && path == kStandardStream) {
-        if (::fstat(STDIN_FILENO, &info) != 0)
+    if (const int stream = streams ? streamOf(path, false) : -1; stream >= 0) {
+        if (::fstat(stream, &info) != 0)
             return systemFailure(path, errno);
-        if (Outcome read = readEvery(path, STDIN_FILENO, -1, bytes, maxSize); !read)
+        if (Outcome read = readEvery(path, stream, -1, bytes, maxSize); !read)
             return read;
         bytes.id = idOf(info);
         out = std::move(bytes);
@@ -261,7 +304,32 @@ bool FileIo::canWriteIn(const std::filesystem::path &folder) {
 }
 
 bool FileIo::mayWrite(const std::filesystem::path &file) {
-    return ::faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) == 0;
+    constexpr mode_t kAnyWrite = S_IWUSR | S_IWGRP | S_IWOTH;
+    struct stat info {};
+    return ::faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) == 0 &&
+           ::stat(file.c_str(), &info) == 0 && (info.st_mode & kAnyWrite) != 0;
+}
+
+int FileIo::streamOf(const std::filesystem::path &path, bool output) {
+    const std::string &name = path.native();
+    if (name == kStandardStream)
+        return output ? STDOUT_FILENO : STDIN_FILENO;
+    constexpr std::pair<std::string_view, int> kNamed[] = {{"/dev/stdin", STDIN_FILENO},
+                                                           {"/dev/stdout", STDOUT_FILENO},
+                                                           {"/dev/stderr", STDERR_FILENO}};
+    for (const auto &[named, fd] : kNamed)
+        if (name == named)
+            return fd;
+    for (const std::string_view folder : {"/dev/fd/", "/proc/self/fd/"}) {
+        if (!name.starts_with(folder))
+            continue;
+        const char *first = name.data() + folder.size();
+        const char *last = name.data() + name.size();
+        int fd = -1;
+        const auto [end, ec] = std::from_chars(first, last, fd);
+        return ec == std::errc() && end == last && fd >= 0 ? fd : -1;
+    }
+    return -1;
 }
 
 Outcome FileIo::readText(const std::filesystem::path &path, std::string &text) {
@@ -274,14 +342,23 @@ Outcome FileIo::readText(const std::filesystem::path &path, std::string &text) {
 
 Outcome FileIo::stage(const std::filesystem::path &path, std::span<const std::uint8_t> bytes,
                       const Output &output, Staged &staged) {
+    const bool generated = !output.generatedIn.empty();
+    if (generated)
+        if (Outcome through = linkOnTheWay(output.generatedIn, path); !through)
+            return through;
     struct stat info {};
-    const int looked =
-        output.followLinks ? ::stat(path.c_str(), &info) : ::lstat(path.c_str(), &info);
+    const int looked = generated ? ::lstat(path.c_str(), &info) : ::stat(path.c_str(), &info);
     if (looked != 0 && errno != ENOENT)
         return systemFailure(path, errno);
+    // A link that leads nowhere yet stays a link: its file is made.
+    staged = Staged{{},
+                    looked == 0 || generated ? path : endOfLinks(path),
+                    bytes,
+                    output.keepTail,
+                    output.replace || looked == 0,
+                    output.temporaries};
     // A new file, or a link in a folder of ours, which a new file replaces.
     const bool exists = looked == 0 && !S_ISLNK(info.st_mode);
-    staged = Staged{{}, path, bytes, output.keepTail};
     if (exists) {
         if (S_ISDIR(info.st_mode))
             return failure(path, "it is a folder", Problem::Kind::Folder);
@@ -300,10 +377,12 @@ Outcome FileIo::stage(const std::filesystem::path &path, std::span<const std::ui
         if (mustWriteInPlace(staged.place, info))
             return {};
     }
+    Temporaries own;
     std::string temporary;
     bool keptAll = true;
-    if (Outcome written = writeTemporary(staged.place, bytes, exists ? &info : nullptr,
-                                         output.keepTail, temporary, keptAll);
+    if (Outcome written =
+            writeTemporary(staged.place, bytes, exists ? &info : nullptr, output.keepTail,
+                           output.temporaries ? *output.temporaries : own, temporary, keptAll);
         !written || !keptAll)
         return written;
     staged.temporary = temporary;
@@ -313,31 +392,42 @@ Outcome FileIo::stage(const std::filesystem::path &path, std::span<const std::ui
 Outcome FileIo::commit(const Staged &staged) {
     if (staged.temporary.empty())
         return writeInto(staged.place, staged.bytes, staged.keepTail);
-    if (std::rename(staged.temporary.c_str(), staged.place.c_str()) == 0)
-        return {};
+    const char *temporary = staged.temporary.c_str();
+    const int moved = staged.replace ? std::rename(temporary, staged.place.c_str())
+                                     : renameNoReplace(temporary, staged.place.c_str());
     const int code = errno;
+    if (moved == 0 && staged.temporaries)
+        staged.temporaries->forget(staged.temporary);
+    if (moved == 0)
+        return {};
     discard(staged);
+    if (code == EEXIST)
+        return failure(staged.place, "a file appeared there while it was written",
+                       Problem::Kind::Exists);
     return systemFailure(staged.place, code);
 }
 
 void FileIo::discard(const Staged &staged) {
-    if (!staged.temporary.empty())
-        ::unlink(staged.temporary.c_str());
+    if (staged.temporary.empty())
+        return;
+    ::unlink(staged.temporary.c_str());
+    if (staged.temporaries)
+        staged.temporaries->forget(staged.temporary);
 }
 
 Outcome FileIo::write(const std::filesystem::path &path, std::span<const std::uint8_t> bytes,
                       const Output &output) {
     struct stat info {};
-    if (path == kStandardStream) {
-        // Standard output sent into one of the inputs (">>" to the ROM) is refused too.
-        if (::fstat(STDOUT_FILENO, &info) == 0 && S_ISREG(info.st_mode) && isInput(output, info))
-            return failure(path, "standard output is one of the inputs", Problem::Kind::IsInput);
-        if (!writeEvery(STDOUT_FILENO, bytes))
+    if (const int stream = streamOf(path, true); stream >= 0) {
+        // A stream sent into one of the inputs (">>" to the ROM) is refused too.
+        if (::fstat(stream, &info) == 0 && S_ISREG(info.st_mode) && isInput(output, info))
+            return failure(path, "it leads into one of the inputs", Problem::Kind::IsInput);
+        if (!writeEvery(stream, bytes))
             return systemFailure(path, errno);
         return {};
     }
     const int looked =
-        output.followLinks ? ::stat(path.c_str(), &info) : ::lstat(path.c_str(), &info);
+        output.generatedIn.empty() ? ::stat(path.c_str(), &info) : ::lstat(path.c_str(), &info);
     if (looked != 0 || S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)) {
         Staged staged;
         Outcome done = stage(path, bytes, output, staged);

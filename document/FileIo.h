@@ -2,6 +2,7 @@
 
 #include "ByteBuffer.h"
 #include "Problem.h"
+#include "Temporaries.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -36,10 +37,14 @@ class FileIo {
 public:
     // The largest ROM: its length is a 32-bit signed count.
     static constexpr std::size_t kLargestRom = std::numeric_limits<std::int32_t>::max();
-    // The largest Data file, CSV or patch result: 1 GiB and more is refused.
-    static constexpr std::size_t kLargestText = (std::size_t(1) << 30) - 1;
+    // The largest Data file: 16 MiB is half a million rows, more than any game has sprites.
+    static constexpr std::size_t kLargestText = std::size_t(16) << 20;
     // Standard input where a file is read, standard output where one is written.
     static constexpr const char *kStandardStream = "-";
+    // The stream a name stands for, as "-" does: /dev/stdin, /dev/stdout, /dev/stderr,
+    // /dev/fd/N and /proc/self/fd/N name descriptor N ("-": 0 for an input, 1 for an output).
+    // -1: a name of a file.
+    static int streamOf(const std::filesystem::path &path, bool output);
 
     enum class Source {
         File,   // a regular file only: a pipe would block, a folder holds no bytes
@@ -56,7 +61,8 @@ public:
                         Source source = Source::File, Access access = Access::Copy);
     // Whether this user may make and replace files in `folder`.
     static bool canWriteIn(const std::filesystem::path &folder);
-    // Whether this user may write the file itself.
+    // Whether this user may write the file itself. A file without any write permission is
+    // read-only, even to the administrator.
     static bool mayWrite(const std::filesystem::path &file);
     // A Data file as text.
     static Outcome readText(const std::filesystem::path &path, std::string &text);
@@ -67,16 +73,21 @@ public:
         // The ROM save: bytes the old file holds past the new end stay, and only a regular file
         // is written (a pipe would block, a device would store nothing).
         bool keepTail = false;
-        // False in a folder the program makes: a link found there is replaced, never followed.
-        bool followLinks = true;
+        // A folder the program makes, the output within it: a link to the file found there is
+        // replaced, never followed, and one to a folder on the way is refused.
+        std::filesystem::path generatedIn{};
+        // The run's temporaries, removed should it be stopped; none: this call's own.
+        Temporaries *temporaries = nullptr;
     };
     // The whole of an output: "-" is standard output; an existing pipe or character device is
     // written into, never replaced; a regular file is written beside its place and renamed over
     // it only once every byte is safely stored, so it is either wholly new or as it was. A
     // replaced file keeps its mode, its owner and group where allowed, and its extended
-    // attributes; a link stays a link to it. A file this user may not write is refused. Where a
-    // rename would lose something (other hard links, an owner or attribute that cannot be
-    // kept, a folder this user may not write in) the file is written in place instead.
+    // attributes; a link stays a link to it, and a link that leads nowhere yet gets its file. A
+    // file this user may not write is refused. Where a rename would lose something (other hard
+    // links, an owner, group or attribute that cannot be kept, a folder this user may not write
+    // in) the file is written in place instead. A file that appears at the name while the output
+    // is written is not replaced unless `replace` allows it.
     static Outcome write(const std::filesystem::path &path, std::span<const std::uint8_t> bytes,
                          const Output &output);
 
@@ -87,6 +98,8 @@ public:
         std::filesystem::path place;
         std::span<const std::uint8_t> bytes;
         bool keepTail = false;
+        bool replace = false; // the place may be taken from a file that appeared meanwhile
+        Temporaries *temporaries = nullptr;
     };
     // The checks of `write`, then the temporary: a regular file (new or replaced) only.
     static Outcome stage(const std::filesystem::path &path, std::span<const std::uint8_t> bytes,

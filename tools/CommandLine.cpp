@@ -50,11 +50,21 @@ int withoutCommand(const QCommandLineParser &first, const QString &name,
     general.addPositionalArgument(QStringLiteral("command"),
                                   Invocation::tr("One of the commands below."),
                                   QStringLiteral("command [arguments]"));
-    QString list = Invocation::tr("\nCommands:\n");
+    QString list = Invocation::tr("\nCommands (see tintwright-data COMMAND --help):\n");
     for (const Command *c : commands())
         list += QStringLiteral("  %1 %2\n      %3\n")
                     .arg(QLatin1String(c->name), QString::fromStdString(usageOf(*c)),
                          Invocation::tr(c->summary));
+    list += Invocation::tr(
+        "\nExit status, the same for every command:\n"
+        "  0  done, and every answer is certain\n"
+        "  1  done, and the answer is no: check found problems, diff found differences, port\n"
+        "     left rows unplaced, patch found nothing to patch, or a CSV, patch or .pal file was\n"
+        "     refused for what it holds (its line or offset and why; nothing was written)\n"
+        "  2  not done: wrong usage, an empty argument, a file that cannot be read or written,\n"
+        "     an empty ROM or patch, an input larger than the command reads (ROMs 128 MiB,\n"
+        "     patches 256 MiB, CSV and tables 16 MiB), or a broken Data table (its file, line\n"
+        "     and fault)\n");
     if (name.isEmpty() && first.isSet(version))
         return say(QCoreApplication::applicationName() + QLatin1Char(' ') +
                    QCoreApplication::applicationVersion() + QLatin1Char('\n'));
@@ -71,8 +81,23 @@ int withoutCommand(const QCommandLineParser &first, const QString &name,
 }
 
 // The named command, parsed by its own options and arguments, and run.
+// An empty word where a file or value belongs: its option's or argument's name, else empty.
+QString emptyArgument(const Command &command, const QCommandLineParser &parser) {
+    for (const CommandOption &each : command.options)
+        if (each.valueName && parser.isSet(QLatin1String(each.name)) &&
+            parser.value(QLatin1String(each.name)).isEmpty())
+            return QStringLiteral("--") + QLatin1String(each.name);
+    const QStringList args = parser.positionalArguments();
+    for (qsizetype i = 1; i < args.size(); ++i)
+        if (args[i].isEmpty())
+            return i <= qsizetype(command.arguments.size())
+                       ? QLatin1String(command.arguments[std::size_t(i - 1)].name)
+                       : Invocation::tr("an argument");
+    return {};
+}
+
 int withCommand(const Command &command, const QCommandLineParser &first,
-                const QStringList &arguments) {
+                const QStringList &arguments, Temporaries &temporaries) {
     const QString name = QLatin1String(command.name);
     QCommandLineParser parser;
     parser.setApplicationDescription(Invocation::tr(command.summary) + QStringLiteral("\n\n") +
@@ -87,7 +112,7 @@ int withCommand(const Command &command, const QCommandLineParser &first,
         parser.addOption(option(each));
     const bool json =
         command.json && first.value(QStringLiteral("format")) == QLatin1String("json");
-    Invocation run(parser, json);
+    Invocation run(parser, json, temporaries);
     if (!parser.parse(arguments))
         return run.finish(
             run.fail(Invocation::kFailed,
@@ -96,6 +121,10 @@ int withCommand(const Command &command, const QCommandLineParser &first,
         run.out() << parser.helpText();
         return run.finish(Invocation::kDone);
     }
+    if (const QString empty = emptyArgument(command, parser); !empty.isEmpty())
+        return run.finish(run.fail(
+            Invocation::kFailed,
+            Invocation::tr("%1 is empty: name a file or value (see %2 --help)").arg(empty, name)));
     QString usage = QString::fromStdString(usageOf(command));
     for (const CommandOption &each : command.options)
         if (each.arguments && parser.isSet(QLatin1String(each.name)))
@@ -117,7 +146,7 @@ int withCommand(const Command &command, const QCommandLineParser &first,
 
 } // namespace
 
-int CommandLine::run(const QStringList &arguments) {
+int CommandLine::run(const QStringList &arguments, Temporaries &temporaries) {
     // First every option of every command, so that an option given before the command
     // ("--folder DIR check ROM") takes its value and is not taken for the command.
     QCommandLineParser first;
@@ -137,7 +166,7 @@ int CommandLine::run(const QStringList &arguments) {
     });
     if (found == commands().end())
         return withoutCommand(first, name, help, version);
-    return withCommand(**found, first, arguments);
+    return withCommand(**found, first, arguments, temporaries);
 }
 
 } // namespace tintwright

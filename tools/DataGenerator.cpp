@@ -17,7 +17,10 @@ namespace {
 
 // The program folder is ours: whatever lies in it is replaced, and a link there is never
 // followed out of it.
-const FileIo::Output kOwnFolder{.inputs = {}, .replace = true, .followLinks = false};
+FileIo::Output ownFolder(const std::filesystem::path &programFolder, Temporaries *temporaries) {
+    return {
+        .inputs = {}, .replace = true, .generatedIn = programFolder, .temporaries = temporaries};
+}
 
 std::vector<std::uint8_t> bytesOf(const QByteArray &bytes) {
     return {bytes.begin(), bytes.end()};
@@ -50,7 +53,8 @@ void DataGenerator::addPalettePictures(FileBatch &batch, const std::filesystem::
            ProgramFolder::path(programFolder, ProgramFolder::kChart));
 }
 
-Outcome DataGenerator::build(const std::filesystem::path &programFolder, bool force) {
+Outcome DataGenerator::build(const std::filesystem::path &programFolder, bool force,
+                             Temporaries *temporaries) {
     try {
         // The tables first: a broken one stops the build before anything is written.
         const LocationTables tables = ProgramFolder::readTables(programFolder);
@@ -84,7 +88,7 @@ Outcome DataGenerator::build(const std::filesystem::path &programFolder, bool fo
                                                              std::to_string(size) + ".png"),
                       bytesOf(encoded(Artwork::icon(size), "PNG")));
         batch.add(demoPath, bytesOf(demo));
-        return batch.commit(kOwnFolder);
+        return batch.commit(ownFolder(programFolder, temporaries));
     } catch (const Problem &problem) {
         return problem;
     }
@@ -148,7 +152,8 @@ NesPalette::Colours DataGenerator::readPal(const std::filesystem::path &path) {
 }
 
 Outcome DataGenerator::applyPal(const std::filesystem::path &palFile,
-                                const std::filesystem::path &programFolder) {
+                                const std::filesystem::path &programFolder,
+                                Temporaries *temporaries) {
     try {
         const auto colours = readPal(palFile);
         std::error_code ec;
@@ -157,7 +162,7 @@ Outcome DataGenerator::applyPal(const std::filesystem::path &palFile,
                 .in(programFolder.string());
         FileBatch batch;
         addPalettePictures(batch, programFolder, colours);
-        return batch.commit(kOwnFolder);
+        return batch.commit(ownFolder(programFolder, temporaries));
     } catch (const Problem &problem) {
         return problem;
     }

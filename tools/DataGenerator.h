@@ -10,6 +10,7 @@
 namespace tintwright {
 
 class FileBatch;
+class Temporaries;
 struct LocationTables;
 
 // Lays out the generated part of a program folder: palette pictures, the
@@ -18,15 +19,19 @@ class DataGenerator {
 public:
     // Everything, using the tables already in `programFolder`/Data; all or nothing. A Demo.nes
     // that differs from the one these tables make (a user's edits) is replaced only with `force`
-    // (else a problem of Kind::Exists).
-    static Outcome build(const std::filesystem::path &programFolder, bool force);
+    // (else a problem of Kind::Exists). Every file is written beside its place first and renamed
+    // there once all are written: a run stopped before leaves the old set, one stopped among
+    // the renames a mixed set that the next run completes.
+    static Outcome build(const std::filesystem::path &programFolder, bool force,
+                         Temporaries *temporaries = nullptr);
 
     // A .pal file: 64 RGB triples, or 512 of which the first 64 count. Anything but a regular
     // file of one of those sizes is refused unread (a file of another size: Kind::Refused).
     static NesPalette::Colours readPal(const std::filesystem::path &file);
     // Rewrites tiles and chart from a .pal file, all or nothing.
     static Outcome applyPal(const std::filesystem::path &palFile,
-                            const std::filesystem::path &programFolder);
+                            const std::filesystem::path &programFolder,
+                            Temporaries *temporaries = nullptr);
 
     // iNES header and 128 KiB of PRG, with a valid palette at every table address.
     static QByteArray demoRom(const LocationTables &tables);

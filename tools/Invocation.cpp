@@ -7,12 +7,24 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <cstdio>
+
+#include <unistd.h>
 
 namespace tintwright {
 
-Invocation::Invocation(const QCommandLineParser &parser, bool json)
-    : m_parser(parser), m_json(json), m_out(&m_stdout, QIODevice::WriteOnly) {}
+Invocation::Invocation(const QCommandLineParser &parser, bool json, Temporaries &temporaries)
+    : m_parser(parser), m_json(json), m_out(&m_stdout, QIODevice::WriteOnly),
+      m_temporaries(temporaries) {}
+
+FileIo::Output Invocation::output(bool replace) const {
+    return {.inputs = m_inputs,
+            .replace = replace,
+            .keepTail = false,
+            .generatedIn = {},
+            .temporaries = &m_temporaries};
+}
 
 void Invocation::outBytes(std::span<const std::uint8_t> bytes) {
     m_out.flush();
@@ -21,7 +33,7 @@ void Invocation::outBytes(std::span<const std::uint8_t> bytes) {
 }
 
 void Invocation::written(const QString &output, const QString &text) {
-    if (output == QLatin1String(FileIo::kStandardStream))
+    if (FileIo::streamOf(Arguments::path(output), true) == STDOUT_FILENO)
         std::fputs(text.toUtf8().constData(), stderr);
     else
         m_out << text;
@@ -35,8 +47,9 @@ int Invocation::fail(int status, const QString &message) {
 }
 
 int Invocation::fail(const Problem &problem, const QString &then) {
-    const bool refused = problem.kind() == Problem::Kind::Refused || problem.line() > 0;
-    return fail(refused ? kRefused : kFailed,
+    // A broken table (a problem at a line) stops the command before its work, as one that
+    // cannot be read does.
+    return fail(problem.kind() == Problem::Kind::Refused ? kRefused : kFailed,
                 Arguments::shown(Arguments::decode(problem.what())) + then);
 }
 
@@ -50,34 +63,67 @@ QString Invocation::said(const Problem &problem, const QString &argument) {
 
 bool Invocation::read(const QString &argument, FileBytes &bytes, std::size_t maxSize,
                       FileIo::Source source) {
-    if (Outcome read =
-            FileIo::read(Arguments::path(argument), bytes, maxSize, source, FileIo::Access::Map);
-        !read)
+    const std::filesystem::path path = Arguments::path(argument);
+    // A stream gives its bytes once: a second reader would get none.
+    const int stream = source == FileIo::Source::Stream ? FileIo::streamOf(path, false) : -1;
+    if (stream >= 0 && std::ranges::find(m_streams, stream) != m_streams.end())
+        return fail(kFailed, tr("%1 is read as an input already: a stream can be read only once")
+                                 .arg(shown(argument))),
+               false;
+    if (Outcome read = FileIo::read(path, bytes, maxSize, source, FileIo::Access::Map); !read)
         return fail(kFailed, said(read.problem(), argument)), false;
+    if (stream >= 0)
+        m_streams.push_back(stream);
     m_inputs.push_back(bytes.id);
     return true;
 }
 
-bool Invocation::readRom(const QString &argument, FileBytes &bytes, FileIo::Source source) {
-    if (!read(argument, bytes, FileIo::kLargestRom, source))
+bool Invocation::readWhole(const QString &argument, FileBytes &bytes, std::size_t maxSize,
+                           FileIo::Source source) {
+    if (!read(argument, bytes, maxSize, source))
         return false;
     if (bytes.size == 0)
         return fail(kFailed, tr("%1: the file is empty").arg(shown(argument))), false;
     return true;
 }
 
+bool Invocation::readRom(const QString &argument, FileBytes &bytes, FileIo::Source source) {
+    return readWhole(argument, bytes, kLargestRom, source);
+}
+
+bool Invocation::readPatch(const QString &argument, FileBytes &bytes) {
+    return readWhole(argument, bytes, kLargestPatch, FileIo::Source::Stream);
+}
+
+bool Invocation::lock(const QString &argument) {
+    bool busy = false;
+    Outcome locked = m_lock.take(Arguments::path(argument), false, busy);
+    if (locked && busy) {
+        std::fputs(tr("tintwright-data: waiting for another run that changes %1\n")
+                       .arg(shown(argument))
+                       .toUtf8()
+                       .constData(),
+                   stderr);
+        locked = m_lock.take(Arguments::path(argument), true, busy);
+    }
+    return locked || (fail(kFailed, said(locked.problem(), argument)), false);
+}
+
 bool Invocation::write(const QString &argument, std::span<const std::uint8_t> bytes,
                        const FileBytes *over) {
-    if (argument == QLatin1String(FileIo::kStandardStream)) {
+    const std::filesystem::path path = Arguments::path(argument);
+    if (FileIo::streamOf(path, true) == STDOUT_FILENO) {
         outBytes(bytes); // checked with the rest of standard output
         return true;
     }
     // Only some commands take --force; asking a parser of one that does not would warn.
     const bool force = m_parser.optionNames().contains(QStringLiteral("force"));
-    FileIo::Output output{m_inputs, force || over};
+    FileIo::Output output = this->output(force || over);
     if (over)
         std::erase(output.inputs, over->id);
-    const Outcome written = FileIo::write(Arguments::path(argument), bytes, output);
+    const Outcome written = FileIo::write(path, bytes, output);
+    if (written)
+        m_written << shown(argument);
     return written || notWritten(shown(argument), written.problem());
 }
 
@@ -86,7 +132,10 @@ bool Invocation::writeAll(const std::vector<std::pair<QString, std::vector<std::
     for (const auto &[argument, bytes] : files)
         batch.add(Arguments::path(argument), bytes);
     const Outcome written =
-        batch.commit({m_inputs, m_parser.optionNames().contains(QStringLiteral("force"))});
+        batch.commit(output(m_parser.optionNames().contains(QStringLiteral("force"))));
+    for (const auto &[argument, bytes] : files)
+        if (written)
+            m_written << shown(argument);
     if (written)
         return true;
     // The batch names the file it stopped at by its path: say it as the user named it.
@@ -137,9 +186,9 @@ bool Invocation::readTables(Tables &tables) {
         tables.tables =
             ProgramFolder::readTables(tables.folder, tables.shownFolder.toStdString(), &m_inputs);
     } catch (const Problem &problem) {
-        // A table that cannot be read at all, or the line and fault of a broken one.
-        return fail(problem.line() ? kRefused : kFailed, QString::fromStdString(problem.what())),
-               false;
+        // A table that cannot be read at all, or the line and fault of a broken one: either
+        // way the command cannot start.
+        return fail(kFailed, QString::fromStdString(problem.what())), false;
     }
     return true;
 }
@@ -158,14 +207,19 @@ int Invocation::finish(int status) {
         return status;
     const auto bytes = std::span(reinterpret_cast<const std::uint8_t *>(m_stdout.constData()),
                                  std::size_t(m_stdout.size()));
-    const Outcome written = FileIo::write(FileIo::kStandardStream, bytes, {m_inputs, false});
+    const Outcome written = FileIo::write(FileIo::kStandardStream, bytes, output(false));
     if (written)
         return status;
+    // What was written before stays written: the user must know it.
+    const QString then = m_written.isEmpty()
+                             ? tr("Nothing was written.")
+                             : tr("%1 was written all the same.").arg(m_written.join(", "));
     if (written.problem().kind() == Problem::Kind::IsInput)
         return fail(kFailed, tr("standard output leads into one of the inputs: send it "
-                                "elsewhere. Nothing was written."));
-    return fail(kFailed, tr("standard output cannot be written: %1")
-                             .arg(QString::fromStdString(written.problem().reason())));
+                                "elsewhere. %1")
+                                 .arg(then));
+    return fail(kFailed, tr("standard output cannot be written: %1. %2")
+                             .arg(QString::fromStdString(written.problem().reason()), then));
 }
 
 } // namespace tintwright

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/FileIo.h"
+#include "document/FileLock.h"
 #include "document/LocationTable.h"
 
 #include <QByteArray>
@@ -24,17 +25,25 @@ class Invocation {
     Q_DECLARE_TR_FUNCTIONS(DataTool)
 
 public:
-    // Exit status: 0 done, 1 the command found problems or refused its input, 2 wrong usage
-    // or a file that cannot be read or written.
+    // Exit status, the same for every command: 0 done, every answer certain; 1 done, and the
+    // answer is no (problems found, files that differ, a CSV or patch refused); 2 not done:
+    // wrong usage, a file that cannot be read or written, is empty or too large, a broken table.
     static constexpr int kDone = 0, kRefused = 1, kFailed = 2;
+    // The most a command reads: every ROM the NES 2.0 header can describe without its
+    // exponent form (about 92 MiB) fits, and a patch may spell out every byte of one.
+    static constexpr std::size_t kLargestRom = std::size_t(128) << 20;
+    static constexpr std::size_t kLargestPatch = std::size_t(256) << 20;
+    static constexpr std::size_t kLargestCsv = FileIo::kLargestText;
 
-    Invocation(const QCommandLineParser &parser, bool json);
+    Invocation(const QCommandLineParser &parser, bool json, Temporaries &temporaries);
 
     // The command's own arguments, after its name.
     QStringList args() const { return m_parser.positionalArguments().mid(1); }
     bool isSet(const char *option) const { return m_parser.isSet(QLatin1String(option)); }
     QString value(const char *option) const { return m_parser.value(QLatin1String(option)); }
     bool json() const { return m_json; }
+    // The run's temporaries, for files written beyond `write`.
+    Temporaries &temporaries() const { return m_temporaries; }
 
     // Text for standard output, written when the command ends.
     QTextStream &out() { return m_out; }
@@ -44,7 +53,8 @@ public:
     // Says why on standard error (and, for --format json, as an object on standard output).
     int fail(int status, const QString &message);
     // A problem as it stands, file names shown as typed, and what follows from it: status 1
-    // when what a file holds is refused, else 2 (a file that cannot be read or written).
+    // when what a file holds is refused, else 2 (a file that cannot be read or written, a
+    // broken table).
     int fail(const Problem &problem, const QString &then = {});
     // The status of the first failure said, for a command that stops there.
     int failed() const { return m_failure ? m_failure->first : kFailed; }
@@ -57,12 +67,16 @@ public:
     // A problem as the command says it, in the file `argument` names.
     static QString said(const Problem &problem, const QString &argument);
 
-    // A whole input, remembered so that no output lands on it: exit status 2 on failure.
+    // A whole input, remembered so that no output lands on it: exit status 2 on failure. A
+    // stream is read once: standard input named twice is refused.
     bool read(const QString &argument, FileBytes &bytes, std::size_t maxSize,
               FileIo::Source source = FileIo::Source::Stream);
-    // A ROM, refused when empty.
+    // A ROM or patch, refused when empty.
     bool readRom(const QString &argument, FileBytes &bytes,
                  FileIo::Source source = FileIo::Source::Stream);
+    bool readPatch(const QString &argument, FileBytes &bytes);
+    // Holds the file, so that another run that changes it waits until this one ends.
+    bool lock(const QString &argument);
     // A whole output through the one writer. An existing file is replaced only with --force;
     // `over` names an input the output may replace (the ROM that import changes).
     bool write(const QString &argument, std::span<const std::uint8_t> bytes,
@@ -89,6 +103,10 @@ public:
 private:
     // Says why `name` was not written; always false.
     bool notWritten(const QString &name, const Problem &problem);
+    // An input of at most `maxSize` bytes that must not be empty.
+    bool readWhole(const QString &argument, FileBytes &bytes, std::size_t maxSize,
+                   FileIo::Source source);
+    FileIo::Output output(bool replace) const;
 
     const QCommandLineParser &m_parser;
     bool m_json;
@@ -97,6 +115,10 @@ private:
     std::optional<std::pair<int, QString>> m_failure;
     bool m_reportCarriesFailure = false;
     std::vector<FileId> m_inputs;
+    std::vector<int> m_streams; // descriptors read as inputs
+    Temporaries &m_temporaries;
+    FileLock m_lock;
+    QStringList m_written; // files written, for a report that cannot be
 };
 
 } // namespace tintwright

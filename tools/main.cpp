@@ -2,6 +2,8 @@
 // checks, exports, imports, compares and patches the palettes of a ROM through the Data tables.
 #include "Arguments.h"
 #include "CommandLine.h"
+#include "StopSignals.h"
+#include "document/Temporaries.h"
 
 #include <QCoreApplication>
 
@@ -26,6 +28,8 @@ int main(int argc, char *argv[]) {
     struct sigaction cutShort {};
     cutShort.sa_handler = inputCutShort;
     sigaction(SIGBUS, &cutShort, nullptr);
+    tintwright::Temporaries temporaries;
+    const tintwright::StopSignals stopping(temporaries);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tintwright-data"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TINTWRIGHT_VERSION));
@@ -33,5 +37,5 @@ int main(int argc, char *argv[]) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << tintwright::Arguments::decode(argv[i]);
-    return tintwright::CommandLine::run(arguments);
+    return tintwright::CommandLine::run(arguments, temporaries);
 }

@@ -29,7 +29,7 @@ int refuse(Invocation &run, const QString &patch, const Problem &problem, bool a
 
 int describe(Invocation &run, const QString &name) {
     FileBytes bytes;
-    if (!run.read(name, bytes, FileIo::kLargestRom))
+    if (!run.readPatch(name, bytes))
         return run.failed();
     try {
         if (Patch::detect(bytes.span(), Arguments::encode(name)) == Patch::Format::Bps) {
@@ -59,8 +59,7 @@ int run(Invocation &run) {
     const QString output = run.args()[2];
     FileBytes original;
     FileBytes patch;
-    if (!run.read(run.args()[0], original, FileIo::kLargestRom) ||
-        !run.read(run.args()[1], patch, FileIo::kLargestRom))
+    if (!run.readRom(run.args()[0], original) || !run.readPatch(run.args()[1], patch))
         return run.failed();
     Patch::Bytes result;
     try {

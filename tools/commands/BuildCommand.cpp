@@ -12,7 +12,7 @@ namespace {
 
 int run(Invocation &run) {
     if (Outcome built = DataGenerator::build(ProgramFolder::named(Arguments::path(run.args()[0])),
-                                             run.isSet("force"));
+                                             run.isSet("force"), &run.temporaries());
         !built)
         return run.fail(built.problem(), Invocation::tr(". Nothing was changed."));
     return Invocation::kDone;
@@ -34,7 +34,10 @@ extern const Command kBuildCommand{
         "Back_Silver, Back_Ruby, Front_Silver and Front_Ruby, and Demo.nes, a demo ROM with a "
         "valid palette at every table address: a fresh start. Every file is written at once or "
         "none is. A Demo.nes that is not the one these tables make (a demo you edited) is "
-        "replaced only with --force.\n\nExit status: 0 written, 1 a broken table, 2 a file "
+        "replaced only with --force. Every picture is written beside its place first and renamed "
+        "there once all are written: a run stopped before that leaves the old set, one stopped "
+        "among the renames a set that the next run completes.\n\nExit status: 0 written, 2 a "
+        "broken table, a file "
         "that cannot be read or written, or an edited Demo.nes without --force."),
     {kForceOption},
     run};

@@ -202,7 +202,7 @@ extern const Command kCheckCommand{
         "with the file, a byte of $0D, palettes that overlap "
         "without starting together, missing preview pictures, a name holding a "
         "line break. ROM may be - for standard input.\n\nExit status: 0 no "
-        "errors, 1 errors found or a broken table, 2 a file that cannot be read "
+        "errors, 1 errors found, 2 a broken table, an empty ROM, a file that cannot be read "
         "or standard output that cannot be written. With --format json a refusal "
         "is one JSON object too."),
     {kFolderOption, kFormatOption},

@@ -18,9 +18,10 @@ int run(Invocation &run) {
     FileBytes rom;
     FileBytes csv;
     Invocation::Tables tables;
-    // The ROM is replaced whole, so it must be a file; the CSV may come from a pipe.
-    if (!run.readRom(romName, rom, FileIo::Source::File) ||
-        !run.read(csvName, csv, FileIo::kLargestText) || !run.readTables(tables))
+    // The ROM is replaced whole, so it must be a file, held from here until it is replaced so
+    // that another import waits; the CSV may come from a pipe.
+    if (!run.lock(romName) || !run.readRom(romName, rom, FileIo::Source::File) ||
+        !run.read(csvName, csv, Invocation::kLargestCsv) || !run.readTables(tables))
         return run.failed();
     PaletteCsv::Changes changes;
     try {

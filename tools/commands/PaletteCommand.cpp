@@ -12,7 +12,9 @@ namespace {
 
 int run(Invocation &run) {
     const auto folder = ProgramFolder::named(Arguments::path(run.args()[1]));
-    if (Outcome applied = DataGenerator::applyPal(Arguments::path(run.args()[0]), folder); !applied)
+    if (Outcome applied =
+            DataGenerator::applyPal(Arguments::path(run.args()[0]), folder, &run.temporaries());
+        !applied)
         return run.fail(applied.problem(), Invocation::tr(". Nothing was changed."));
     run.out() << Invocation::tr("Rewrote the colour tiles and the palette chart in %1.\n")
                      .arg(Invocation::shown(

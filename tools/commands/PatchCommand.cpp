@@ -34,8 +34,7 @@ int run(Invocation &run) {
     const QString kind = ips ? QStringLiteral("IPS") : QStringLiteral("BPS");
     FileBytes original;
     FileBytes edited;
-    if (!run.read(run.args()[0], original, FileIo::kLargestRom) ||
-        !run.read(run.args()[1], edited, FileIo::kLargestRom))
+    if (!run.readRom(run.args()[0], original) || !run.readRom(run.args()[1], edited))
         return run.failed();
     if (std::ranges::equal(original.span(), edited.span()))
         return run.fail(
