@@ -1,5 +1,6 @@
 #include "Cases.h"
 
+#include <QDirIterator>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -104,6 +105,9 @@ void CaseFolder::prepare(const QJsonObject &setup) {
     links = setup["links"].toObject();
     for (auto it = links.begin(); it != links.end(); ++it)
         QVERIFY(::symlink(latin(*it), root + it.key().toLatin1()) == 0);
+    const QJsonObject modes = setup["modes"].toObject(); // octal, as chmod takes them
+    for (auto it = modes.begin(); it != modes.end(); ++it)
+        QVERIFY(::chmod(root + it.key().toLatin1(), mode_t(it->toString().toInt(nullptr, 8))) == 0);
     const QJsonObject hardLinks = setup["hardLinks"].toObject();
     for (auto it = hardLinks.begin(); it != hardLinks.end(); ++it)
         QVERIFY(::link(root + latin(*it), root + it.key().toLatin1()) == 0);
@@ -173,8 +177,9 @@ void CaseFolder::checkAfter(const QJsonObject &row) {
         else if (it->isString())
             QCOMPARE(read(name), latin(*it));
     }
-    for (const QString &name : QDir(dir.path()).entryList(QDir::Files | QDir::Hidden))
-        QVERIFY2(!name.contains(".tintwright-"), qPrintable(name));
+    for (QDirIterator it(dir.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+         it.hasNext();)
+        QVERIFY2(!it.next().contains(".tintwright-"), qPrintable(it.filePath()));
 }
 
 } // namespace

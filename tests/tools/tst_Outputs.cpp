@@ -1,0 +1,145 @@
+#include "StopSignals.h"
+#include "document/FileIo.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace tintwright;
+
+// How outputs meet other runs: a stream named as a file, a file that appears while one is
+// written, a run stopped by a signal, two runs that change one ROM.
+class tst_Outputs : public QObject {
+    Q_OBJECT
+
+private slots:
+    void streams_data();
+    void streams();
+    void appearing();
+    void stopped_data();
+    void stopped();
+    void twoImports();
+};
+
+void tst_Outputs::streams_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("asInput");
+    QTest::addColumn<int>("asOutput");
+    QTest::newRow("-") << "-" << 0 << 1;
+    QTest::newRow("/dev/stdin") << "/dev/stdin" << 0 << 0;
+    QTest::newRow("/dev/stdout") << "/dev/stdout" << 1 << 1;
+    QTest::newRow("/dev/stderr") << "/dev/stderr" << 2 << 2;
+    QTest::newRow("/dev/fd/0") << "/dev/fd/0" << 0 << 0;
+    QTest::newRow("/dev/fd/12") << "/dev/fd/12" << 12 << 12;
+    QTest::newRow("/proc/self/fd/3") << "/proc/self/fd/3" << 3 << 3;
+    QTest::newRow("no number") << "/dev/fd/" << -1 << -1;
+    QTest::newRow("a sign") << "/dev/fd/-1" << -1 << -1;
+    QTest::newRow("text after") << "/dev/fd/1x" << -1 << -1;
+    QTest::newRow("another process") << "/proc/1/fd/1" << -1 << -1;
+    QTest::newRow("a file") << "/dev/stdout.csv" << -1 << -1;
+    QTest::newRow("--") << "--" << -1 << -1;
+}
+
+void tst_Outputs::streams() {
+    QFETCH(QString, name);
+    QFETCH(int, asInput);
+    QFETCH(int, asOutput);
+    QCOMPARE(FileIo::streamOf(name.toStdString(), false), asInput);
+    QCOMPARE(FileIo::streamOf(name.toStdString(), true), asOutput);
+}
+
+// A file made at the name after the output was staged is kept, unless replacing is allowed.
+void tst_Outputs::appearing() {
+    for (const bool replace : {false, true}) {
+        QTemporaryDir dir;
+        const std::filesystem::path path = dir.filePath("out.csv").toStdString();
+        const std::uint8_t bytes[] = {'n', 'e', 'w'};
+        FileIo::Staged staged;
+        QVERIFY(FileIo::stage(path, bytes, {.inputs = {}, .replace = replace}, staged));
+        QFile other(QString::fromStdString(path));
+        QVERIFY(other.open(QIODevice::WriteOnly) && other.write("theirs") == 6);
+        other.close();
+        const Outcome done = FileIo::commit(staged);
+        QCOMPARE(bool(done), replace);
+        if (!replace)
+            QCOMPARE(done.problem().kind(), Problem::Kind::Exists);
+        QVERIFY(other.open(QIODevice::ReadOnly));
+        QCOMPARE(other.readAll(), replace ? QByteArray("new") : QByteArray("theirs"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
+}
+
+void tst_Outputs::stopped_data() {
+    QTest::addColumn<int>("signal");
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        QTest::newRow(strsignal(signal)) << signal;
+}
+
+// A run stopped while a temporary is written removes it, and ends by the signal.
+void tst_Outputs::stopped() {
+    QFETCH(int, signal);
+    QTemporaryDir dir;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        Temporaries temporaries;
+        const StopSignals stopping(temporaries);
+        std::string name;
+        if (temporaries.make(dir.filePath("out.nes").toStdString(), name) < 0)
+            ::_exit(1);
+        ::kill(::getpid(), signal);
+        for (;;)
+            ::pause();
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY(WIFSIGNALED(status));
+    QCOMPARE(WTERMSIG(status), signal);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+// Two imports into one ROM take turns: while another holds the ROM both wait, then both
+// changes are in it.
+void tst_Outputs::twoImports() {
+    QTemporaryDir dir;
+    const auto write = [&](const QString &name, const QByteArray &bytes) {
+        QDir().mkpath(QFileInfo(dir.filePath(name)).path());
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    };
+    write("Data/BackLocations.txt", "16,A\r\n32,B\r\n");
+    write("Data/FrontLocations.txt", "");
+    write("rom.nes", QByteArray(64, '\x0f'));
+    const QByteArray header = "list,row,name,address,byte0,byte1,byte2\r\n";
+    write("a.csv", header + "back,1,A,0x10,01,02,03\r\n");
+    write("b.csv", header + "back,2,B,0x20,04,05,06\r\n");
+    const int held = ::open(qPrintable(dir.filePath("rom.nes")), O_RDONLY | O_CLOEXEC);
+    QVERIFY(::flock(held, LOCK_EX) == 0);
+    QProcess a, b;
+    for (QProcess *run : {&a, &b}) {
+        run->start(TINTWRIGHT_DATA_TOOL,
+                   {"import", dir.filePath("rom.nes"), dir.filePath(run == &a ? "a.csv" : "b.csv"),
+                    "--folder", dir.path()});
+        QVERIFY(run->waitForStarted());
+    }
+    QVERIFY(!a.waitForFinished(300) && !b.waitForFinished(10));
+    ::close(held);
+    for (QProcess *run : {&a, &b}) {
+        QVERIFY(run->waitForFinished(30000));
+        QCOMPARE(run->exitCode(), 0);
+        QVERIFY(run->readAllStandardError().contains("waiting for another run"));
+    }
+    QByteArray expected(64, '\x0f');
+    expected.replace(16, 3, "\x01\x02\x03").replace(32, 3, "\x04\x05\x06");
+    QFile rom(dir.filePath("rom.nes"));
+    QVERIFY(rom.open(QIODevice::ReadOnly));
+    QCOMPARE(rom.readAll(), expected);
+}
+
+QTEST_GUILESS_MAIN(tst_Outputs)
+#include "tst_Outputs.moc"
