@@ -30,6 +30,18 @@ inline const CommandOption kForceOption{
     "force", nullptr,
     QT_TRANSLATE_NOOP("DataTool", "Replace the output when a file of that name exists.")};
 
+// What each exit status means, for every command: the top-level --help and the manual page.
+inline const char *const kExitStatuses = QT_TRANSLATE_NOOP(
+    "DataTool",
+    "  0  done, and every answer is certain\n"
+    "  1  done, and the answer is no: check found problems, diff found differences, port\n"
+    "     left rows unplaced, patch found nothing to patch, or a CSV, patch or .pal file was\n"
+    "     refused for what it holds (its line or offset and why; nothing was written)\n"
+    "  2  not done: wrong usage, an empty argument, a file that cannot be read or written,\n"
+    "     an empty ROM or patch, an input larger than the command reads (ROMs 128 MiB,\n"
+    "     patches 256 MiB, CSV and tables 16 MiB), or a broken Data table (its file, line\n"
+    "     and fault)\n");
+
 // A positional argument: its name in the usage line, and what it is.
 struct CommandArgument {
     const char *name;

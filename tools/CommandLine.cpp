@@ -55,16 +55,8 @@ int withoutCommand(const QCommandLineParser &first, const QString &name,
         list += QStringLiteral("  %1 %2\n      %3\n")
                     .arg(QLatin1String(c->name), QString::fromStdString(usageOf(*c)),
                          Invocation::tr(c->summary));
-    list += Invocation::tr(
-        "\nExit status, the same for every command:\n"
-        "  0  done, and every answer is certain\n"
-        "  1  done, and the answer is no: check found problems, diff found differences, port\n"
-        "     left rows unplaced, patch found nothing to patch, or a CSV, patch or .pal file was\n"
-        "     refused for what it holds (its line or offset and why; nothing was written)\n"
-        "  2  not done: wrong usage, an empty argument, a file that cannot be read or written,\n"
-        "     an empty ROM or patch, an input larger than the command reads (ROMs 128 MiB,\n"
-        "     patches 256 MiB, CSV and tables 16 MiB), or a broken Data table (its file, line\n"
-        "     and fault)\n");
+    list += Invocation::tr("\nExit status, the same for every command:\n") +
+            Invocation::tr(kExitStatuses);
     if (name.isEmpty() && first.isSet(version))
         return say(QCoreApplication::applicationName() + QLatin1Char(' ') +
                    QCoreApplication::applicationVersion() + QLatin1Char('\n'));

@@ -67,12 +67,8 @@ QString ManPage::text(const QString &version) {
             page += QStringLiteral("\n%1\n").arg(roff(Invocation::tr(option.description)));
         }
     }
-    page += QStringLiteral(".SH \"EXIT STATUS\"\n%1\n")
-                .arg(roff(Invocation::tr("0 when all is well; 1 when the command found problems "
-                                         "or refused its input (the file, line or offset and "
-                                         "the reason are named, and nothing is written); 2 for "
-                                         "wrong usage, or a file that cannot be read or "
-                                         "written.")));
+    page += QStringLiteral(".SH \"EXIT STATUS\"\n.nf\n%1.fi\n")
+                .arg(roff(Invocation::tr(kExitStatuses)));
     page += QStringLiteral(".SH \"SEE ALSO\"\n.BR tintwright (1)\n");
     return page;
 }

@@ -90,11 +90,14 @@ extern const Command kApplyCommand{
         "The patch's kind is told by its first bytes (BPS1 or PATCH), or by its name when it "
         "is too short to tell. Nothing is written when the patch is damaged, meant for another "
         "ROM (BPS), already applied to this one (BPS), or leads outside the files; a BPS "
-        "target larger than 1 GiB is refused before anything is made.\n\nOUTPUT: - is standard "
-        "output, a pipe or a device is written into, a regular file is made all at once or not "
-        "at all (an existing one only with --force; never ORIGINAL or PATCH, whatever name or "
-        "link leads to them).\n\nExit status: 0 written, 1 the patch is refused (the offset in "
-        "the patch and the reason), 2 wrong usage or a file that cannot be read or written."),
+        "target larger than 1 GiB is refused before anything is made. ORIGINAL is read up to "
+        "128 MiB, PATCH up to 256 MiB; either may be - for standard input, but not both.\n\n"
+        "OUTPUT: -, /dev/stdout, /dev/stderr and /dev/fd/N are those streams, a pipe or a "
+        "device is written into, a regular file is made all at once or not at all (an existing "
+        "one, or one that appears while it is written, only with --force; never ORIGINAL or "
+        "PATCH, whatever name or link leads to them).\n\nExit status: 0 written, 1 the patch "
+        "is refused (the offset in the patch and the reason), 2 wrong usage, a file that "
+        "cannot be read or written, or an empty ROM or patch."),
     {{"info", nullptr,
       QT_TRANSLATE_NOOP("DataTool", "Describe PATCH, the only argument, without applying it."),
       "PATCH"},

@@ -36,7 +36,9 @@ extern const Command kBuildCommand{
         "none is. A Demo.nes that is not the one these tables make (a demo you edited) is "
         "replaced only with --force. Every picture is written beside its place first and renamed "
         "there once all are written: a run stopped before that leaves the old set, one stopped "
-        "among the renames a set that the next run completes.\n\nExit status: 0 written, 2 a "
+        "among the renames a set that the next run completes. A link to a file in the program "
+        "folder is replaced, never followed; a link to a folder there is refused.\n\nExit status: "
+        "0 written, 2 a "
         "broken table, a file "
         "that cannot be read or written, or an edited Demo.nes without --force."),
     {kForceOption},

@@ -65,12 +65,15 @@ extern const Command kExportCommand{
         "row, back rows first (RFC 4180 quoting, CR LF): the list (back or front), the row, the "
         "sprite's name, its palette address (0x008010, or a negative one as the table has it) "
         "and its three bytes in hexadecimal, left empty when the palette does not lie wholly in "
-        "the ROM. ROM may be - for standard input.\n\nOutput goes to standard output, or to "
-        "FILE with --output: - is standard output, a pipe or a device is written into, a "
-        "regular file is replaced all at once or not at all (only with --force when it exists; "
-        "never one of the inputs, whatever name or link leads to it).\n\nExit status: 0 done, "
-        "1 a row lies outside the ROM (named; the CSV is still written), 2 a file that cannot "
-        "be read or written."),
+        "the ROM. A name a spreadsheet would take for a formula (one that starts with =, +, -, @ "
+        "or a tab) is written after a ' so that it shows as text. ROM may be - for standard "
+        "input (at most 128 MiB).\n\nOutput goes to standard output, or to FILE with --output: "
+        "-, /dev/stdout, /dev/stderr and /dev/fd/N are those streams, a pipe or a device is "
+        "written into, a regular file is replaced all at once or not at all (only with --force "
+        "when it exists or appears while it is written; never one of the inputs, whatever name "
+        "or link leads to it; a link that leads nowhere yet gets its file).\n\nExit status: 0 "
+        "done, 1 a row lies outside the ROM (named; the CSV is still written), 2 a file that "
+        "cannot be read or written, an empty ROM or a broken table."),
     {kFolderOption,
      {"output", "FILE", QT_TRANSLATE_NOOP("DataTool", "Write to FILE, not to standard output.")},
      kForceOption},

@@ -71,11 +71,16 @@ extern const Command kImportCommand{
         "written: a byte is one or two hexadecimal digits; a byte that differs from the ROM "
         "must be a colour from 00 to 3F; a palette that does not lie wholly in the ROM has "
         "empty bytes. Only bytes that differ from the ROM are changes; two records that ask "
-        "different values for one byte are refused with both lines.\n\nThe ROM is replaced "
-        "all at once or not at all, even on a full disk: a link to it stays a link, and the "
-        "file keeps its mode. When nothing changes, nothing is written.\n\nExit status: 0 "
-        "done, 1 the CSV is refused (its line and the reason; nothing is written), 2 a file "
-        "that cannot be read or written."),
+        "different values for one byte are refused with both lines, whatever the ROM holds. A "
+        "CSV larger than 16 MiB is refused unread.\n\nThe ROM is held from reading to "
+        "replacing, so a second import into it waits for the first. It is replaced all at once "
+        "or not at all, even on a full disk: a link to it stays a link, and the file keeps its "
+        "mode, group and extended attributes; one with other hard links is written in place "
+        "once the new content is complete, so every name sees the change. A read-only ROM is "
+        "refused. When nothing changes, nothing is written.\n\nExit status: 0 done, 1 the "
+        "CSV is refused (its line and the reason; nothing is written), 2 a file that cannot be "
+        "read or written, an empty ROM or a broken table (nothing is written), or a report "
+        "that cannot be written (which says that the ROM was changed)."),
     {kFolderOption,
      {"dry-run", nullptr, QT_TRANSLATE_NOOP("DataTool", "Report, but write nothing.")}},
     run};

@@ -35,7 +35,11 @@ extern const Command kPaletteCommand{
         "DataTool",
         "FILE.pal holds 64 RGB triples (192 bytes), or 512 (1536 bytes) of which the first 64 "
         "are used. The 64 tiles and the chart in PROGRAM_FOLDER/Data/Palette are replaced all "
-        "together or not at all.\n\nExit status: 0 written, 1 a file of another size, 2 a "
+        "together or not at all: each is written beside its place first and renamed there once "
+        "all are written, so a run stopped before that leaves the old set, one stopped among "
+        "the renames a mixed set that the next run completes. A link to a file in the program "
+        "folder is replaced, never followed; a link to a folder there is refused.\n\nExit status: "
+        "0 written, 1 a file of another size, 2 a "
         "file that cannot be read or written (or anything but a regular file)."),
     {},
     run};

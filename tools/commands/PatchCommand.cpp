@@ -80,12 +80,13 @@ extern const Command kPatchCommand{
         "check the ROM it is applied to. BPS records the CRC32 of the original, the result and "
         "itself, so a patch applied to the wrong ROM is refused. Before it is written, "
         "the patch is applied to ORIGINAL and what it makes is compared with EDITED byte for "
-        "byte.\n\nOUTPUT: - is standard output (then "
-        "say --format), a pipe or a device is written into, a regular file is replaced all at "
-        "once or not at all (only with --force when it exists; never one of the inputs, "
-        "whatever name or link leads to it).\n\nExit status: 0 written, 1 the files are the "
-        "same or no patch of that format can be made, 2 wrong usage or a file that cannot be "
-        "read or written."),
+        "byte. ORIGINAL and EDITED are read up to 128 MiB; one of them may be - for standard "
+        "input.\n\nOUTPUT: - (or /dev/stdout; then say --format) is standard output, a pipe "
+        "or a device is written into, a regular file is replaced all at once or not at all "
+        "(only with --force when it exists or appears while it is written; never one of the "
+        "inputs, whatever name or link leads to it).\n\nExit status: 0 written, 1 the files "
+        "are the same or no patch of that format can be made, 2 wrong usage, a file that "
+        "cannot be read or written, or an empty ROM."),
     {kFormatOption, kForceOption},
     run};
 
