@@ -73,18 +73,18 @@ int withoutCommand(const QCommandLineParser &first, const QString &name,
 }
 
 // The named command, parsed by its own options and arguments, and run.
-// An empty word where a file or value belongs: its option's or argument's name, else empty.
-QString emptyArgument(const Command &command, const QCommandLineParser &parser) {
+// An empty word where a file or value belongs: its option's or argument's name (`names`, as
+// the usage line has them), else empty.
+QString emptyArgument(const Command &command, const QCommandLineParser &parser,
+                      const QStringList &names) {
     for (const CommandOption &each : command.options)
         if (each.valueName && parser.isSet(QLatin1String(each.name)) &&
             parser.value(QLatin1String(each.name)).isEmpty())
             return QStringLiteral("--") + QLatin1String(each.name);
-    const QStringList args = parser.positionalArguments();
-    for (qsizetype i = 1; i < args.size(); ++i)
+    const QStringList args = parser.positionalArguments().mid(1);
+    for (qsizetype i = 0; i < args.size(); ++i)
         if (args[i].isEmpty())
-            return i <= qsizetype(command.arguments.size())
-                       ? QLatin1String(command.arguments[std::size_t(i - 1)].name)
-                       : Invocation::tr("an argument");
+            return names.value(i, Invocation::tr("an argument"));
     return {};
 }
 
@@ -113,18 +113,19 @@ int withCommand(const Command &command, const QCommandLineParser &first,
         run.out() << parser.helpText();
         return run.finish(Invocation::kDone);
     }
-    if (const QString empty = emptyArgument(command, parser); !empty.isEmpty())
-        return run.finish(run.fail(
-            Invocation::kFailed,
-            Invocation::tr("%1 is empty: name a file or value (see %2 --help)").arg(empty, name)));
     QString usage = QString::fromStdString(usageOf(command));
     for (const CommandOption &each : command.options)
         if (each.arguments && parser.isSet(QLatin1String(each.name)))
             usage = QStringLiteral("--%1 %2").arg(QLatin1String(each.name),
                                                   QLatin1String(each.arguments));
-    const qsizetype expected =
-        usage.split(QLatin1Char(' ')).size() - usage.startsWith(QLatin1Char('-'));
-    if (run.args().size() != expected)
+    QStringList names = usage.split(QLatin1Char(' '));
+    if (usage.startsWith(QLatin1Char('-')))
+        names.removeFirst();
+    if (const QString empty = emptyArgument(command, parser, names); !empty.isEmpty())
+        return run.finish(run.fail(
+            Invocation::kFailed,
+            Invocation::tr("%1 is empty: name a file or value (see %2 --help)").arg(empty, name)));
+    if (run.args().size() != names.size())
         return run.finish(run.fail(
             Invocation::kFailed, Invocation::tr("usage: tintwright-data %1 %2").arg(name, usage)));
     // A command that reports in JSON takes text or json; patch names its own formats.

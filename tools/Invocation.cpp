@@ -213,7 +213,9 @@ int Invocation::finish(int status) {
     // What was written before stays written: the user must know it.
     const QString then = m_written.isEmpty()
                              ? tr("Nothing was written.")
-                             : tr("%1 was written all the same.").arg(m_written.join(", "));
+                             : (m_written.size() == 1 ? tr("%1 was written all the same.")
+                                                      : tr("%1 were written all the same."))
+                                   .arg(m_written.join(", "));
     if (written.problem().kind() == Problem::Kind::IsInput)
         return fail(kFailed, tr("standard output leads into one of the inputs: send it "
                                 "elsewhere. %1")
