@@ -1,3 +1,4 @@
+#include "Cases.h"
 #include "StopSignals.h"
 #include "document/FileIo.h"
 
@@ -19,39 +20,26 @@ class tst_Outputs : public QObject {
     Q_OBJECT
 
 private slots:
-    void streams_data();
+    void streams_data() { addCases("outputs", "streams"); }
     void streams();
+    void owners_data() { addCases("outputs", "owners"); }
+    void owners();
     void appearing();
     void stopped_data();
     void stopped();
     void twoImports();
 };
 
-void tst_Outputs::streams_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("asInput");
-    QTest::addColumn<int>("asOutput");
-    QTest::newRow("-") << "-" << 0 << 1;
-    QTest::newRow("/dev/stdin") << "/dev/stdin" << 0 << 0;
-    QTest::newRow("/dev/stdout") << "/dev/stdout" << 1 << 1;
-    QTest::newRow("/dev/stderr") << "/dev/stderr" << 2 << 2;
-    QTest::newRow("/dev/fd/0") << "/dev/fd/0" << 0 << 0;
-    QTest::newRow("/dev/fd/12") << "/dev/fd/12" << 12 << 12;
-    QTest::newRow("/proc/self/fd/3") << "/proc/self/fd/3" << 3 << 3;
-    QTest::newRow("no number") << "/dev/fd/" << -1 << -1;
-    QTest::newRow("a sign") << "/dev/fd/-1" << -1 << -1;
-    QTest::newRow("text after") << "/dev/fd/1x" << -1 << -1;
-    QTest::newRow("another process") << "/proc/1/fd/1" << -1 << -1;
-    QTest::newRow("a file") << "/dev/stdout.csv" << -1 << -1;
-    QTest::newRow("--") << "--" << -1 << -1;
+void tst_Outputs::streams() {
+    QFETCH(QJsonObject, row);
+    const std::string path = row["path"].toString().toStdString();
+    QCOMPARE(FileIo::streamOf(path, false), row["input"].toInt());
+    QCOMPARE(FileIo::streamOf(path, true), row["output"].toInt());
 }
 
-void tst_Outputs::streams() {
-    QFETCH(QString, name);
-    QFETCH(int, asInput);
-    QFETCH(int, asOutput);
-    QCOMPARE(FileIo::streamOf(name.toStdString(), false), asInput);
-    QCOMPARE(FileIo::streamOf(name.toStdString(), true), asOutput);
+void tst_Outputs::owners() {
+    QFETCH(QJsonObject, row);
+    QCOMPARE(Temporaries::ownerOf(row["file"].toString().toStdString()), row["owner"].toInt());
 }
 
 // A file made at the name after the output was staged is kept, unless replacing is allowed.
