@@ -276,6 +276,8 @@ Outcome FileIo::read(const std::filesystem::path &path, FileBytes &out, std::siz
         out = std::move(bytes);
         return {};
     }
+    if (!streams && streamOf(path, false) >= 0)
+        return failure(path, "it names a stream; name the file itself");
     // Look before opening: opening a pipe waits for a writer.
     if (::stat(path.c_str(), &info) != 0)
         return systemFailure(path, errno);

@@ -45,8 +45,12 @@ std::string Arguments::encode(const QString &argument) {
 }
 
 QString Arguments::shown(const QString &argument) {
+    // Longer than any path the system takes: the start of it, and how long it is.
+    constexpr qsizetype kShown = 256;
     QString out;
     for (qsizetype i = 0; i < argument.size(); ++i) {
+        if (i == kShown)
+            return out + QStringLiteral("\u2026 (%1 characters in all)").arg(argument.size());
         const QChar c = argument[i];
         const char16_t code = c.unicode();
         if (c.isHighSurrogate() && i + 1 < argument.size()) {

@@ -17,7 +17,7 @@ public:
     static QString decode(std::string_view bytes);
     static std::string encode(const QString &argument);
     static std::filesystem::path path(const QString &argument) { return encode(argument); }
-    // For messages: kept bytes and control characters as \xNN.
+    // For messages: kept bytes and control characters as \xNN; at most 256 characters of it.
     static QString shown(const QString &argument);
 };
 

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <new>
 
 namespace tintwright {
 
@@ -107,8 +108,8 @@ int withCommand(const Command &command, const QCommandLineParser &first,
     Invocation run(parser, json, temporaries);
     if (!parser.parse(arguments))
         return run.finish(
-            run.fail(Invocation::kFailed,
-                     parser.errorText() + Invocation::tr(" (see %1 --help)").arg(name)));
+            run.fail(Invocation::kFailed, Invocation::shown(parser.errorText()) +
+                                              Invocation::tr(" (see %1 --help)").arg(name)));
     if (parser.isSet(QStringLiteral("help"))) {
         run.out() << parser.helpText();
         return run.finish(Invocation::kDone);
@@ -134,7 +135,16 @@ int withCommand(const Command &command, const QCommandLineParser &first,
         return run.finish(
             run.fail(Invocation::kFailed, Invocation::tr("the format is text or json, not \"%1\"")
                                               .arg(Invocation::shown(format))));
-    return run.finish(command.run(run));
+    try {
+        return run.finish(command.run(run));
+    } catch (const std::bad_alloc &) {
+        // What was made but not yet in place goes; what is in place stays.
+        temporaries.stop();
+        return run.finish(run.fail(Invocation::kFailed,
+                                   Invocation::tr("there is not enough memory for this. Files "
+                                                  "not said to be written were left as they "
+                                                  "were.")));
+    }
 }
 
 } // namespace

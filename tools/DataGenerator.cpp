@@ -17,9 +17,13 @@ namespace {
 
 // The program folder is ours: whatever lies in it is replaced, and a link there is never
 // followed out of it.
-FileIo::Output ownFolder(const std::filesystem::path &programFolder, Temporaries *temporaries) {
-    return {
-        .inputs = {}, .replace = true, .generatedIn = programFolder, .temporaries = temporaries};
+// `inputs`: the files read to make them, which no picture may land on (a hard link to a table).
+FileIo::Output ownFolder(const std::filesystem::path &programFolder, std::vector<FileId> inputs,
+                         Temporaries *temporaries) {
+    return {.inputs = std::move(inputs),
+            .replace = true,
+            .generatedIn = programFolder,
+            .temporaries = temporaries};
 }
 
 std::vector<std::uint8_t> bytesOf(const QByteArray &bytes) {
@@ -57,7 +61,8 @@ Outcome DataGenerator::build(const std::filesystem::path &programFolder, bool fo
                              Temporaries *temporaries) {
     try {
         // The tables first: a broken one stops the build before anything is written.
-        const LocationTables tables = ProgramFolder::readTables(programFolder);
+        std::vector<FileId> inputs;
+        const LocationTables tables = ProgramFolder::readTables(programFolder, {}, &inputs);
         // A demo the user has edited is theirs.
         const QByteArray demo = demoRom(tables);
         const auto demoPath = ProgramFolder::path(programFolder, ProgramFolder::kDemo);
@@ -88,7 +93,7 @@ Outcome DataGenerator::build(const std::filesystem::path &programFolder, bool fo
                                                              std::to_string(size) + ".png"),
                       bytesOf(encoded(Artwork::icon(size), "PNG")));
         batch.add(demoPath, bytesOf(demo));
-        return batch.commit(ownFolder(programFolder, temporaries));
+        return batch.commit(ownFolder(programFolder, std::move(inputs), temporaries));
     } catch (const Problem &problem) {
         return problem;
     }
@@ -124,7 +129,7 @@ QByteArray DataGenerator::demoRom(const LocationTables &tables) {
     return rom;
 }
 
-NesPalette::Colours DataGenerator::readPal(const std::filesystem::path &path) {
+NesPalette::Colours DataGenerator::readPal(const std::filesystem::path &path, FileId *id) {
     // Only a regular file of a size a .pal file can have is read, and never more than that.
     constexpr std::size_t kLargest = 512 * 3;
     const auto wrongSize = [&](std::uintmax_t size) {
@@ -143,6 +148,8 @@ NesPalette::Colours DataGenerator::readPal(const std::filesystem::path &path) {
         throw read.problem();
     if (bytes.size != 64 * 3 && bytes.size != kLargest)
         throw wrongSize(bytes.size);
+    if (id)
+        *id = bytes.id;
     NesPalette::Colours colours{};
     for (std::size_t i = 0; i < colours.size(); ++i) {
         const auto byte = [&](std::size_t k) { return std::uint32_t(bytes.data[i * 3 + k]); };
@@ -155,14 +162,15 @@ Outcome DataGenerator::applyPal(const std::filesystem::path &palFile,
                                 const std::filesystem::path &programFolder,
                                 Temporaries *temporaries) {
     try {
-        const auto colours = readPal(palFile);
+        FileId pal;
+        const auto colours = readPal(palFile, &pal);
         std::error_code ec;
         if (!std::filesystem::is_directory(programFolder / "Data", ec))
             return Problem("it has no Data folder: is it Tintwright's program folder?")
                 .in(programFolder.string());
         FileBatch batch;
         addPalettePictures(batch, programFolder, colours);
-        return batch.commit(ownFolder(programFolder, temporaries));
+        return batch.commit(ownFolder(programFolder, {pal}, temporaries));
     } catch (const Problem &problem) {
         return problem;
     }

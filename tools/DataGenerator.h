@@ -1,6 +1,7 @@
 #pragma once
 
 #include "NesPalette.h"
+#include "document/FileIo.h"
 #include "document/Problem.h"
 
 #include <QByteArray>
@@ -27,7 +28,8 @@ public:
 
     // A .pal file: 64 RGB triples, or 512 of which the first 64 count. Anything but a regular
     // file of one of those sizes is refused unread (a file of another size: Kind::Refused).
-    static NesPalette::Colours readPal(const std::filesystem::path &file);
+    // `id`, when given, is set to the file's identity.
+    static NesPalette::Colours readPal(const std::filesystem::path &file, FileId *id = nullptr);
     // Rewrites tiles and chart from a .pal file, all or nothing.
     static Outcome applyPal(const std::filesystem::path &palFile,
                             const std::filesystem::path &programFolder,

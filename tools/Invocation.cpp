@@ -34,7 +34,7 @@ void Invocation::outBytes(std::span<const std::uint8_t> bytes) {
 
 void Invocation::written(const QString &output, const QString &text) {
     if (FileIo::streamOf(Arguments::path(output), true) == STDOUT_FILENO)
-        std::fputs(text.toUtf8().constData(), stderr);
+        m_saidOfStdout += text;
     else
         m_out << text;
 }
@@ -123,7 +123,7 @@ bool Invocation::write(const QString &argument, std::span<const std::uint8_t> by
         std::erase(output.inputs, over->id);
     const Outcome written = FileIo::write(path, bytes, output);
     if (written)
-        m_written << shown(argument);
+        wrote(shown(argument));
     return written || notWritten(shown(argument), written.problem());
 }
 
@@ -203,19 +203,18 @@ int Invocation::finish(int status) {
                 .toJson();
     }
     m_out.flush();
-    if (m_stdout.isEmpty())
-        return status;
     const auto bytes = std::span(reinterpret_cast<const std::uint8_t *>(m_stdout.constData()),
                                  std::size_t(m_stdout.size()));
-    const Outcome written = FileIo::write(FileIo::kStandardStream, bytes, output(false));
-    if (written)
+    const Outcome written =
+        bytes.empty() ? Outcome{} : FileIo::write(FileIo::kStandardStream, bytes, output(false));
+    if (written) {
+        std::fputs(m_saidOfStdout.toUtf8().constData(), stderr);
         return status;
+    }
     // What was written before stays written: the user must know it.
     const QString then = m_written.isEmpty()
                              ? tr("Nothing was written.")
-                             : (m_written.size() == 1 ? tr("%1 was written all the same.")
-                                                      : tr("%1 were written all the same."))
-                                   .arg(m_written.join(", "));
+                             : tr("Written all the same: %1.").arg(m_written.join(", "));
     if (written.problem().kind() == Problem::Kind::IsInput)
         return fail(kFailed, tr("standard output leads into one of the inputs: send it "
                                 "elsewhere. %1")

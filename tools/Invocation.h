@@ -47,8 +47,11 @@ public:
 
     // Text for standard output, written when the command ends.
     QTextStream &out() { return m_out; }
-    // Says that `output` was written: on standard error when it is standard output itself.
+    // Says that `output` was written: on standard error when it is standard output itself, once
+    // standard output is written.
     void written(const QString &output, const QString &text);
+    // Notes files written other than by `write`, so that a report that fails names them.
+    void wrote(const QString &files) { m_written << files; }
     void outBytes(std::span<const std::uint8_t> bytes);
     // Says why on standard error (and, for --format json, as an object on standard output).
     int fail(int status, const QString &message);
@@ -118,7 +121,8 @@ private:
     std::vector<int> m_streams; // descriptors read as inputs
     Temporaries &m_temporaries;
     FileLock m_lock;
-    QStringList m_written; // files written, for a report that cannot be
+    QStringList m_written;  // files written, for a report that cannot be
+    QString m_saidOfStdout; // what `written` says of standard output once it is
 };
 
 } // namespace tintwright

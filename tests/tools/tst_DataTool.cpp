@@ -207,6 +207,8 @@ void tst_DataTool::commands() {
         QVERIFY2(out.contains(latin(text).replace("@", at)), out.constData());
     for (const QJsonValue text : row["stderr"].toArray())
         QVERIFY2(err.contains(latin(text).replace("@", at)), err.constData());
+    for (const QJsonValue text : row["stderrLacks"].toArray())
+        QVERIFY2(!err.contains(latin(text)), err.constData());
     if (row.contains("stdoutIs"))
         QCOMPARE(out, latin(row["stdoutIs"]));
     folder.checkAfter(row);

@@ -15,6 +15,7 @@ int run(Invocation &run) {
                                              run.isSet("force"), &run.temporaries());
         !built)
         return run.fail(built.problem(), Invocation::tr(". Nothing was changed."));
+    run.wrote(Invocation::tr("the program folder's pictures and Demo.nes"));
     return Invocation::kDone;
 }
 

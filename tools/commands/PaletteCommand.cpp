@@ -16,6 +16,7 @@ int run(Invocation &run) {
             DataGenerator::applyPal(Arguments::path(run.args()[0]), folder, &run.temporaries());
         !applied)
         return run.fail(applied.problem(), Invocation::tr(". Nothing was changed."));
+    run.wrote(Invocation::tr("the colour tiles and the palette chart"));
     run.out() << Invocation::tr("Rewrote the colour tiles and the palette chart in %1.\n")
                      .arg(Invocation::shown(
                          Arguments::decode(ProgramFolder::path(folder, "Data/Palette").string())));
