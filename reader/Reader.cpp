@@ -19,6 +19,12 @@ Reader::Reader(const std::filesystem::path &programFolder, QWidget *parent)
     : QWidget(parent), m_programFolder(programFolder), m_text(new QPlainTextEdit(this)) {
     m_text->setObjectName(QStringLiteral("Text"));
     m_text->setReadOnly(true);
+    // Read-only, yet with a caret the keys move, by line and by character, and a selection to
+    // copy: a screen reader follows it through the text.
+    m_text->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+    m_text->setAccessibleName(tr("Manual text"));
+    // The window's focus is the text's, so that PageDown scrolls from the first moment.
+    setFocusProxy(m_text);
     m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // Only a vertical scroll bar: long lines wrap at the box's width.
     m_text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -56,11 +62,13 @@ QString Reader::readManual() const {
 }
 
 void Reader::Form_Activate() {
+    m_text->setFocus(Qt::ActiveWindowFocusReason);
     if (windowTitle() != QLatin1String("Manual"))
         return;
     const QString text = readManual();
-    if (text.isEmpty())
-        return; // an empty file keeps what is shown
+    // An empty file keeps what is shown; the same text keeps the reader's place in it.
+    if (text.isEmpty() || text == m_shown)
+        return;
     m_shown = text;
     QString display = text;
     display.replace(QLatin1String("\r\n"), QLatin1String("\n"));

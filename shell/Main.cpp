@@ -213,6 +213,17 @@ void Main::mnuDevs_Click() {
     window->resize(Twips::size(Reader::kDesignWidth, Reader::kDesignHeight) +
                    (window->size() - window->contentsRect().size()));
     window->show();
+    fitInside(window);
+    reader->Form_Activate();
+}
+
+void Main::fitInside(QMdiSubWindow *window) const {
+    // Wholly inside the area, whatever the scale: no larger than it, and moved in from its
+    // right and bottom edges.
+    const QSize room = m_mdiArea->viewport()->size();
+    window->resize(window->size().boundedTo(room));
+    window->move(qBound(0, window->x(), room.width() - window->width()),
+                 qBound(0, window->y(), room.height() - window->height()));
 }
 
 void Main::closeEvent(QCloseEvent *event) {

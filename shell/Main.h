@@ -7,6 +7,7 @@
 
 class QAction;
 class QMdiArea;
+class QMdiSubWindow;
 class QMenu;
 
 namespace tintwright {
@@ -53,6 +54,8 @@ private:
     QList<QPointer<BattlePalettes>> editors() const;
     void createMenus();
     void createShortcuts();
+    // A child window moved and, if need be, shrunk to lie wholly inside the area.
+    void fitInside(QMdiSubWindow *window) const;
 
     ProgramState &m_state;
     Prompter &m_prompter;

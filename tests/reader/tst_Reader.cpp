@@ -15,6 +15,7 @@ class tst_Reader : public QObject {
 private slots:
     void cleanup() { verifyNoWindowLeft(); }
     void readAtEachActivation();
+    void byKeyboard();
 };
 
 void tst_Reader::readAtEachActivation() {
@@ -60,6 +61,35 @@ void tst_Reader::readAtEachActivation() {
     second->Form_Activate();
     QCOMPARE(second->text(), "a\r\nb\r\n");
     QCOMPARE(fixture.prompter.texts, QStringList());
+    window->close();
+}
+
+// The text has the focus from the start and a caret the keys move; the window lies wholly
+// inside a main window smaller than it.
+void tst_Reader::byKeyboard() {
+    Fixture fixture;
+    fixture.folder.write("Data/Manual.txt", "one\ntwo\nthree");
+    Main *window = fixture.add(new Main(fixture.state, fixture.prompter));
+    window->resize(400, 300);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    window->mnuDevs_Click();
+    QMdiSubWindow *sub = window->mdiArea()->subWindowList()[0];
+    QPlainTextEdit *box = qobject_cast<Reader *>(sub->widget())->textBox();
+    QVERIFY(QRect(QPoint(), window->mdiArea()->viewport()->size()).contains(sub->geometry()));
+    QCOMPARE(QApplication::focusWidget(), box);
+    QCOMPARE(box->accessibleName(), "Manual text");
+    QTest::keyClick(box, Qt::Key_Down);
+    QCOMPARE(box->textCursor().blockNumber(), 1);
+    QTest::keyClick(box, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_Up, Qt::ShiftModifier);
+    // Every line ends with a break: the end is an empty last line.
+    QCOMPARE(box->textCursor().selectedText(), QString("three") + QChar(0x2029));
+    // Coming back keeps the place.
+    window->mnuDevs_Click();
+    window->mdiArea()->setActiveSubWindow(sub);
+    QCOMPARE(box->textCursor().blockNumber(), 2); // where Shift+Up left it
+    QCOMPARE(QApplication::focusWidget(), box);
     window->close();
 }
 
