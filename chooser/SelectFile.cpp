@@ -1,8 +1,11 @@
 #include "SelectFile.h"
 
+#include "FolderIndent.h"
+
 #include "document/DefaultPath.h"
 #include "document/ProgramState.h"
 #include "document/UserFiles.h"
+#include "widgets/FocusRing.h"
 #include "widgets/Paths.h"
 #include "widgets/Prompter.h"
 #include "widgets/Twips.h"
@@ -47,6 +50,10 @@ SelectFile::SelectFile(ProgramState &state, Prompter &prompter, QWidget *parent)
     m_cmdDefault->setGeometry(Twips::rect(120, 5640, 2415, 495));
     m_file1->setSelectionMode(QAbstractItemView::SingleSelection);
     m_cmdOpen->setDefault(true);
+    m_dir1->setItemDelegate(new FolderIndent(m_dir1));
+    m_dir1->setAccessibleName(tr("Folders"));
+    m_file1->setAccessibleName(tr("Files"));
+    new FocusRing(this);
 
     setTabOrder(m_dir1, m_file1);
     setTabOrder(m_file1, m_cmdOpen);
@@ -84,6 +91,13 @@ bool SelectFile::setFolder(const QString &folder) {
 
 void SelectFile::fillFolders() {
     m_dir1->clear();
+    // An installed copy's user keeps a demo of their own in a hidden folder: the way to it.
+    if (const auto demo = UserFiles::demoCopy(m_state); !demo.empty()) {
+        auto *item = new QListWidgetItem(style()->standardIcon(QStyle::SP_DirHomeIcon),
+                                         yourFolderName(), m_dir1);
+        item->setData(kPathRole, Paths::toQString(demo.parent_path()));
+        item->setToolTip(Paths::toQString(demo.parent_path()));
+    }
     QStringList chain;
     QDir walk(m_folder);
     chain.prepend(walk.absolutePath());
@@ -96,10 +110,9 @@ void SelectFile::fillFolders() {
     for (const QString &path : chain) {
         const QString name =
             QDir(path).isRoot() ? QDir::toNativeSeparators(path) : QDir(path).dirName();
-        auto *item =
-            new QListWidgetItem(openIcon, QString(depth * 2, QLatin1Char(' ')) + name, m_dir1);
+        auto *item = new QListWidgetItem(openIcon, name, m_dir1);
         item->setData(kPathRole, path);
-        ++depth;
+        item->setData(FolderIndent::kLevelRole, depth++);
     }
     m_dir1->setCurrentRow(m_dir1->count() - 1);
 
@@ -110,9 +123,9 @@ void SelectFile::fillFolders() {
         // A link is listed when it leads to a folder, not to a device or a pipe.
         if (!QFileInfo(current.absoluteFilePath(name)).isDir())
             continue;
-        auto *item =
-            new QListWidgetItem(closedIcon, QString(depth * 2, QLatin1Char(' ')) + name, m_dir1);
+        auto *item = new QListWidgetItem(closedIcon, name, m_dir1);
         item->setData(kPathRole, current.absoluteFilePath(name));
+        item->setData(FolderIndent::kLevelRole, depth);
     }
 }
 
@@ -187,7 +200,20 @@ void SelectFile::keyPressEvent(QKeyEvent *event) {
     QDialog::keyPressEvent(event);
 }
 
+void SelectFile::selectCurrentFile() {
+    m_file1->setCurrentRow(qMax(0, m_file1->currentRow()));
+    m_file1->currentItem()->setSelected(true);
+}
+
+QString SelectFile::yourFolderName() {
+    return tr("Your Tintwright folder");
+}
+
 bool SelectFile::eventFilter(QObject *watched, QEvent *event) {
+    // The file under the focus frame is the one Enter opens: coming to the list selects it.
+    const bool unselected = m_file1->count() > 0 && m_file1->selectedItems().isEmpty();
+    if (watched == m_file1 && event->type() == QEvent::FocusIn && unselected)
+        selectCurrentFile();
     // Enter in the folder list opens the folder rather than the file.
     if (watched == m_dir1 && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
@@ -198,12 +224,10 @@ bool SelectFile::eventFilter(QObject *watched, QEvent *event) {
     }
     // The first arrow key in an unselected file list selects the file under the focus frame,
     // even when the list holds one file and there is nowhere to move.
-    if (watched == m_file1 && event->type() == QEvent::KeyPress && m_file1->count() > 0 &&
-        m_file1->selectedItems().isEmpty()) {
+    if (watched == m_file1 && event->type() == QEvent::KeyPress && unselected) {
         const auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_Down || key->key() == Qt::Key_Up) {
-            m_file1->setCurrentRow(qMax(0, m_file1->currentRow()));
-            m_file1->currentItem()->setSelected(true);
+            selectCurrentFile();
             return true;
         }
     }

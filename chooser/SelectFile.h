@@ -23,6 +23,8 @@ public:
 
     void cmdOpen_Click();
     void cmdDefault_Click();
+    // The first entry of the folder list in an installed copy: the user's own folder.
+    static QString yourFolderName();
 
     // Centred on the owner's frame, whatever the window manager's decorations.
     void setVisible(bool visible) override;
@@ -37,6 +39,8 @@ private:
     void fillFolders();
     void fillFiles();
     void openFolderItem();
+    // The file under the focus frame, selected.
+    void selectCurrentFile();
 
     ProgramState &m_state;
     Prompter &m_prompter;

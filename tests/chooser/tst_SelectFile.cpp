@@ -1,5 +1,6 @@
 #include "Cases.h"
 #include "GuiTest.h"
+#include "chooser/FolderIndent.h"
 #include "chooser/SelectFile.h"
 #include "document/DefaultPath.h"
 
@@ -92,9 +93,25 @@ void tst_SelectFile::listing() {
     const int depth = f.folder.path().count('/');
     QCOMPARE(folders.size(), depth + 4);
     QCOMPARE(folders.first(), QStringLiteral("/"));
-    QCOMPARE(folders.mid(depth + 1), (QStringList{QString(2 * depth + 2, ' ') + "roms",
-                                                  QString(2 * depth + 4, ' ') + "sub folder",
-                                                  QString(2 * depth + 4, ' ') + "sub link"}));
+    QCOMPARE(folders.mid(depth + 1), (QStringList{"roms", "sub folder", "sub link"}));
+    auto *list = every.findChild<QListWidget *>("Dir1");
+    for (int row = 0; row < list->count(); ++row) // indented by level, not by spaces
+        QCOMPARE(list->item(row)->data(FolderIndent::kLevelRole).toInt(), qMin(row, depth + 2));
+    QCOMPARE(list->accessibleName() + every.findChild<QListWidget *>("File1")->accessibleName(),
+             "FoldersFiles");
+    list->setFocus();
+    QTest::keyClicks(list, "s"); // type-ahead reaches a name by its first letter
+    QCOMPARE(list->currentItem()->text(), "sub folder");
+    // An installed copy lists the user's own folder first, and Enter goes there.
+    f.state.userConfigFolder = f.folder.fsPath("config");
+    f.state.userDataFolder = f.folder.fsPath("mine");
+    QVERIFY(QDir(f.folder.path()).mkpath("mine"));
+    SelectFile installed(f.state, f.prompter);
+    auto *yours = installed.findChild<QListWidget *>("Dir1");
+    QCOMPARE(yours->item(0)->text(), "Your Tintwright folder");
+    yours->setCurrentRow(0);
+    QTest::keyClick(yours, Qt::Key_Return);
+    QCOMPARE(installed.currentFolder(), f.folder.filePath("mine"));
 }
 
 void tst_SelectFile::open() {
@@ -118,9 +135,11 @@ void tst_SelectFile::open() {
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
     } else {
+        // Tab, then an arrow or not: the file under the focus frame is the one opened.
         QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Dir1"));
-        for (const Qt::Key key : {Qt::Key_Tab, Qt::Key_Down, Qt::Key_Return})
-            QTest::keyClick(QApplication::focusWidget(), key);
+        for (const QJsonValue key : row["keys"].toArray())
+            QTest::keyClick(QApplication::focusWidget(),
+                            Qt::Key(QKeySequence::fromString(key.toString())[0].key()));
     }
     QCOMPARE(f.state.rom.hasImage(), opens);
     QCOMPARE(f.state.rom.isModified(), !opens);

@@ -359,6 +359,7 @@ void tst_Main::userFiles() {
     QVERIFY(!saved);
     QVERIFY(fixture.prompter.texts.last().contains("Copy the ROM into your own folder\n" +
                                                    home.filePath("data")));
+    QVERIFY(fixture.prompter.texts.last().contains("lists it first, as \"Your Tintwright folder"));
     window->close();
 }
 
