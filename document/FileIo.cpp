@@ -89,7 +89,8 @@ Outcome readEvery(const std::filesystem::path &path, int fd, long long known, Fi
                 break;
         } else {
             if (stream.size() - size < 65536) // no-mutate: when a stream's buffer grows; only speed
-                stream.resize(std::min(stream.size() * 2 + 65536, maxSize + 1));
+                stream.resize(
+                    std::min(stream.size() * 2 + 65536, maxSize + 1)); // no-mutate: growth
             at = stream.data() + size;
             room = stream.size() - size;
             if (room == 0)
@@ -120,9 +121,9 @@ Outcome readEvery(const std::filesystem::path &path, int fd, long long known, Fi
 bool copyAttributes(int from, int to) {
     const ssize_t size = ::flistxattr(from, nullptr, 0);
     if (size < 0)
-        return errno == ENOTSUP; // a file system without them: none to lose
-    std::vector<char> names(std::size_t(size) + 1);
-    const ssize_t listed = ::flistxattr(from, names.data(), names.size() - 1);
+        return errno == ENOTSUP;                // a file system without them: none to lose
+    std::vector<char> names(static_cast<std::size_t>(size)); // each name ends with its NUL
+    const ssize_t listed = ::flistxattr(from, names.data(), names.size());
     if (listed < 0)
         return false;
     for (const char *name = names.data(); name < names.data() + listed;
@@ -182,7 +183,7 @@ Outcome writeTemporary(const std::filesystem::path &place, std::span<const std::
     if (stored && old) {
         stored = takeOver(file.get(), *old, place, bytes.size(), keepTail, keptAll);
     } else if (stored) {
-        const mode_t mask = ::umask(0);
+        const mode_t mask = ::umask(0); // no-mutate: only read, and put back at once
         ::umask(mask);
         stored = ::fchmod(file.get(), 0666 & ~mask) == 0;
     }

@@ -16,7 +16,6 @@ FileLock::~FileLock() {
 }
 
 Outcome FileLock::take(const std::filesystem::path &path, bool wait, bool &busy) {
-    busy = false;
     for (;;) {
         const int fd = ::open(path.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
         if (fd < 0)

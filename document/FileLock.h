@@ -15,8 +15,9 @@ public:
     FileLock(const FileLock &) = delete;
     FileLock &operator=(const FileLock &) = delete;
 
-    // Holds the file `path` names now. `wait` false: `busy` says that another run holds it, and
-    // nothing is held. A file replaced while this waited is the one locked, not the old one.
+    // Holds the file `path` names now. `wait` false: `busy` is set when another run holds it, and
+    // nothing is held (else it is left alone). A file replaced while this waited is the one
+    // locked, not the old one.
     Outcome take(const std::filesystem::path &path, bool wait, bool &busy);
 
 private:
