@@ -22,6 +22,8 @@ public:
     // The step to take back or to apply again, if any, and the history moved past it.
     std::optional<Step> undo();
     std::optional<Step> redo();
+    bool canUndo() const { return m_done > 0; }
+    bool canRedo() const { return m_done < m_steps.size(); }
     void clear();
 
 private:

@@ -42,6 +42,7 @@ public:
     // Takes back the last pick, or applies again the last one taken back: the index changed.
     std::optional<std::int64_t> undoPick();
     std::optional<std::int64_t> redoPick();
+    const PickHistory &history() const { return m_history; }
 
     bool isModified() const { return m_modified; }
     void setModified(bool modified) { m_modified = modified; }

@@ -65,19 +65,6 @@ void BattlePalettes::connectControls() {
     connect(m_ui.palette2(), &PictureBox::released, this, &BattlePalettes::Palette2_MouseUp);
     connect(m_ui.palette2(), &ColourChart::focusCellChanged, this,
             &BattlePalettes::followFocusCell);
-    // Window shortcuts, not menu items: the menus stay as they are.
-    auto *undo = new QShortcut(QKeySequence::Undo, this, this, &BattlePalettes::undoPick,
-                               Qt::WidgetWithChildrenShortcut);
-    auto *redo = new QShortcut(QKeySequence(), this, this, &BattlePalettes::redoPick,
-                               Qt::WidgetWithChildrenShortcut);
-    QList<QKeySequence> redoKeys = QKeySequence::keyBindings(QKeySequence::Redo);
-    for (const QKeySequence &keys :
-         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)})
-        if (!redoKeys.contains(keys))
-            redoKeys.append(keys);
-    redo->setKeys(redoKeys);
-    undo->setObjectName(QStringLiteral("undo"));
-    redo->setObjectName(QStringLiteral("redo"));
 }
 
 Qt::WindowFlags BattlePalettes::windowFlagsForMdi() {

@@ -40,6 +40,7 @@ Main::Main(ProgramState &state, Prompter &prompter, QWidget *parent)
         // With no child window left, the frame keeps the focus, so Alt reaches the menus.
         if (!window && isActiveWindow())
             m_mdiArea->setFocus(Qt::OtherFocusReason);
+        updateUndo();
         if (!window)
             return;
         if (auto *reader = qobject_cast<Reader *>(window->widget()))
@@ -50,9 +51,8 @@ Main::Main(ProgramState &state, Prompter &prompter, QWidget *parent)
     resize(Twips::size(8385, 6450));
 }
 
-// Keys users expect, as window shortcuts: the menu bar stays as it is.
+// Keys users expect beyond the menus' own.
 void Main::createShortcuts() {
-    new QShortcut(QKeySequence::Save, this, this, &Main::mnuSave_Click);
     // A child window's system menu closes it with the platform's Close keys; Ctrl+F4 is one of
     // them only on some platforms, and a second shortcut for it would make both do nothing.
     const QKeySequence closeChild(Qt::CTRL | Qt::Key_F4);
@@ -65,19 +65,34 @@ void Main::createMenus() {
     QAction *open = fileMenu->addAction(tr("&Open Rom"));
     connect(open, &QAction::triggered, this, &Main::mnuOpen_Click);
     QAction *save = fileMenu->addAction(tr("&Save Rom"));
+    save->setShortcuts(QKeySequence::Save);
     connect(save, &QAction::triggered, this, &Main::mnuSave_Click);
     fileMenu->addSeparator();
     QAction *exit = fileMenu->addAction(tr("E&xit"));
     connect(exit, &QAction::triggered, this, &Main::mnuExit_Click);
 
     m_editMenu = menuBar()->addMenu(tr("&Edit"));
-    QAction *palettes = m_editMenu->addAction(tr("Battle Palettes"));
+    QAction *palettes = m_editMenu->addAction(tr("&Battle Palettes"));
     connect(palettes, &QAction::triggered, this, &Main::mnuBattlePalettes_Click);
+    // Undo and redo of the active editor's picks: the menu shows the keys it answers to.
+    m_editMenu->addSeparator();
+    m_undo = m_editMenu->addAction(tr("&Undo"));
+    m_undo->setShortcuts(QKeySequence::Undo);
+    connect(m_undo, &QAction::triggered, this, [this] { stepPicks(&BattlePalettes::undoPick); });
+    m_redo = m_editMenu->addAction(tr("&Redo"));
+    QList<QKeySequence> redoKeys = QKeySequence::keyBindings(QKeySequence::Redo);
+    for (const QKeySequence &keys :
+         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)})
+        if (!redoKeys.contains(keys))
+            redoKeys.append(keys);
+    m_redo->setShortcuts(redoKeys);
+    connect(m_redo, &QAction::triggered, this, [this] { stepPicks(&BattlePalettes::redoPick); });
+    updateUndo();
     // No editor before a ROM is open.
     m_editMenu->menuAction()->setEnabled(false);
 
-    QMenu *helpMenu = menuBar()->addMenu(tr("Help"));
-    QAction *manual = helpMenu->addAction(tr("Manual"));
+    QMenu *helpMenu = menuBar()->addMenu(tr("&Help"));
+    QAction *manual = helpMenu->addAction(tr("&Manual"));
     connect(manual, &QAction::triggered, this, &Main::mnuDevs_Click);
 }
 
@@ -182,6 +197,7 @@ void Main::mnuOpen_Click() {
     if (chooser.exec() != QDialog::Accepted)
         return;
     enableEdit();
+    updateUndo(); // a new ROM has nothing to undo
     // Another ROM: every editor shows its bytes, each saying once when a sprite does not fit.
     for (const QPointer<BattlePalettes> &editor : editors())
         if (editor)
@@ -200,6 +216,7 @@ void Main::mnuBattlePalettes_Click() {
         for (const QPointer<BattlePalettes> &each : editors())
             if (each && each != editor)
                 each->showByte(index);
+        updateUndo();
     });
     QMdiSubWindow *window = m_mdiArea->addSubWindow(editor, BattlePalettes::windowFlagsForMdi());
     window->setAttribute(Qt::WA_DeleteOnClose);
@@ -226,6 +243,23 @@ void Main::fitInside(QMdiSubWindow *window) const {
     window->resize(window->size().boundedTo(room));
     window->move(qBound(0, window->x(), room.width() - window->width()),
                  qBound(0, window->y(), room.height() - window->height()));
+}
+
+BattlePalettes *Main::activeEditor() const {
+    const QMdiSubWindow *window = m_mdiArea->activeSubWindow();
+    return window ? qobject_cast<BattlePalettes *>(window->widget()) : nullptr;
+}
+
+void Main::stepPicks(void (BattlePalettes::*step)()) {
+    if (BattlePalettes *editor = activeEditor())
+        (editor->*step)();
+    updateUndo();
+}
+
+void Main::updateUndo() {
+    const bool editing = activeEditor() != nullptr;
+    m_undo->setEnabled(editing && m_state.rom.history().canUndo());
+    m_redo->setEnabled(editing && m_state.rom.history().canRedo());
 }
 
 void Main::closeEvent(QCloseEvent *event) {

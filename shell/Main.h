@@ -54,6 +54,11 @@ private:
     QList<QPointer<BattlePalettes>> editors() const;
     void createMenus();
     void createShortcuts();
+    // The editor of the active child window, if that is one.
+    BattlePalettes *activeEditor() const;
+    // An undo or a redo in the active editor; Undo and Redo then say whether there is more.
+    void stepPicks(void (BattlePalettes::*step)());
+    void updateUndo();
     // A child window moved and, if need be, shrunk to lie wholly inside the area.
     void fitInside(QMdiSubWindow *window) const;
 
@@ -61,6 +66,8 @@ private:
     Prompter &m_prompter;
     QMdiArea *m_mdiArea = nullptr;
     QMenu *m_editMenu = nullptr;
+    QAction *m_undo = nullptr;
+    QAction *m_redo = nullptr;
 };
 
 } // namespace tintwright

@@ -83,7 +83,8 @@ void tst_Main::startUpAndOpen() {
     Main *window = fixture.start();
     QCOMPARE(window->windowTitle(), "Tintwright");
     QCOMPARE(window->size(), QSize(559, 430)); // 8385 x 6450 twips
-    // The menus as designed, none with a shortcut; no editor before a ROM is open.
+    // The menus as designed, with an access key each, Ctrl+S shown, and Undo and Redo with
+    // their keys; no editor before a ROM is open.
     QStringList menus;
     for (QAction *top : window->menuBar()->actions()) {
         menus << top->text() + (top->isEnabled() ? ":" : " (off):");
@@ -91,8 +92,9 @@ void tst_Main::startUpAndOpen() {
             menus.last() += ' ' + (action->isSeparator() ? "-" : action->text()) +
                             action->shortcut().toString();
     }
-    QCOMPARE(menus, (QStringList{"&File: &Open Rom &Save Rom - E&xit",
-                                 "&Edit (off): Battle Palettes", "Help: Manual"}));
+    QCOMPARE(menus, (QStringList{"&File: &Open Rom &Save RomCtrl+S - E&xit",
+                                 "&Edit (off): &Battle Palettes - &UndoCtrl+Z &RedoCtrl+Y",
+                                 "&Help: &Manual"}));
     QVERIFY(window->mnuSave_Click()); // nothing open: nothing done, nothing said
     // Cancel in the chooser changes nothing; Open enables the editor for good.
     const auto cancelled = answerModal(
@@ -176,11 +178,11 @@ void tst_Main::childWindows() {
     Main::dressApplication(fixture.state.programFolder);
     // Each choice opens another window; an editor, having no maximise button, opens at its own
     // size even beside a maximised window.
-    menuItem(window, "Help", "Manual")->trigger();
-    menuItem(window, "Help", "Manual")->trigger();
+    menuItem(window, "&Help", "&Manual")->trigger();
+    menuItem(window, "&Help", "&Manual")->trigger();
     window->mdiArea()->subWindowList().last()->showMaximized();
     for (int i = 0; i < 2; ++i) { // each opens with its first control, the link box, focused
-        menuItem(window, "&Edit", "Battle Palettes")->trigger();
+        menuItem(window, "&Edit", "&Battle Palettes")->trigger();
         QVERIFY(window->mdiArea()
                     ->activeSubWindow()
                     ->findChild<QWidget *>("BackTile3")
@@ -238,14 +240,14 @@ void tst_Main::keysAndFocus() {
     };
     // Each window keeps the control that had the focus when the user comes back to it: from
     // another editor, or from the manual.
-    menuItem(window, "&Edit", "Battle Palettes")->trigger();
+    menuItem(window, "&Edit", "&Battle Palettes")->trigger();
     QMdiSubWindow *first = area->activeSubWindow();
     first->findChild<QWidget *>("Palette2")->setFocus();
-    menuItem(window, "&Edit", "Battle Palettes")->trigger();
+    menuItem(window, "&Edit", "&Battle Palettes")->trigger();
     QTRY_COMPARE(focusName(), "chkLink");
     area->activateNextSubWindow(); // Ctrl+Tab
     QTRY_COMPARE(focusName(), "Palette2");
-    menuItem(window, "Help", "Manual")->trigger();
+    menuItem(window, "&Help", "&Manual")->trigger();
     area->activeSubWindow()->close();
     area->setActiveSubWindow(first);
     QTRY_COMPARE(focusName(), "Palette2");
@@ -269,8 +271,8 @@ void tst_Main::editorsFollowTheRom() {
     MainFixture fixture;
     Main *window = fixture.startEditing();
     QVERIFY(window);
-    menuItem(window, "&Edit", "Battle Palettes")->trigger();
-    menuItem(window, "&Edit", "Battle Palettes")->trigger();
+    menuItem(window, "&Edit", "&Battle Palettes")->trigger();
+    menuItem(window, "&Edit", "&Battle Palettes")->trigger();
     const auto editor = [window](int i) {
         return qobject_cast<BattlePalettes *>(window->mdiArea()->subWindowList()[i]->widget());
     };
@@ -287,10 +289,26 @@ void tst_Main::editorsFollowTheRom() {
     editor(0)->Palette2_MouseUp(Qt::LeftButton, {}, 370, 0);
     QVERIFY(shows(1, 0, "1.bmp"));
     QCOMPARE(tile(1, 0)->accessibleDescription(), "$01 at 0x000010");
-    editor(1)->undoPick();
+    // By the keys of Edit > Undo and Redo, which are on only while there is a step to take.
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    window->mdiArea()->setActiveSubWindow(window->mdiArea()->subWindowList()[1]);
+    QAction *undo = menuItem(window, "&Edit", "&Undo");
+    QAction *redo = menuItem(window, "&Edit", "&Redo");
+    QVERIFY(undo->isEnabled() && !redo->isEnabled());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
     QVERIFY(shows(0, 0, "33.bmp"));
     QCOMPARE(tile(0, 0)->accessibleDescription(), "$21 at 0x000010");
-    editor(1)->redoPick();
+    QVERIFY(!undo->isEnabled() && redo->isEnabled());
+    // Redo by Ctrl+Shift+Z, then (undone by the menu) by Ctrl+Y.
+    for (const Qt::Key key : {Qt::Key_Z, Qt::Key_Y}) {
+        QTest::keyClick(QApplication::focusWidget(), key,
+                        Qt::ControlModifier |
+                            (key == Qt::Key_Z ? Qt::ShiftModifier : Qt::NoModifier));
+        QVERIFY(shows(0, 0, "1.bmp"));
+        if (key == Qt::Key_Z)
+            undo->trigger();
+    }
     // Another ROM, shorter than the tables: each editor shows what it holds and says once
     // what does not fit; the picks of the old one cannot be undone into it.
     fixture.folder.write("roms/short.nes", QByteArray(17, '\x16'));
