@@ -1,5 +1,7 @@
 #include "Cases.h"
 #include "StopSignals.h"
+#include "TestFolder.h"
+#include "document/FileBatch.h"
 #include "document/FileIo.h"
 
 #include <QProcess>
@@ -28,6 +30,7 @@ private slots:
     void stopped_data();
     void stopped();
     void twoImports();
+    void batchTakesBack();
 };
 
 void tst_Outputs::streams() {
@@ -94,18 +97,12 @@ void tst_Outputs::stopped() {
 // Two imports into one ROM take turns: while another holds the ROM both wait, then both
 // changes are in it.
 void tst_Outputs::twoImports() {
-    QTemporaryDir dir;
-    const auto write = [&](const QString &name, const QByteArray &bytes) {
-        QDir().mkpath(QFileInfo(dir.filePath(name)).path());
-        QFile file(dir.filePath(name));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-    };
-    write("Data/BackLocations.txt", "16,A\r\n32,B\r\n");
-    write("Data/FrontLocations.txt", "");
-    write("rom.nes", QByteArray(64, '\x0f'));
+    TestFolder dir;
+    dir.writeTables("16,A\r\n32,B\r\n", "");
+    dir.write("rom.nes", QByteArray(64, '\x0f'));
     const QByteArray header = "list,row,name,address,byte0,byte1,byte2\r\n";
-    write("a.csv", header + "back,1,A,0x10,01,02,03\r\n");
-    write("b.csv", header + "back,2,B,0x20,04,05,06\r\n");
+    dir.write("a.csv", header + "back,1,A,0x10,01,02,03\r\n");
+    dir.write("b.csv", header + "back,2,B,0x20,04,05,06\r\n");
     const int held = ::open(qPrintable(dir.filePath("rom.nes")), O_RDONLY | O_CLOEXEC);
     QVERIFY(::flock(held, LOCK_EX) == 0);
     QProcess a, b;
@@ -123,10 +120,20 @@ void tst_Outputs::twoImports() {
         QVERIFY(run->readAllStandardError().contains("waiting for another run"));
     }
     QByteArray expected(64, '\x0f');
-    expected.replace(16, 3, "\x01\x02\x03").replace(32, 3, "\x04\x05\x06");
-    QFile rom(dir.filePath("rom.nes"));
-    QVERIFY(rom.open(QIODevice::ReadOnly));
-    QCOMPARE(rom.readAll(), expected);
+    QCOMPARE(dir.read("rom.nes"),
+             expected.replace(16, 3, "\x01\x02\x03").replace(32, 3, "\x04\x05\x06"));
+}
+
+// Files that go together: when one cannot take its place (here a file that another of the
+// batch put there first), those placed before it are taken back.
+void tst_Outputs::batchTakesBack() {
+    TestFolder dir;
+    FileBatch batch;
+    for (const char *name : {"one", "two", "two"})
+        batch.add(dir.fsPath(name), {'x'});
+    const Outcome done = batch.commit({.inputs = {}, .replace = false});
+    QCOMPARE(done.problem().kind(), Problem::Kind::Exists);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
 QTEST_GUILESS_MAIN(tst_Outputs)
