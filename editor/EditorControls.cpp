@@ -146,7 +146,7 @@ void EditorControls::arrangeForKeyboard() {
     m_frame3->setAccessibleName(m_frame3->title());
     m_cboBack->setAccessibleName(m_frame1->title());
     m_cboFront->setAccessibleName(m_frame2->title());
-    m_chkLink->setAccessibleName(tr("Link"));
+    m_chkLink->setAccessibleName(m_frame3->title()); // its caption is the frame's
     // The hint shows what hovering would, for the tile or chart cell that has the focus.
     m_hint->setForegroundRole(QPalette::ToolTipText);
     m_hint->setBackgroundRole(QPalette::ToolTipBase);
