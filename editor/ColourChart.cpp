@@ -71,11 +71,16 @@ bool ColourChart::chartKey(int key) {
         }
     if (key != Qt::Key_Space && key != Qt::Key_Return && key != Qt::Key_Enter)
         return false;
-    const float x = SpritePalette::cellCentreX(m_focusCell);
-    const float y = SpritePalette::cellCentreY(m_focusCell);
+    pressCell(m_focusCell);
+    return true;
+}
+
+void ColourChart::pressCell(int cell) {
+    setFocusCell(cell);
+    const float x = SpritePalette::cellCentreX(cell);
+    const float y = SpritePalette::cellCentreY(cell);
     emit pressed(Qt::NoButton, Qt::NoModifier, x, y);
     emit released(Qt::NoButton, Qt::NoModifier, x, y);
-    return true;
 }
 
 void ColourChart::keyPressEvent(QKeyEvent *event) {

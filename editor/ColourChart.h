@@ -17,6 +17,8 @@ public:
     int focusCell() const { return m_focusCell; }
     // Moves the focus cell and its mark; said to a screen reader while the chart has the focus.
     void setFocusCell(int cell);
+    // The cell pressed and released, as a click on it does; the focus cell moves there.
+    void pressCell(int cell);
     QRect cellRect(int cell) const; // in the chart's pixels
     QString cellName(int cell) const;
     // What hovering over the middle of the cell shows.

@@ -45,7 +45,9 @@ private:
 class ChartAccessible;
 
 // One cell of the chart: its colour, and what a pick there would do.
-class CellAccessible : public QAccessibleInterface, public QAccessibleTableCellInterface {
+class CellAccessible : public QAccessibleInterface,
+                       public QAccessibleTableCellInterface,
+                       public QAccessibleActionInterface {
 public:
     CellAccessible(ChartAccessible *chart, int cell) : m_chart(chart), m_cell(cell) {}
     bool isValid() const override { return editor() != nullptr; }
@@ -76,10 +78,19 @@ public:
         return state;
     }
     void *interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::ActionInterface)
+            return static_cast<QAccessibleActionInterface *>(this);
         return type == QAccessible::TableCellInterface
                    ? static_cast<QAccessibleTableCellInterface *>(this)
                    : nullptr;
     }
+    // A press picks the cell's colour, as a click does.
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString &name) override {
+        if (name == pressAction())
+            chart()->pressCell(m_cell);
+    }
+    QStringList keyBindingsForAction(const QString &) const override { return {}; }
     bool isSelected() const override { return state().selected; }
     QList<QAccessibleInterface *> columnHeaderCells() const override { return {}; }
     QList<QAccessibleInterface *> rowHeaderCells() const override { return {}; }

@@ -465,6 +465,8 @@ void tst_BattlePalettes::screenReader() {
         ->actionInterface()
         ->doAction(QAccessibleActionInterface::pressAction());
     QVERIFY(grid->child(0)->text(QAccessible::Description).endsWith("picks for Back colour 1"));
+    grid->child(0)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QVERIFY(fixture.tileShows(0, 0) && fixture.state.rom.readByte(16) == 0); // a pick
     a11y(tile)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     for (const auto &[at, cell] : {std::pair{QPoint(30, 55), 0x21}, {QPoint(5, 5), 0}})
         QCOMPARE(grid->indexOfChild(
