@@ -121,7 +121,7 @@ Outcome readEvery(const std::filesystem::path &path, int fd, long long known, Fi
 bool copyAttributes(int from, int to) {
     const ssize_t size = ::flistxattr(from, nullptr, 0);
     if (size < 0)
-        return errno == ENOTSUP;                // a file system without them: none to lose
+        return errno == ENOTSUP; // a file system without them: none to lose
     std::vector<char> names(static_cast<std::size_t>(size)); // each name ends with its NUL
     const ssize_t listed = ::flistxattr(from, names.data(), names.size());
     if (listed < 0)
