@@ -56,10 +56,12 @@ void Temporaries::stop() {
 
 long Temporaries::ownerOf(const std::string &name) {
     const std::size_t mark = name.rfind(kMark);
+    const std::size_t digits = mark + std::string_view(kMark).size(); // where the number starts
+    // At least one digit, then "-" and the unique part.
     if (name.empty() || name[0] != '.' || mark == std::string::npos ||
-        name.size() < mark + kUnique.size() + 1)
+        name.size() < digits + 1 + 1 + kUnique.size())
         return 0;
-    const char *first = name.data() + mark + std::string_view(kMark).size();
+    const char *first = name.data() + digits;
     const char *last = name.data() + name.size() - kUnique.size() - 1;
     long pid = 0;
     const auto [end, ec] = std::from_chars(first, last, pid);
