@@ -28,10 +28,9 @@ StopSignals::StopSignals(Temporaries &temporaries) {
     const sigset_t set = watched();
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
     m_waiter = std::thread([&temporaries, set] {
+        // sigwait is never interrupted; it fails only for a set it cannot wait on.
         int signal = 0;
-        while (sigwait(&set, &signal) != 0) {
-        }
-        if (signal == kEnded)
+        if (sigwait(&set, &signal) != 0 || signal == kEnded)
             return;
         temporaries.stop();
         // Ended by the signal itself, as it would have been.
