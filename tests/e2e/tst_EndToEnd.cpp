@@ -1,6 +1,7 @@
 // The whole program as a person meets it: the real executable in a real X window under a
 // window manager, driven from outside with xdotool keys, checked from the ROM file alone.
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
@@ -25,11 +26,18 @@ QByteArray run(const QStringList &command, int pause = 300) {
     return process.readAllStandardOutput();
 }
 
-// The centre of the named window on the screen, once it shows (within so many tries).
-QPoint centreOf(const QString &title, int tries = 100) {
+// The centre of the named window on the screen, once it shows (within so many milliseconds:
+// a user's first start may build caches for a minute on a loaded machine).
+QPoint centreOf(const QString &title, int wait = 60000) {
     QByteArray id;
-    for (int i = 0; i < tries && id.isEmpty(); ++i)
-        id = run({"xdotool", "search", "--onlyvisible", "--name", title}, 100).trimmed();
+    QElapsedTimer clock;
+    clock.start();
+    do
+        id = run({"xdotool", "search", "--onlyvisible", "--name", title}, 100)
+                 .trimmed()
+                 .split('\n')
+                 .first();
+    while (id.isEmpty() && clock.elapsed() < wait);
     QMap<QString, int> g;
     for (const QString &line :
          QString(run({"xdotool", "getwindowgeometry", "--shell", id}, 0)).split('\n'))
@@ -109,6 +117,7 @@ void Session::start() {
 // Demo.nes, Enter; then Edit, Battle Palettes.
 void Session::openDemo() {
     const QPoint main = centreOf("^Tintwright$");
+    QVERIFY2(main != QPoint(-1, -1), "the main window did not show");
     run({"xdotool", "key", "alt+f"});
     run({"xdotool", "key", "o"});
     const QPoint offset = centreOf("^Select File$") - main;
@@ -120,7 +129,7 @@ void Session::openDemo() {
     }
     run(QStringList{"xdotool", "key", "Tab", "Down", "Return"}.mid(0, 2) +
         QStringList{"Tab", "Down", "Return"}.mid(user.isEmpty() ? 0 : 1));
-    for (int i = 0; i < 50 && centreOf("^Select File$", 1) != QPoint(-1, -1); ++i)
+    for (int i = 0; i < 50 && centreOf("^Select File$", 0) != QPoint(-1, -1); ++i)
         QTest::qWait(100); // until the chooser has closed
     run({"xdotool", "key", "alt+e"});
     run({"xdotool", "key", "Return"}, 1000);
@@ -191,7 +200,7 @@ void Session::openAnother() {
     QVERIFY(program.state() == QProcess::Running && holds({{kFirstBackPalette, 0x20}}));
     QVERIFY(centreOf("^Select File$") != QPoint(-1, -1));
     run({"xdotool", "key", "Tab", "Down", "Down", "Return"});
-    for (int i = 0; i < 50 && centreOf("^Select File$", 1) != QPoint(-1, -1); ++i)
+    for (int i = 0; i < 50 && centreOf("^Select File$", 0) != QPoint(-1, -1); ++i)
         QTest::qWait(100);
     QVERIFY2(reds() > before + 1000, "tile 0 does not show the new ROM's colour");
     QVERIFY(readAll(otherPath) == other);
