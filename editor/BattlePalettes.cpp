@@ -1,6 +1,7 @@
 #include "BattlePalettes.h"
 
 #include "ColourChart.h"
+#include "EditorAccessible.h"
 #include "EditorLayout.h"
 #include "document/NesColour.h"
 #include "document/NumberText.h"
@@ -11,7 +12,9 @@
 #include "widgets/Paths.h"
 #include "widgets/PictureBox.h"
 #include "widgets/Prompter.h"
+#include "widgets/Twips.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -42,6 +45,7 @@ QString offsetText(std::int64_t offset) {
 BattlePalettes::BattlePalettes(ProgramState &state, Prompter &prompter, QWidget *parent)
     : QWidget(parent), m_state(state), m_prompter(prompter), m_ui(this) {
     setWindowTitle(tr("Battle Palettes"));
+    setAccessibleName(windowTitle());
     connectControls();
 
     Form_Load();
@@ -65,6 +69,10 @@ void BattlePalettes::connectControls() {
     connect(m_ui.palette2(), &PictureBox::released, this, &BattlePalettes::Palette2_MouseUp);
     connect(m_ui.palette2(), &ColourChart::focusCellChanged, this,
             &BattlePalettes::followFocusCell);
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        if (now && isAncestorOf(now))
+            m_lastFocus = now;
+    });
 }
 
 Qt::WindowFlags BattlePalettes::windowFlagsForMdi() {
@@ -222,13 +230,25 @@ bool BattlePalettes::showPreviews(const Side &side, int number) {
         !second->loadPicture(
             picturePath(ProgramFolder::preview(side.front, Edition::Ruby, number))))
         return false;
+    const QString sprite = side.list->currentText();
+    first->setAccessibleName(
+        (side.front ? tr("Front sprite %1, Silver") : tr("Back sprite %1, Silver")).arg(sprite));
+    second->setAccessibleName(
+        (side.front ? tr("Front sprite %1, Ruby") : tr("Back sprite %1, Ruby")).arg(sprite));
     m_ui.fitPreviews(side.front);
     return true;
 }
 
 void BattlePalettes::BackTile_Click(int index) {
+    const int before = selectedTile();
     m_pick.selectTile(index);
     m_ui.markTile(index);
+    if (before == index)
+        return;
+    // Said of both tiles: the one now checked and the one no longer.
+    if (before >= 0)
+        EditorAccessible::checkedChanged(m_ui.tile(before));
+    EditorAccessible::checkedChanged(m_ui.tile(index));
 }
 
 void BattlePalettes::Palette2_MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, float x, float y) {
@@ -254,7 +274,8 @@ void BattlePalettes::Palette2_MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, fl
                                     .arg(m_state.rom.length()));
         return;
     }
-    if (const Outcome shown = showTile(tile, *colour); !shown) {
+    // The picture is tried before the ROM changes, so a tile never says a colour not written.
+    if (const Outcome shown = m_ui.tile(tile)->loadPicture(tilePicture(*colour)); !shown) {
         m_prompter.inform(this, tr("The colour was not written: its tile picture\n%1\n"
                                    "is missing or cannot be read (%2).")
                                     .arg(QDir::toNativeSeparators(tilePicture(*colour)),
@@ -263,7 +284,6 @@ void BattlePalettes::Palette2_MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, fl
     }
     m_state.rom.applyPick(*index, *colour);
     showTilesAt(*index); // the other list's tile too, when both palettes hold the byte
-    announce(tile);
     emit romChanged(*index);
 }
 
@@ -271,10 +291,7 @@ Outcome BattlePalettes::showTile(int tile, int colour) {
     if (Outcome loaded = m_ui.tile(tile)->loadPicture(tilePicture(colour)); !loaded)
         return loaded;
     m_tileColour[tile] = colour;
-    m_ui.tile(tile)->setAccessibleName(
-        (tile < 3 ? tr("Back colour %1") : tr("Front colour %1")).arg(tile % 3 + 1));
-    // Said as hovering shows it.
-    m_ui.tile(tile)->setAccessibleDescription(tileToolTip(tile));
+    m_ui.tile(tile)->describe(tileToolTip(tile)); // as hovering shows it
     if (m_ui.tile(tile)->hasFocus())
         showHint();
     return {};
@@ -302,7 +319,7 @@ void BattlePalettes::showByte(qint64 index) {
 void BattlePalettes::blankTile(int tile) {
     m_ui.tile(tile)->clearPicture();
     m_tileColour[tile] = kNoColour;
-    m_ui.tile(tile)->setAccessibleDescription(tileToolTip(tile));
+    m_ui.tile(tile)->describe(tileToolTip(tile));
     if (m_ui.tile(tile)->hasFocus())
         showHint();
 }
@@ -319,26 +336,15 @@ void BattlePalettes::showChange(std::optional<std::int64_t> index) {
     if (!index)
         return;
     emit romChanged(*index);
-    int tile = showTilesAt(*index);
+    if (showTilesAt(*index) >= 0)
+        return;
     // A byte no tile shows: the list that holds it moves there, as a user's choice would, and
     // its tile is selected, so the change is on screen and said.
-    if (tile < 0) {
-        const auto place = SpritePalette::placeOf(m_state.tables, *index);
-        if (!place)
-            return;
-        setListIndex(place->front ? m_ui.cboFront() : m_ui.cboBack(), place->row);
-        BackTile_Click(place->tile);
-        tile = place->tile;
-    }
-    announce(tile);
-}
-
-void BattlePalettes::announce(int tile) {
-    QWidget *focus = focusWidget();
-    if (!focus || focus == m_ui.tile(tile))
-        return; // the tile's own description has changed
-    focus->setAccessibleDescription(m_ui.tile(tile)->accessibleName() + QStringLiteral(": ") +
-                                    tileToolTip(tile));
+    const auto place = SpritePalette::placeOf(m_state.tables, *index);
+    if (!place)
+        return;
+    setListIndex(place->front ? m_ui.cboFront() : m_ui.cboBack(), place->row);
+    BackTile_Click(place->tile);
 }
 
 void BattlePalettes::followFocusCell() {
@@ -371,7 +377,15 @@ void BattlePalettes::focusFirstControl() {
     m_ui.chkLink()->setFocus(Qt::OtherFocusReason);
 }
 
-// Under the tile, or under the chart below the focus cell: never over the chart's rows.
+void BattlePalettes::restoreFocus() {
+    if (m_lastFocus && m_lastFocus->isVisible() && m_lastFocus->isEnabled())
+        m_lastFocus->setFocus(Qt::OtherFocusReason);
+    else
+        focusFirstControl();
+}
+
+// Under the tile, or under the chart below the focus cell: never over the chart's rows, the
+// tiles or the previews.
 void BattlePalettes::showHint() {
     QWidget *focus = focusWidget();
     const int tile = tileOf(focus);
@@ -381,14 +395,40 @@ void BattlePalettes::showHint() {
     }
     const ColourChart *chart = m_ui.palette2();
     m_ui.hint()->setText(tile >= 0 ? tileToolTip(tile) : chart->cellToolTip(chart->focusCell()));
-    m_ui.hint()->adjustSize();
-    const QRect around = tile >= 0 ? m_ui.tile(tile)->geometry()
-                                   : chart->cellRect(chart->focusCell()).translated(chart->pos());
-    const int bottom = (tile >= 0 ? around : chart->geometry()).bottom();
-    m_ui.hint()->move(around.center().x() - m_ui.hint()->width() / 2, bottom + 6);
+    if (tile >= 0) {
+        const QRect around = m_ui.tile(tile)->geometry();
+        placeHint(around.center().x(), around.bottom() + 1,
+                  Twips::toPixels(EditorLayout::kPreviewTop));
+    } else {
+        const QRect cell = chart->cellRect(chart->focusCell()).translated(chart->pos());
+        // The tiles' outlines stand out beyond the tiles.
+        const int tiles = std::min(m_ui.tile(0)->y(), m_ui.tile(3)->y()) -
+                          Twips::toPixels(EditorLayout::kOutlineMargin);
+        placeHint(cell.center().x(), chart->geometry().bottom() + 1, tiles);
+    }
     m_ui.hint()->show();
     m_ui.hint()->raise();
     m_ui.ring()->raise();
+}
+
+void BattlePalettes::placeHint(int centre, int top, int bottom) {
+    QLabel *hint = m_ui.hint();
+    // Clear of the focus ring round what it tells of.
+    constexpr int kClearance = FocusRing::kThickness;
+    const int room = bottom - top - 2 * kClearance;
+    QFont small = font();
+    hint->setFont(small);
+    hint->adjustSize();
+    // A large font shrinks the hint's text until it fits the band.
+    for (double points = small.pointSizeF(); hint->height() > room && points > kSmallestHint;) {
+        points = std::max(kSmallestHint, points - 0.5);
+        small.setPointSizeF(points);
+        hint->setFont(small);
+        hint->adjustSize();
+    }
+    const int left =
+        std::clamp(centre - hint->width() / 2, 0, std::max(0, width() - hint->width()));
+    hint->move(left, top + kClearance + std::max(0, room - hint->height()) / 2);
 }
 
 QString BattlePalettes::tileToolTip(int tile) const {
@@ -402,6 +442,12 @@ QString BattlePalettes::tileToolTip(int tile) const {
         return said;
     return said + (NesColour::isValid(*byte) ? tr(", not shown: its picture is missing")
                                              : tr(", not shown: it is no NES colour"));
+}
+
+void BattlePalettes::changeEvent(QEvent *event) {
+    if (event->type() == QEvent::FontChange)
+        m_ui.fitUnderCaptions(); // the frames' captions grew or shrank
+    QWidget::changeEvent(event);
 }
 
 bool BattlePalettes::eventFilter(QObject *watched, QEvent *event) {

@@ -3,6 +3,7 @@
 #include "EditorControls.h"
 #include "document/SpritePalette.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <array>
@@ -49,6 +50,8 @@ public:
 
     // The first control in the tab order gets the focus, as when the window opens.
     void focusFirstControl();
+    // Coming back to the window: the control that had the focus last gets it again.
+    void restoreFocus();
     // What the accessibility layer reads of the editor: its tiles, and what a pick on a chart
     // cell would change.
     int tileOf(const QObject *object) const; // -1: no tile
@@ -63,6 +66,7 @@ signals:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     // One list with what it loads into: its tiles from `firstTile`, its two previews.
@@ -94,9 +98,10 @@ private:
     // The tiles that show ROM byte `index` again; the first of them, or -1.
     int showTilesAt(std::int64_t index);
     void showChange(std::optional<std::int64_t> index);
-    // Tells a screen reader, on the control that has the focus, what tile `tile` now shows.
-    void announce(int tile);
     void showHint();
+    // The hint centred across `centre` in the band of rows from `top` to `bottom`.
+    void placeHint(int centre, int top, int bottom);
+    static constexpr double kSmallestHint = 6; // points: still readable
     // The ring and the hint move with the chart's focus cell.
     void followFocusCell();
 
@@ -108,6 +113,7 @@ private:
     ColourPick m_pick;
     static constexpr int kNoColour = -1;
     std::array<int, 6> m_tileColour{}; // what each tile shows, or kNoColour
+    QPointer<QWidget> m_lastFocus;
 };
 
 } // namespace tintwright

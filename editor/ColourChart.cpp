@@ -20,7 +20,7 @@ ColourChart::ColourChart(QWidget *parent) : PictureBox(parent) {
 void ColourChart::setFocusCell(int cell) {
     m_focusCell = cell;
     setFocusMark(cellRect(cell));
-    setAccessibleDescription(cellToolTip(cell));
+    describe(cellToolTip(cell));
     emit focusCellChanged(cell);
     if (!hasFocus())
         return;

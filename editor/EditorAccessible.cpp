@@ -2,8 +2,10 @@
 
 #include "BattlePalettes.h"
 #include "ColourChart.h"
+#include "widgets/PictureBox.h"
 
 #include <QAccessibleWidget>
+#include <QLabel>
 #include <QPointer>
 
 #include <array>
@@ -17,11 +19,11 @@ BattlePalettes *editorOf(const QObject *object) {
     return object ? qobject_cast<BattlePalettes *>(object->parent()) : nullptr;
 }
 
-// A tile: a button that selects it, checked while it is the selected one.
+// A tile: one of six radio buttons, pressed to select it, checked while it is the selected one.
 class TileAccessible : public QAccessibleWidget {
 public:
     TileAccessible(QWidget *tile, int index)
-        : QAccessibleWidget(tile, QAccessible::Button), m_index(index) {}
+        : QAccessibleWidget(tile, QAccessible::RadioButton), m_index(index) {}
     QAccessible::State state() const override {
         QAccessible::State state = QAccessibleWidget::state();
         state.checkable = true;
@@ -40,6 +42,73 @@ public:
 
 private:
     int m_index;
+};
+
+// A sprite's preview: an image, described by its name.
+class PictureAccessible : public QAccessibleWidget, public QAccessibleImageInterface {
+public:
+    explicit PictureAccessible(QWidget *box) : QAccessibleWidget(box, QAccessible::Graphic) {}
+    void *interface_cast(QAccessible::InterfaceType type) override {
+        return type == QAccessible::ImageInterface ? static_cast<QAccessibleImageInterface *>(this)
+                                                   : QAccessibleWidget::interface_cast(type);
+    }
+    QString imageDescription() const override { return text(QAccessible::Name); }
+    QSize imageSize() const override { return widget()->size(); }
+    QPoint imagePosition() const override { return rect().topLeft(); }
+};
+
+// The hint: one line of read-only text, read by character, word and line; nothing to select.
+class HintAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
+public:
+    explicit HintAccessible(QLabel *hint) : QAccessibleWidget(hint, QAccessible::StaticText) {}
+    void *interface_cast(QAccessible::InterfaceType type) override {
+        return type == QAccessible::TextInterface ? static_cast<QAccessibleTextInterface *>(this)
+                                                  : QAccessibleWidget::interface_cast(type);
+    }
+    QString text(QAccessible::Text which) const override {
+        return which == QAccessible::Value ? shown() : QAccessibleWidget::text(which);
+    }
+    QString text(int start, int end) const override { return shown().mid(start, end - start); }
+    int characterCount() const override { return int(shown().size()); }
+    QRect characterRect(int offset) const override {
+        if (offset < 0 || offset >= characterCount())
+            return {};
+        const QFontMetrics metrics = label()->fontMetrics();
+        const QPoint start = textStart();
+        const QRect local(start.x() + metrics.horizontalAdvance(shown().left(offset)), start.y(),
+                          metrics.horizontalAdvance(shown().at(offset)), metrics.height());
+        return QRect(label()->mapToGlobal(local.topLeft()), local.size());
+    }
+    int offsetAtPoint(const QPoint &point) const override {
+        for (int offset = 0; offset < characterCount(); ++offset)
+            if (characterRect(offset).contains(point))
+                return offset;
+        return -1;
+    }
+    void selection(int, int *start, int *end) const override { *start = *end = 0; }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int, int *start, int *end) const override {
+        *start = 0;
+        *end = characterCount();
+        return {};
+    }
+
+private:
+    QLabel *label() const { return static_cast<QLabel *>(widget()); }
+    QString shown() const { return label()->text(); }
+    // Where the first character's cell begins, the label's frame and margin inside.
+    QPoint textStart() const {
+        const QRect inside = label()->contentsRect().adjusted(
+            label()->margin(), label()->margin(), -label()->margin(), -label()->margin());
+        const int height = label()->fontMetrics().height();
+        return {inside.left(), inside.top() + (inside.height() - height) / 2};
+    }
 };
 
 class ChartAccessible;
@@ -198,13 +267,27 @@ ColourChart *CellAccessible::chart() const {
 } // namespace
 
 QAccessibleInterface *EditorAccessible::create(const QString &, QObject *object) {
+    if (auto *whole = qobject_cast<BattlePalettes *>(object))
+        return new QAccessibleWidget(whole, QAccessible::Pane);
     BattlePalettes *editor = editorOf(object);
     if (!editor)
         return nullptr;
     if (auto *chart = qobject_cast<ColourChart *>(object))
         return new ChartAccessible(chart);
+    if (auto *hint = qobject_cast<QLabel *>(object))
+        return new HintAccessible(hint);
     const int tile = editor->tileOf(object);
-    return tile >= 0 ? new TileAccessible(static_cast<QWidget *>(object), tile) : nullptr;
+    if (tile >= 0)
+        return new TileAccessible(static_cast<QWidget *>(object), tile);
+    auto *picture = qobject_cast<PictureBox *>(object);
+    return picture ? new PictureAccessible(picture) : nullptr;
+}
+
+void EditorAccessible::checkedChanged(QWidget *tile) {
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(tile, changed);
+    QAccessible::updateAccessibility(&event);
 }
 
 void EditorAccessible::install() {

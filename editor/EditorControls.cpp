@@ -12,6 +12,8 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
+#include <QStyleOptionButton>
+#include <QStyleOptionGroupBox>
 
 namespace tintwright {
 
@@ -29,6 +31,21 @@ void place(PictureBox *box, const Layout::Rect &r) {
 
 Layout::Rect twipsRect(const PictureBox *box) {
     return {box->twipsLeft(), box->twipsTop(), box->twipsWidth(), box->twipsHeight()};
+}
+
+// `place` in `frame`, moved down if need be so that the focus ring round the part of it that
+// begins `ringed` pixels down stays clear of the frame's caption.
+QRect underCaption(const QGroupBox *frame, QRect place, int ringed) {
+    QStyleOptionGroupBox option;
+    option.initFrom(frame);
+    option.text = frame->title();
+    option.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
+    const int caption =
+        frame->style()
+            ->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, frame)
+            .bottom();
+    place.moveTop(std::max(place.top(), caption + 1 + FocusRing::kThickness - ringed));
+    return place;
 }
 
 } // namespace
@@ -71,11 +88,9 @@ std::array<PictureBox *, 2> EditorControls::previews(bool front) const {
 void EditorControls::placeControls(QWidget *editor) {
     editor->setFixedSize(Twips::size(Layout::kClientWidth, Layout::kClientHeight));
     m_frame3->setGeometry(pixels(Layout::kFrame3));
-    m_chkLink->setGeometry(pixels(Layout::kLink));
     m_frame2->setGeometry(pixels(Layout::kFrame2));
-    m_cboFront->setGeometry(pixels(Layout::kList));
     m_frame1->setGeometry(pixels(Layout::kFrame1));
-    m_cboBack->setGeometry(pixels(Layout::kList));
+    fitUnderCaptions();
     place(m_tSelect, Layout::kMarker);
     m_tSelect->hide();
     for (int i = 0; i < 6; ++i) {
@@ -141,6 +156,9 @@ void EditorControls::arrangeForKeyboard() {
                                                    {m_hint, tr("Focus hint")}};
     for (const auto &[widget, name] : names)
         widget->setAccessibleName(name);
+    for (int i = 0; i < 6; ++i)
+        m_backTile[i]->setAccessibleName(
+            (i < 3 ? tr("Back colour %1") : tr("Front colour %1")).arg(i % 3 + 1));
     m_frame1->setAccessibleName(m_frame1->title());
     m_frame2->setAccessibleName(m_frame2->title());
     m_frame3->setAccessibleName(m_frame3->title());
@@ -193,6 +211,16 @@ void EditorControls::fitPreviews(bool front) {
     }
     first->show();
     second->show();
+}
+
+void EditorControls::fitUnderCaptions() {
+    QStyleOptionButton check;
+    check.initFrom(m_chkLink);
+    const int box =
+        m_chkLink->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &check, m_chkLink).top();
+    m_chkLink->setGeometry(underCaption(m_frame3, pixels(Layout::kLink), box));
+    m_cboBack->setGeometry(underCaption(m_frame1, pixels(Layout::kList), 0));
+    m_cboFront->setGeometry(underCaption(m_frame2, pixels(Layout::kList), 0));
 }
 
 void EditorControls::markTile(int index) {

@@ -46,6 +46,9 @@ public:
     void fitPreviews(bool front);
     // The marker centred on tile `index`, over it.
     void markTile(int index);
+    // The link box and the lists where the design puts them, or lower if a large font's caption
+    // would reach them: they and their focus rings stay clear of their frames' captions.
+    void fitUnderCaptions();
 
 private:
     void placeControls(QWidget *editor);

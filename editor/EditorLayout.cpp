@@ -16,8 +16,8 @@ std::array<float, 3> EditorLayout::centredTiles(const Rect &frame,
 }
 
 EditorLayout::Rect EditorLayout::outline(const Rect &firstTile) {
-    return {firstTile.left - 30, firstTile.top - 30, firstTile.width * 3 + 60,
-            firstTile.height + 60};
+    return {firstTile.left - kOutlineMargin, firstTile.top - kOutlineMargin,
+            firstTile.width * 3 + 2 * kOutlineMargin, firstTile.height + 2 * kOutlineMargin};
 }
 
 std::array<float, 2> EditorLayout::centredOn(const Rect &tile, float width, float height) {

@@ -27,6 +27,7 @@ public:
     static constexpr float kTileTop = 3120, kTileSize = 615;
     static constexpr std::array<float, 6> kTileLefts{240, 960, 1680, 6600, 7440, 8280};
     static constexpr float kPreviewTop = 4320, kPreviewSize = 615;
+    static constexpr float kOutlineMargin = 30; // the outline round three tiles, out from them
     // BackSprite1, BackSprite2, FrontSprite1, FrontSprite2
     static constexpr std::array<float, 4> kPreviewLefts{240, 1920, 6600, 8040};
 
@@ -35,7 +36,7 @@ public:
     static float chartLeft(float chartWidth);
     // Three tiles centred under a frame, edge to edge: their left edges.
     static std::array<float, 3> centredTiles(const Rect &frame, const std::array<float, 3> &widths);
-    // The outline round a group of three tiles the size of its first, 30 twips out.
+    // The outline round a group of three tiles the size of its first, kOutlineMargin out.
     static Rect outline(const Rect &firstTile);
     // The top-left corner that centres a picture of this size on a tile.
     static std::array<float, 2> centredOn(const Rect &tile, float width, float height);

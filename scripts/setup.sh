@@ -6,12 +6,12 @@ build_dir=${1:-build}
 
 # Build: g++ cmake ninja-build qt6-base-dev libgif-dev zlib1g-dev libssl-dev. Run: fonts-liberation (the manual's
 # Courier New). Tests: xvfb xauth fonts-dejavu-core
-# (offscreen text and the real-window test), xdotool imagemagick openbox (driving and watching
+# (offscreen text and the real-window test), qt6-base-private-dev (listening as a screen reader), xdotool imagemagick openbox (driving and watching
 # the real window), clang libclang-rt-14-dev (sanitizers and fuzzers). Packages: dpkg-dev file
 # (cpack's .deb and its Depends), desktop-file-utils appstream (checking the menu entry and
 # metadata), lintian man-db (checking the .deb and its manual pages).
 packages=(g++ cmake ninja-build qt6-base-dev libgif-dev zlib1g-dev libssl-dev fonts-liberation xvfb xauth fonts-dejavu-core
-          xdotool imagemagick openbox clang libclang-rt-14-dev dpkg-dev file desktop-file-utils
+          qt6-base-private-dev xdotool imagemagick openbox clang libclang-rt-14-dev dpkg-dev file desktop-file-utils
           appstream lintian man-db)
 missing=()
 for package in "${packages[@]}"; do

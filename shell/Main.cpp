@@ -43,8 +43,12 @@ Main::Main(ProgramState &state, Prompter &prompter, QWidget *parent)
         updateUndo();
         if (!window)
             return;
+        // Each window's own control gets the focus back, whichever way the window was reached
+        // (by Ctrl+Tab, too, which would otherwise start again at its first control).
         if (auto *reader = qobject_cast<Reader *>(window->widget()))
             reader->Form_Activate();
+        else if (auto *editor = qobject_cast<BattlePalettes *>(window->widget()))
+            editor->restoreFocus();
     });
     createMenus();
     createShortcuts();

@@ -3,21 +3,31 @@
 #include "PictureBox.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStyleOptionButton>
 
 namespace tintwright {
 
 namespace {
 
-constexpr int kBand = 2; // pixels of each colour
+// The part of the focused control that shows the focus.
+QRect ringedArea(QWidget *focus) {
+    if (const auto *box = qobject_cast<const PictureBox *>(focus);
+        box && !box->focusMark().isNull())
+        return box->focusMark();
+    if (auto *check = qobject_cast<QCheckBox *>(focus)) {
+        QStyleOptionButton option;
+        option.initFrom(check);
+        return check->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, check);
+    }
+    return focus->rect();
+}
 
 } // namespace
 
-FocusRing::FocusRing(QWidget *window) : QWidget(window) {
-    setAttribute(Qt::WA_TransparentForMouseEvents);
-    setFocusPolicy(Qt::NoFocus);
-    setAccessibleName(tr("Focus frame"));
+FocusRing::FocusRing(QWidget *window) : QFocusFrame(window) {
     hide();
     connect(qApp, &QApplication::focusChanged, this, &FocusRing::follow);
 }
@@ -29,10 +39,9 @@ void FocusRing::follow() {
         hide();
         return;
     }
-    const auto *box = qobject_cast<const PictureBox *>(focus);
-    const QRect area = box && !box->focusMark().isNull() ? box->focusMark() : focus->rect();
+    const QRect area = ringedArea(focus);
     const QRect inWindow(focus->mapTo(parentWidget(), area.topLeft()), area.size());
-    setGeometry(inWindow.adjusted(-2 * kBand, -2 * kBand, 2 * kBand, 2 * kBand));
+    setGeometry(inWindow.adjusted(-kThickness, -kThickness, kThickness, kThickness));
     raise();
     show();
     update();

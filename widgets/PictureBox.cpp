@@ -97,4 +97,9 @@ void PictureBox::mouseReleaseEvent(QMouseEvent *event) {
         emit clicked();
 }
 
+void PictureBox::describe(const QString &description) {
+    if (description != accessibleDescription())
+        setAccessibleDescription(description);
+}
+
 } // namespace tintwright

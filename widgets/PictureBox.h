@@ -40,6 +40,9 @@ public:
     void setFocusMark(const QRect &mark) { m_focusMark = mark; }
     QRect focusMark() const { return m_focusMark; }
 
+    // What a screen reader reads of the box beside its name; said only when it changes.
+    void describe(const QString &description);
+
 signals:
     void clicked();
     void pressed(Qt::MouseButton button, Qt::KeyboardModifiers shift, float x, float y);

@@ -247,6 +247,12 @@ void tst_Main::keysAndFocus() {
     QTRY_COMPARE(focusName(), "chkLink");
     area->activateNextSubWindow(); // Ctrl+Tab
     QTRY_COMPARE(focusName(), "Palette2");
+    // A window once reached by Tab keys still comes back to its control, not its first one.
+    QFocusEvent byTab(QEvent::FocusIn, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(first, &byTab);
+    area->activateNextSubWindow();
+    area->activateNextSubWindow();
+    QTRY_COMPARE(focusName(), "Palette2");
     menuItem(window, "&Help", "&Manual")->trigger();
     area->activeSubWindow()->close();
     area->setActiveSubWindow(first);
