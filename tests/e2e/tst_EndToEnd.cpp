@@ -113,8 +113,8 @@ void Session::start() {
 }
 
 // File, Open Rom: the chooser shows centred on the main window (in an installed copy, at the
-// user's own demo, and Set As Default Path keeps that folder). Tab to the file list, pick
-// Demo.nes, Enter; then Edit, Battle Palettes.
+// user's own demo, and Set As Default Path keeps that folder). Tab to the file list, where
+// Demo.nes is current, Enter; then Alt+E, B: Edit, Battle Palettes.
 void Session::openDemo() {
     const QPoint main = centreOf("^Tintwright$");
     QVERIFY2(main != QPoint(-1, -1), "the main window did not show");
@@ -127,12 +127,12 @@ void Session::openDemo() {
         run({"xdotool", "key", "Tab", "Tab", "Tab", "Tab", "space"}, 500);
         run({"xdotool", "key", "shift+Tab", "shift+Tab", "shift+Tab"});
     }
-    run(QStringList{"xdotool", "key", "Tab", "Down", "Return"}.mid(0, 2) +
-        QStringList{"Tab", "Down", "Return"}.mid(user.isEmpty() ? 0 : 1));
+    // The file list's focused file is its current one: Enter opens it, no arrow key first.
+    run(QStringList{"xdotool", "key"} + QStringList{"Tab", "Return"}.mid(user.isEmpty() ? 0 : 1));
     for (int i = 0; i < 50 && centreOf("^Select File$", 0) != QPoint(-1, -1); ++i)
         QTest::qWait(100); // until the chooser has closed
     run({"xdotool", "key", "alt+e"});
-    run({"xdotool", "key", "Return"}, 1000);
+    run({"xdotool", "key", "b"}, 1000); // Battle Palettes by its access key
 }
 
 // Keys alone from here: the editor opens on its link box. Tab to the back list, where Alt+Q
@@ -179,7 +179,7 @@ void Session::openAnother() {
     otherFile.close();
     QVERIFY(user.isEmpty() || QProcess::execute("chown", {user, otherPath}) == 0);
     run({"xdotool", "key", "alt+e"});
-    run({"xdotool", "key", "Return"}, 1000);
+    run({"xdotool", "key", "b"}, 1000);
     run({"xdotool", "key", "Tab", "Tab", "Tab", "space", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab",
          "Down", "Down", "Right", "Return"});
     const QRgb red = QImage(app + "/Data/Palette/22.bmp").pixel(0, 0);
