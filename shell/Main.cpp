@@ -231,6 +231,7 @@ void Main::mnuBattlePalettes_Click() {
 void Main::mnuDevs_Click() {
     auto *reader = new Reader(m_state.programFolder, m_mdiArea);
     reader->setWindowTitle(tr("Manual"));
+    reader->setAccessibleName(reader->windowTitle()); // what holds the text, for a reader
     QMdiSubWindow *window = m_mdiArea->addSubWindow(reader);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->resize(Twips::size(Reader::kDesignWidth, Reader::kDesignHeight) +

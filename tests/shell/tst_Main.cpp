@@ -197,6 +197,8 @@ void tst_Main::childWindows() {
         titles << sub->windowTitle() + (sub->isMaximized() ? "+" : "") +
                       (sub->windowFlags() & Qt::WindowMaximizeButtonHint ? "^" : "");
     QCOMPARE(titles, (QStringList{"Manual^", "Manual+^", "Battle Palettes", "Battle Palettes"}));
+    for (QMdiSubWindow *sub : windows) // what holds each window's controls, named for a reader
+        QCOMPARE(sub->widget()->accessibleName(), sub->windowTitle());
     QCOMPARE(windows[0]->contentsRect().size(), Twips::size(10005, 7230));
     for (const QWidget *shown :
          std::initializer_list<const QWidget *>{window, windows[1], windows[3]})
