@@ -61,7 +61,6 @@ void tst_Reader::readAtEachActivation() {
     second->Form_Activate();
     QCOMPARE(second->text(), "a\r\nb\r\n");
     QCOMPARE(fixture.prompter.texts, QStringList());
-    window->close();
 }
 
 // The text has the focus from the start and a caret the keys move; the window lies wholly
@@ -90,7 +89,6 @@ void tst_Reader::byKeyboard() {
     window->mdiArea()->setActiveSubWindow(sub);
     QCOMPARE(box->textCursor().blockNumber(), 2); // where Shift+Up left it
     QCOMPARE(QApplication::focusWidget(), box);
-    window->close();
 }
 
 QTEST_MAIN(tst_Reader)

@@ -34,14 +34,17 @@ public:
 };
 
 // A program folder with good tables, its state and prompter, and the windows a test opens over
-// them, each deleting itself when closed as the program's windows do. When the test fails
+// them, each deleting itself when closed as the program's windows do, and closed at the end
+// (one that will not close is left for verifyNoWindowLeft to report). When the test fails
 // part-way its windows are deleted with that data, so the failure is reported, not a crash.
 struct Fixture {
     Fixture() : state(folder.state()) { folder.writeTables(); }
     ~Fixture() {
-        if (QTest::currentTestFailed())
-            for (const QPointer<QWidget> &window : windows)
+        for (const QPointer<QWidget> &window : windows)
+            if (QTest::currentTestFailed())
                 delete window.data();
+            else if (window)
+                window->close();
     }
     template <typename Window> Window *add(Window *window) {
         window->setAttribute(Qt::WA_DeleteOnClose);
