@@ -61,7 +61,6 @@ void tst_BattlePalettes::layout() {
     QCOMPARE(L::outline({5805, 3120, 600, 620}), (L::Rect{5775, 3090, 1860, 680}));
     QCOMPARE(L::centredOn({5805, 3120, 600, 620}, 700, 800), (std::array<float, 2>{5755, 3030}));
     QCOMPARE(L::frontPreviewLefts(700, 900), (std::array<float, 2>{7265, 7965}));
-    window->close();
 }
 
 void tst_BattlePalettes::loads() {
@@ -89,7 +88,6 @@ void tst_BattlePalettes::loads() {
              std::pair(0, 0));
     QVERIFY(window->findChild<QCheckBox *>("chkLink")->isChecked() &&
             fixture.box("tSelect")->isHidden());
-    window->close();
 }
 
 void tst_BattlePalettes::previewsAndLink() {
@@ -131,7 +129,6 @@ void tst_BattlePalettes::previewsAndLink() {
     QCOMPARE(fixture.list("cboFront")->currentIndex(), 1);
     QCOMPARE(loads.size(), 5);
     QVERIFY(fixture.prompter.texts.isEmpty());
-    window->close();
 }
 
 void tst_BattlePalettes::picks() {
@@ -178,8 +175,6 @@ void tst_BattlePalettes::picks() {
     QCOMPARE(tip(fixture.box("BackTile0"), {5, 5}),
              QStringLiteral("$0F at 0x000019")); // linked: back row 3
     QToolTip::hideText();
-    window->close();
-    other->close();
 }
 
 void tst_BattlePalettes::failures() {
@@ -229,7 +224,6 @@ void tst_BattlePalettes::failures() {
     window->setBackIndex(0);
     QCOMPARE(fixture.list("cboFront")->currentIndex(), -1);
     QCOMPARE(fixture.prompter.texts.size(), 1);
-    window->close();
 }
 
 void tst_BattlePalettes::keyboard() {
@@ -272,7 +266,6 @@ void tst_BattlePalettes::keyboard() {
     tile->setFocus();
     QTest::keyClick(tile, Qt::Key_Space);
     QCOMPARE(fixture.box("tSelect")->geometry().center(), tile->geometry().center());
-    window->close();
 }
 
 void tst_BattlePalettes::chartKeys() {
@@ -335,8 +328,6 @@ void tst_BattlePalettes::chartKeys() {
     window->BackTile_Click(2);
     window->undoPick();
     QCOMPARE(fixture.box("tSelect")->geometry().center(), tile->geometry().center());
-    window->close();
-    other->close();
 }
 
 QTEST_MAIN(tst_BattlePalettes)
