@@ -100,19 +100,15 @@ void tst_Main::startUpAndOpen() {
     const auto cancelled = answerModal(
         [](QDialog *chooser) { chooser->findChild<QPushButton *>("cmdCancel")->click(); });
     menuItem(window, "&File", "&Open Rom")->trigger();
-    QVERIFY(*cancelled);
-    QVERIFY(!menuItem(window, "&Edit")->isEnabled());
-    QVERIFY(!fixture.state.rom.hasImage());
+    QVERIFY(*cancelled && !menuItem(window, "&Edit")->isEnabled() && !fixture.state.rom.hasImage());
     const auto opened = answerModal([](QDialog *chooser) {
         chooser->findChild<QListWidget *>("File1")->setCurrentRow(0);
         chooser->findChild<QPushButton *>("cmdOpen")->click();
     });
     menuItem(window, "&File", "&Open Rom")->trigger();
-    QVERIFY(*opened);
-    QVERIFY(menuItem(window, "&Edit")->isEnabled());
+    QVERIFY(*opened && menuItem(window, "&Edit")->isEnabled());
     QCOMPARE(fixture.state.rom.length(), 3);
     QCOMPARE(fixture.prompter.texts, QStringList());
-    window->close();
 }
 
 void tst_Main::closing() {
@@ -228,7 +224,6 @@ void tst_Main::childWindows() {
     windows[2]->close(); // closing one leaves the others
     QTRY_COMPARE(window->mdiArea()->subWindowList().size(), 3);
     QVERIFY(fixture.prompter.texts.isEmpty());
-    window->close();
 }
 
 void tst_Main::keysAndFocus() {
@@ -335,7 +330,6 @@ void tst_Main::editorsFollowTheRom() {
     }
     editor(0)->undoPick();
     QVERIFY(!fixture.state.rom.isModified());
-    window->close();
 }
 
 void tst_Main::userFiles() {
@@ -356,11 +350,9 @@ void tst_Main::userFiles() {
             chooser->findChild<QPushButton *>("cmdOpen")->click();
         });
         menuItem(window, "&File", "&Open Rom")->trigger();
-        QVERIFY(*stored);
-        QVERIFY(window->mnuSave_Click());
+        QVERIFY(*stored && window->mnuSave_Click());
         QCOMPARE(QDir(home.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
                  QStringList());
-        window->close();
     }
     // An installed copy: the user's own demo, made once and never replaced, where the chooser
     // opens; a save the system refuses says where a copy can be saved.
@@ -381,12 +373,10 @@ void tst_Main::userFiles() {
     const uid_t user = geteuid();
     QVERIFY(user != 0 || seteuid(65534) == 0); // root may write anything: be someone else
     const bool saved = window->mnuSave_Click();
-    QVERIFY(seteuid(user) == 0);
-    QVERIFY(!saved);
-    QVERIFY(fixture.prompter.texts.last().contains("Copy the ROM into your own folder\n" +
-                                                   home.filePath("data")));
-    QVERIFY(fixture.prompter.texts.last().contains("lists it first, as \"Your Tintwright folder"));
-    window->close();
+    QVERIFY(seteuid(user) == 0 && !saved);
+    const QString said = fixture.prompter.texts.last();
+    QVERIFY(said.contains("Copy the ROM into your own folder\n" + home.filePath("data")) &&
+            said.contains("lists it first, as \"Your Tintwright folder"));
 }
 
 void tst_Main::questionBox() {
