@@ -56,11 +56,9 @@ void tst_RomDocument::open() {
     folder.write("old.nes", "ABC");
     QDir(folder.path()).mkdir("folder.nes");
     QFile huge(folder.filePath("huge.nes"));
-    QVERIFY(huge.open(QIODevice::WriteOnly));
-    QVERIFY(huge.resize(qint64(1) << 31)); // sparse
+    QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(1) << 31)); // sparse
     RomDocument rom;
-    QVERIFY(rom.open(folder.fsPath("old.nes")));
-    QVERIFY(rom.writeByte(1, 'x'));
+    QVERIFY(rom.open(folder.fsPath("old.nes")) && rom.writeByte(1, 'x'));
     rom.setModified(true);
     const Outcome opened = rom.open(folder.fsPath(file));
     QCOMPARE(bool(opened), opens);
@@ -79,8 +77,7 @@ void tst_RomDocument::save() {
     const QByteArray file = folder.filePath("sub/r.nes").toUtf8();
     RomDocument rom;
     QVERIFY(rom.write()); // nothing open, nothing to write
-    QVERIFY(rom.open(folder.fsPath("sub/r.nes")));
-    QVERIFY(rom.writeByte(0, 'Z'));
+    QVERIFY(rom.open(folder.fsPath("sub/r.nes")) && rom.writeByte(0, 'Z'));
     rom.setModified(true);
     QCOMPARE(::chmod(file, 0644), 0);
     if (change == "grow")
@@ -144,8 +141,7 @@ void tst_RomDocument::save() {
 void tst_RomDocument::load() {
     QFETCH(QJsonObject, row);
     RomDocument rom;
-    QVERIFY(!rom.readByte(0));
-    QVERIFY(!rom.writeByte(0, 1));
+    QVERIFY(!rom.readByte(0) && !rom.writeByte(0, 1));
     QVERIFY(rom.assign(reinterpret_cast<const std::uint8_t *>("\x01\x3F\x40\x02\x03\x04\x05\x06"),
                        8, "r.nes"));
     QVERIFY(!rom.assign(rom.data(), 0, "empty.nes"));
@@ -191,8 +187,7 @@ void tst_RomDocument::chartPick() {
     pick.press(360, 0); // ignored: no tile yet
     pick.selectTile(4);
     QVERIFY(pick.hasTile());
-    QCOMPARE(pick.selectedTile(), 4);
-    QCOMPARE(pick.pickedColour(), 0);
+    QCOMPARE(std::pair(pick.selectedTile(), int(pick.pickedColour())), std::pair(4, 0));
     pick.press(float(at[0].toDouble()), float(at[1].toDouble()));
     const auto colour = pick.release(float(at[2].toDouble()), float(at[3].toDouble()));
     QCOMPARE(colour ? int(*colour) : -1, row["colour"].toInt());
