@@ -32,24 +32,12 @@ void tst_BattlePalettes::layout() {
     BattlePalettes *window = fixture.open();
     QCOMPARE(window->size(), QSize(604, 436)); // 9060 x 6540 twips, fixed
     QCOMPARE(window->minimumSize(), window->maximumSize());
-    QCOMPARE(window->windowTitle(), "Battle Palettes");
     QCOMPARE(window->findChild<QCheckBox *>("chkLink")->accessibleName(), "Link I."); // Frame3's
-    // The link box and the lists at their design places (no caption in the way at this font),
-    // and the controls the rules place.
     using L = EditorLayout;
-    const std::pair<const char *, L::Rect> places[] = {
-        {"chkLink", L::kLink},
-        {"cboBack", L::kList},
-        {"cboFront", L::kList},
-        // The tiles centred under their frames, edge to edge, the outlines 30 twips round them.
-        {"BackTile0", {1365, 3120, 615, 615}},
-        {"BackTile5", {7035, 3120, 615, 615}},
-        {"Shape1", {1335, 3090, 1905, 675}},
-        {"Shape2", {5775, 3090, 1905, 675}},
-        {"tSelect", {4080, 3120, 795, 795}}};
-    for (const auto &[name, r] : places)
-        QCOMPARE(window->findChild<QWidget *>(name)->geometry(),
-                 Twips::rect(r.left, r.top, r.width, r.height));
+    for (const QJsonObject &row : cases("windows", "editorLayout"))
+        QCOMPARE(window->findChild<QWidget *>(row["name"].toString())->geometry(),
+                 Twips::rect(row["left"].toInt(), row["top"].toInt(), row["width"].toInt(),
+                             row["height"].toInt()));
     QCOMPARE(fixture.box("Palette2")->twipsLeft(), 1612.5f);
     QCOMPARE(fixture.box("Palette2")->grab().toImage(),
              QImage(fixture.folder.filePath("Data/Palette/Palette.gif"))
