@@ -2,6 +2,7 @@
 #include "DataGenerator.h"
 #include "GifWriter.h"
 #include "NesPalette.h"
+#include "TestFolder.h"
 #include "document/NesColour.h"
 #include "document/ProgramFolder.h"
 
@@ -115,27 +116,21 @@ void tst_DataSet::tool() {
     for (const QJsonValue argument : row["args"].toArray())
         arguments << argument.toString();
     const int exitCode = row["exit"].toInt();
-    QTemporaryDir dir; // no Data/Palette yet: the tool makes it, or leaves none
-    QVERIFY(QDir(dir.path()).mkpath("Data"));
+    TestFolder dir; // no Data/Palette yet: the tool makes it, or leaves none
+    QVERIFY(QDir(dir.filePath("Data/Palette")).removeRecursively());
     for (int size : {191, 192, 193, 1536}) {
-        QFile pal(dir.filePath(QStringLiteral("%1.pal").arg(size)));
-        QVERIFY(pal.open(QIODevice::WriteOnly));
+        QByteArray pal;
         for (int i = 0; i < size; ++i)
-            pal.putChar(char(i * 7));
+            pal += char(i * 7);
+        dir.write(QStringLiteral("%1.pal").arg(size), pal);
     }
     QFile huge(dir.filePath("huge.pal"));
-    QVERIFY(huge.open(QIODevice::WriteOnly));
-    QVERIFY(huge.resize(qint64(3) << 30)); // sparse
+    QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(3) << 30)); // sparse
     QCOMPARE(mkfifo(QFile::encodeName(dir.filePath("pipe.pal")), 0600), 0);
     const bool blocked = row["name"].toString().contains("cannot be replaced");
     QVERIFY(!blocked || QDir(dir.path()).mkpath("Data/Palette/7.bmp"));
-    QFile table(dir.filePath("Data/BackLocations.txt"));
-    QVERIFY(table.open(QIODevice::WriteOnly));
-    QCOMPARE(table.write("x,A\r\n"), 5);
-    table.close();
-    QFile program(dir.filePath("tintwright")); // a program, as the user may name it
-    QVERIFY(program.open(QIODevice::WriteOnly));
-    program.close();
+    dir.write("Data/BackLocations.txt", "x,A\r\n");
+    dir.write("tintwright", {}); // a program, as the user may name it
     umask(022);
     QProcess tool;
     tool.start(QStringLiteral(TINTWRIGHT_DATA_TOOL), arguments.replaceInStrings("@", dir.path()));
