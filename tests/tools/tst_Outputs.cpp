@@ -27,7 +27,7 @@ private slots:
     void owners_data() { addCases("outputs", "owners"); }
     void owners();
     void appearing();
-    void stopped_data();
+    void stopped_data() { addCases("outputs", "stopped"); }
     void stopped();
     void twoImports();
     void batchTakesBack();
@@ -66,15 +66,10 @@ void tst_Outputs::appearing() {
     }
 }
 
-void tst_Outputs::stopped_data() {
-    QTest::addColumn<int>("signal");
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
-        QTest::newRow(strsignal(signal)) << signal;
-}
-
 // A run stopped while a temporary is written removes it, and ends by the signal.
 void tst_Outputs::stopped() {
-    QFETCH(int, signal);
+    QFETCH(QJsonObject, row);
+    const int signal = row["signal"].toInt();
     QTemporaryDir dir;
     const pid_t child = ::fork();
     if (child == 0) {
