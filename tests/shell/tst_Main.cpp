@@ -52,6 +52,17 @@ QAction *menuItem(Main *window, const QString &menu, const QString &item = {}) {
     return nullptr;
 }
 
+// File, Open Rom, and in the chooser the file in `row` opened (-1: Cancel); whether the chooser
+// showed and closed by that.
+bool openRom(Main *window, int row) {
+    const auto answered = answerModal([row](QDialog *chooser) {
+        chooser->findChild<QListWidget *>("File1")->setCurrentRow(row);
+        chooser->findChild<QPushButton *>(row < 0 ? "cmdCancel" : "cmdOpen")->click();
+    });
+    menuItem(window, "&File", "&Open Rom")->trigger();
+    return *answered;
+}
+
 } // namespace
 
 class tst_Main : public QObject {
@@ -97,16 +108,9 @@ void tst_Main::startUpAndOpen() {
                                  "&Help: &Manual"}));
     QVERIFY(window->mnuSave_Click()); // nothing open: nothing done, nothing said
     // Cancel in the chooser changes nothing; Open enables the editor for good.
-    const auto cancelled = answerModal(
-        [](QDialog *chooser) { chooser->findChild<QPushButton *>("cmdCancel")->click(); });
-    menuItem(window, "&File", "&Open Rom")->trigger();
-    QVERIFY(*cancelled && !menuItem(window, "&Edit")->isEnabled() && !fixture.state.rom.hasImage());
-    const auto opened = answerModal([](QDialog *chooser) {
-        chooser->findChild<QListWidget *>("File1")->setCurrentRow(0);
-        chooser->findChild<QPushButton *>("cmdOpen")->click();
-    });
-    menuItem(window, "&File", "&Open Rom")->trigger();
-    QVERIFY(*opened && menuItem(window, "&Edit")->isEnabled());
+    QVERIFY(openRom(window, -1) && !menuItem(window, "&Edit")->isEnabled() &&
+            !fixture.state.rom.hasImage());
+    QVERIFY(openRom(window, 0) && menuItem(window, "&Edit")->isEnabled());
     QCOMPARE(fixture.state.rom.length(), 3);
     QCOMPARE(fixture.prompter.texts, QStringList());
 }
@@ -316,12 +320,7 @@ void tst_Main::editorsFollowTheRom() {
     // what does not fit; the picks of the old one cannot be undone into it.
     fixture.folder.write("roms/short.nes", QByteArray(17, '\x16'));
     fixture.prompter.answers << Prompter::Answer::No;
-    const auto opened = answerModal([](QDialog *chooser) {
-        chooser->findChild<QListWidget *>("File1")->setCurrentRow(1);
-        chooser->findChild<QPushButton *>("cmdOpen")->click();
-    });
-    menuItem(window, "&File", "&Open Rom")->trigger();
-    QVERIFY(*opened);
+    QVERIFY(openRom(window, 1));
     QCOMPARE(fixture.prompter.texts.size(), 3); // the question, then one message per editor
     QVERIFY(fixture.prompter.texts[1].startsWith("Tried to load a color outside"));
     for (int i = 0; i < 2; ++i) {
