@@ -141,8 +141,7 @@ void tst_SelectFile::open() {
             QTest::keyClick(QApplication::focusWidget(),
                             Qt::Key(QKeySequence::fromString(key.toString())[0].key()));
     }
-    QCOMPARE(f.state.rom.hasImage(), opens);
-    QCOMPARE(f.state.rom.isModified(), !opens);
+    QCOMPARE(std::pair(f.state.rom.hasImage(), f.state.rom.isModified()), std::pair(opens, !opens));
     QCOMPARE(f.prompter.texts,
              opens ? QStringList()
                    : QStringList{"The file you selected is incompatible with this program."});
@@ -172,8 +171,7 @@ void tst_SelectFile::folders() {
     QTest::keyClick(folders, Qt::Key_Return);
     QCOMPARE(chooser->currentFolder(), f.folder.filePath("inner"));
     QCOMPARE(items(chooser, "File1"), QStringList{"deep.nes"});
-    QVERIFY(chooser->isVisible());
-    QVERIFY(!f.state.rom.hasImage());
+    QVERIFY(chooser->isVisible() && !f.state.rom.hasImage());
     const QPoint parent = folders->visualItemRect(folders->item(folders->count() - 2)).center();
     QTest::mouseClick(folders->viewport(), Qt::LeftButton, {}, parent);
     QTest::mouseDClick(folders->viewport(), Qt::LeftButton, {}, parent);

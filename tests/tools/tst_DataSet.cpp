@@ -10,7 +10,6 @@
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QtTest>
 
 #include <sys/stat.h>
 

@@ -1,7 +1,6 @@
 #include "Cases.h"
 
 #include <QDirIterator>
-#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 

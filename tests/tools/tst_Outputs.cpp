@@ -6,7 +6,6 @@
 
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QtTest>
 
 #include <csignal>
 
