@@ -1,6 +1,3 @@
-#include <QDirIterator>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QtTest>
 
 // The examples of the README and the manual, run as written: each line that begins with "$ " is

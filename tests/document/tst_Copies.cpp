@@ -4,8 +4,6 @@
 #include "document/PortEvidence.h"
 #include "document/RomIdentity.h"
 
-#include <QRandomGenerator>
-
 using namespace tintwright;
 
 // Copies of the game: which ROM a file is (its header and hashes), and where the palettes lie in

@@ -1,11 +1,6 @@
 // The whole program as a person meets it: the real executable in a real X window under a
 // window manager, driven from outside with xdotool keys, checked from the ROM file alone.
-#include <QDirIterator>
-#include <QElapsedTimer>
 #include <QImage>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {

@@ -4,8 +4,6 @@
 #include "patches/IpsPatch.h"
 #include "patches/Patch.h"
 
-#include <QRandomGenerator>
-
 using namespace tintwright;
 using Bytes = std::vector<std::uint8_t>;
 

@@ -5,8 +5,6 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QPointer>
-#include <QTimer>
 #include <QtTest>
 
 #include <functional>

@@ -6,10 +6,7 @@
 #include "document/NesColour.h"
 #include "document/ProgramFolder.h"
 
-#include <QCryptographicHash>
 #include <QImage>
-#include <QProcess>
-#include <QTemporaryDir>
 
 #include <sys/stat.h>
 

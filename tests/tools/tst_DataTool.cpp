@@ -1,9 +1,5 @@
 #include "Cases.h"
 
-#include <QDirIterator>
-#include <QProcess>
-#include <QTemporaryDir>
-
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>

@@ -4,9 +4,6 @@
 #include "document/FileBatch.h"
 #include "document/FileIo.h"
 
-#include <QProcess>
-#include <QTemporaryDir>
-
 #include <csignal>
 
 #include <sys/file.h>
