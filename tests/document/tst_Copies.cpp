@@ -119,8 +119,7 @@ std::vector<std::vector<std::int64_t>> copy(const Reference &ref, const QJsonArr
         std::generate_n(first, n, [&] { return std::uint8_t(random.bounded(256)); });
     };
     for (const QJsonValue edit : edits) {
-        const QStringList words = edit.toString().split(' ') << "0"
-                                                             << "0";
+        const QStringList words = (edit.toString() + " 0 0").split(' ');
         const std::string what = words[0].toStdString();
         const auto size = std::int64_t(other.size());
         const std::int64_t at = std::min<std::int64_t>(words[1].toLongLong(nullptr, 0), size),

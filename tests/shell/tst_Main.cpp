@@ -300,8 +300,7 @@ void tst_Main::editorsFollowTheRom() {
     window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window));
     window->mdiArea()->setActiveSubWindow(window->mdiArea()->subWindowList()[1]);
-    QAction *undo = menuItem(window, "&Edit", "&Undo");
-    QAction *redo = menuItem(window, "&Edit", "&Redo");
+    QAction *undo = menuItem(window, "&Edit", "&Undo"), *redo = menuItem(window, "&Edit", "&Redo");
     QVERIFY(undo->isEnabled() && !redo->isEnabled());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
     QVERIFY(shows(0, 0, "33.bmp"));

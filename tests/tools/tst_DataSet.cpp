@@ -27,9 +27,9 @@ private slots:
 void tst_DataSet::generated() {
     // A program folder built afresh from the shipped tables, so that nothing left by an
     // earlier build can stand in for what this one should make.
-    QTemporaryDir dir;
+    TestFolder dir;
     const QString app = dir.path() + '/';
-    QVERIFY(QDir(app).mkpath("Data"));
+    QVERIFY(QDir(app + "Data/Palette").removeRecursively());
     for (const QString table : {"Data/BackLocations.txt", "Data/FrontLocations.txt"})
         QVERIFY(QFile::copy(QStringLiteral(TINTWRIGHT_APP_DIR "/") + table, app + table));
     QVERIFY(DataGenerator::build(app.toStdString(), false));
@@ -50,9 +50,7 @@ void tst_DataSet::generated() {
     QVERIFY(marker.width() > 41);
     QCOMPARE(qAlpha(marker.pixel(26, 26)), 0);
     QCOMPARE(qAlpha(marker.pixel(0, 0)), 255);
-    QFile gif(app + "Data/Palette/Select.gif"); // transparency is a GIF89a extension
-    QVERIFY(gif.open(QIODevice::ReadOnly));
-    QCOMPARE(gif.read(6), "GIF89a");
+    QCOMPARE(dir.read("Data/Palette/Select.gif").left(6), "GIF89a"); // transparency needs it
     for (const QString folder : {"Back_Silver/", "Back_Ruby/", "Front_Silver/", "Front_Ruby/"}) {
         QCOMPARE(QDir(app + folder).entryList(QDir::Files).size(), 159);
         const QImage preview(app + folder + "159.gif");
@@ -62,9 +60,7 @@ void tst_DataSet::generated() {
     }
     // The demo ROM: every palette of both tables holds three colours, and every build makes
     // the same ROM, so a patch made against one applies to all.
-    QFile file(app + "Demo.nes");
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray rom = file.readAll();
+    const QByteArray rom = dir.read("Demo.nes");
     QCOMPARE(rom.left(8), QByteArray("NES\x1a\x08\0\0\0", 8));
     const LocationTables tables = ProgramFolder::readTables(app.toStdString());
     for (const bool front : {false, true}) {
