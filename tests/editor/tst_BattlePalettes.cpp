@@ -54,12 +54,11 @@ void tst_BattlePalettes::layout() {
 void tst_BattlePalettes::loads() {
     QFETCH(QJsonObject, row);
     const QByteArray bytes = row["bytes"].toString().toLatin1();
-    const int address = row["address"].toInt();
     const bool fails = row["fails"].toBool();
     EditorFixture fixture;
     fixture.state.tables.back.names[1] = "Caf\xe9"; // Windows-1252
-    fixture.setRom(QByteArray(512, '\x0f').replace(address, bytes.size(), bytes));
-    fixture.state.tables.back.addresses[0] = address;
+    fixture.state.tables.back.addresses[0] = row["address"].toInt();
+    fixture.setRom(QByteArray(512, '\x0f').replace(row["address"].toInt(), bytes.size(), bytes));
     BattlePalettes *window = fixture.open();
     QCOMPARE(fixture.prompter.texts, fails ? QStringList{kLoadFailure} : QStringList());
     for (int k = 0; k < 3; ++k)
@@ -258,13 +257,11 @@ void tst_BattlePalettes::keyboard() {
 
 void tst_BattlePalettes::chartKeys() {
     EditorFixture fixture;
-    BattlePalettes *other = fixture.open();
     BattlePalettes *window = fixture.open();
     QVERIFY(QTest::qWaitForWindowActive(window));
     PictureBox *chart = fixture.box("Palette2"), *tile = fixture.box("BackTile2");
     auto *ring = window->findChild<FocusRing *>();
     auto *hint = window->findChild<QLabel *>("FocusHint");
-    QComboBox *back = fixture.list("cboBack");
     window->BackTile_Click(2);
     // On the chart the keys move a focus cell, which the ring and the hint follow, the hint
     // under the chart so that no row of it is hidden; Enter picks it.
@@ -277,26 +274,23 @@ void tst_BattlePalettes::chartKeys() {
     QTest::keyClick(chart, Qt::Key_Return);
     QCOMPARE(fixture.state.rom.readByte(18).value(), 0x21);
     QVERIFY(fixture.tileShows(2, 0x21) && fixture.state.rom.isModified());
-    // Undo and redo (the main window's keys) in the window where they are asked for.
+    // Undo and redo (the main window's keys) in the window where they are asked for; how
+    // other editors follow is in tst_Main, the steps themselves in tst_RomDocument.
     fixture.state.rom.setModified(false);
     window->undoPick();
     QCOMPARE(fixture.state.rom.readByte(18).value(), 0x0F);
     QVERIFY(fixture.tileShows(2, 15) && fixture.state.rom.isModified());
     window->undoPick(); // nothing more to undo
-    for (int twice = 0; twice < 2; ++twice) {
-        window->redoPick();
-        QCOMPARE(fixture.state.rom.readByte(18).value(), 0x21);
-        QVERIFY(fixture.tileShows(2, 0x21));
-        window->undoPick();
-    }
-    QCOMPARE(other->findChild<PictureBox *>("BackTile2")->picture(),
-             fixture.box("BackTile0")->picture());
+    window->redoPick();
+    QCOMPARE(fixture.state.rom.readByte(18).value(), 0x21);
+    QVERIFY(fixture.tileShows(2, 0x21));
+    window->undoPick();
     // Undoing a byte no tile shows brings its sprite back, its tile selected.
     QTest::keyClick(chart, Qt::Key_Return); // $21 again
     window->BackTile_Click(4);
     window->setBackIndex(5); // and the front list with it
     window->undoPick();
-    QCOMPARE(back->currentIndex(), 0);
+    QCOMPARE(fixture.list("cboBack")->currentIndex(), 0);
     QCOMPARE(fixture.list("cboFront")->currentIndex(), 0); // linked
     QCOMPARE(fixture.box("tSelect")->geometry().center(), tile->geometry().center());
     QVERIFY(fixture.tileShows(2, 15));
