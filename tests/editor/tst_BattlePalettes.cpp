@@ -151,16 +151,13 @@ void tst_BattlePalettes::picks() {
     QTest::mouseClick(chart, Qt::MiddleButton, {}, QPoint(1, 25));
     QCOMPARE(fixture.state.rom.readByte(256 + 9 + 1).value(), 0x10);
     // Hovering names the colour under the pointer, and the byte behind a tile.
-    const auto tip = [](QWidget *widget, QPoint at) {
-        QHelpEvent event(QEvent::ToolTip, at, widget->mapToGlobal(at));
-        QApplication::sendEvent(widget, &event);
-        return QToolTip::text();
-    };
-    QCOMPARE(tip(chart, cell21), QStringLiteral("$21  RGB #57A5FF"));
-    QCOMPARE(tip(tile, {5, 5}), QStringLiteral("$10 at 0x00010A"));
-    QCOMPARE(tip(fixture.box("BackTile3"), {5, 5}), QStringLiteral("$0F at 0x000109"));
-    QCOMPARE(tip(fixture.box("BackTile0"), {5, 5}),
-             QStringLiteral("$0F at 0x000019")); // linked: back row 3
+    for (const QJsonObject &row : cases("windows", "editorTips")) {
+        PictureBox *box = fixture.box(row["name"].toString());
+        const QPoint at(row["x"].toInt(), row["y"].toInt());
+        QHelpEvent event(QEvent::ToolTip, at, box->mapToGlobal(at));
+        QApplication::sendEvent(box, &event);
+        QCOMPARE(QToolTip::text(), row["tip"].toString());
+    }
     QToolTip::hideText();
 }
 
