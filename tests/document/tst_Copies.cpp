@@ -172,10 +172,12 @@ std::vector<std::vector<std::int64_t>> copy(const Reference &ref, const QJsonArr
     return places;
 }
 
-// The rows the port got wrong: found once where the row is not, or found once though it lies
-// at several places; and the counts of rows found once and with several candidates.
+// The rows the port into `other` got wrong: found once where the row is not, or found once
+// though it lies at several places; and the counts of rows found once and with several
+// candidates.
 QStringList wrongRows(const Reference &ref, const std::vector<std::vector<std::int64_t>> &places,
-                      const PalettePort::Result &result, int counts[3]) {
+                      const std::vector<std::uint8_t> &other, int counts[3]) {
+    const PalettePort::Result result = PalettePort::port(ref.rom, other, ref.tables);
     std::vector<PalettePort::Row> found = result.back;
     found.insert(found.end(), result.front.begin(), result.front.end());
     QStringList wrong;
@@ -208,8 +210,7 @@ void tst_Copies::port() {
     QRandomGenerator random(7);
     const auto places = copy(ref, row["edits"].toArray(), other, random);
     int counts[3] = {};
-    const QStringList wrong =
-        wrongRows(ref, places, PalettePort::port(ref.rom, other, ref.tables), counts);
+    const QStringList wrong = wrongRows(ref, places, other, counts);
     QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(", ")));
     QCOMPARE(counts[0], row["one"].toInt());
     QCOMPARE(counts[1], row["several"].toInt());
@@ -240,8 +241,7 @@ void tst_Copies::neverWrong() {
         std::vector<std::uint8_t> other;
         const auto places = copy(ref, edits, other, random);
         int counts[3] = {};
-        const QStringList wrong =
-            wrongRows(ref, places, PalettePort::port(ref.rom, other, ref.tables), counts);
+        const QStringList wrong = wrongRows(ref, places, other, counts);
         QVERIFY2(wrong.isEmpty(), qPrintable(QJsonDocument(edits).toJson(QJsonDocument::Compact) +
                                              ": " + wrong.join(", ")));
     }
