@@ -52,10 +52,12 @@ QAction *menuItem(Main *window, const QString &menu, const QString &item = {}) {
     return nullptr;
 }
 
-// File, Open Rom, and in the chooser the file in `row` opened (-1: Cancel); whether the chooser
-// showed and closed by that.
-bool openRom(Main *window, int row) {
-    const auto answered = answerModal([row](QDialog *chooser) {
+// File, Open Rom, and in the chooser the file in `row` opened (-1: Cancel), after Set As Default
+// Path if asked; whether the chooser showed and closed by that.
+bool openRom(Main *window, int row, bool setDefault = false) {
+    const auto answered = answerModal([row, setDefault](QDialog *chooser) {
+        if (setDefault)
+            chooser->findChild<QPushButton *>("cmdDefault")->click();
         chooser->findChild<QListWidget *>("File1")->setCurrentRow(row);
         chooser->findChild<QPushButton *>(row < 0 ? "cmdCancel" : "cmdOpen")->click();
     });
@@ -342,13 +344,7 @@ void tst_Main::userFiles() {
         UserFiles::choose(fixture.state, config, data);
         QVERIFY(fixture.state.userConfigFolder.empty());
         Main *window = fixture.start();
-        const auto stored = answerModal([](QDialog *chooser) {
-            chooser->findChild<QPushButton *>("cmdDefault")->click();
-            chooser->findChild<QListWidget *>("File1")->setCurrentRow(0);
-            chooser->findChild<QPushButton *>("cmdOpen")->click();
-        });
-        menuItem(window, "&File", "&Open Rom")->trigger();
-        QVERIFY(*stored && window->mnuSave_Click());
+        QVERIFY(openRom(window, 0, true) && window->mnuSave_Click());
         QCOMPARE(QDir(home.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
                  QStringList());
     }
