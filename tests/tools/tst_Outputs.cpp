@@ -44,20 +44,17 @@ void tst_Outputs::owners() {
 // A file made at the name after the output was staged is kept, unless replacing is allowed.
 void tst_Outputs::appearing() {
     for (const bool replace : {false, true}) {
-        QTemporaryDir dir;
-        const std::filesystem::path path = dir.filePath("out.csv").toStdString();
+        TestFolder dir;
+        const std::filesystem::path path = dir.fsPath("out.csv");
         const std::uint8_t bytes[] = {'n', 'e', 'w'};
         FileIo::Staged staged;
         QVERIFY(FileIo::stage(path, bytes, {.inputs = {}, .replace = replace}, staged));
-        QFile other(QString::fromStdString(path));
-        QVERIFY(other.open(QIODevice::WriteOnly) && other.write("theirs") == 6);
-        other.close();
+        dir.write("out.csv", "theirs");
         const Outcome done = FileIo::commit(staged);
         QCOMPARE(bool(done), replace);
         if (!replace)
             QCOMPARE(done.problem().kind(), Problem::Kind::Exists);
-        QVERIFY(other.open(QIODevice::ReadOnly));
-        QCOMPARE(other.readAll(), replace ? QByteArray("new") : QByteArray("theirs"));
+        QCOMPARE(dir.read("out.csv"), replace ? QByteArray("new") : QByteArray("theirs"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
     }
 }
