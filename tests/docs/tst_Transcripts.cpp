@@ -1,4 +1,4 @@
-#include <QtTest>
+#include "Cases.h"
 
 // The examples of the README and the manual, run as written: each line that begins with "$ " is
 // a command, run with bash in a copy of the program folder, and the lines after it (as indented
@@ -9,18 +9,13 @@ class tst_Transcripts : public QObject {
     Q_OBJECT
 
 private slots:
-    void examples_data();
+    void examples_data() { addCases("documents", "examples"); }
     void examples();
 };
 
-void tst_Transcripts::examples_data() {
-    QTest::addColumn<QString>("document");
-    for (const char *document : {"README.md", "Data/Manual.txt"})
-        QTest::newRow(document) << QStringLiteral(TINTWRIGHT_SOURCE_DIR "/") + document;
-}
-
 void tst_Transcripts::examples() {
-    QFETCH(QString, document);
+    QFETCH(QJsonObject, row);
+    const QString document = QStringLiteral(TINTWRIGHT_SOURCE_DIR "/") + row["name"].toString();
     QFile file(document);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QStringList lines = QString::fromUtf8(file.readAll()).remove('\r').split('\n');
