@@ -4,7 +4,6 @@
 #include "widgets/FocusRing.h"
 #include "widgets/Twips.h"
 
-#include <QGroupBox>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QSignalSpy>
@@ -34,6 +33,7 @@ void tst_BattlePalettes::layout() {
     QCOMPARE(window->minimumSize(), window->maximumSize());
     QCOMPARE(window->findChild<QCheckBox *>("chkLink")->accessibleName(), "Link I."); // Frame3's
     using L = EditorLayout;
+    // Where each control goes, worked out by hand: tests/data/windows.json.
     for (const QJsonObject &row : cases("windows", "editorLayout"))
         QCOMPARE(window->findChild<QWidget *>(row["name"].toString())->geometry(),
                  Twips::rect(row["left"].toInt(), row["top"].toInt(), row["width"].toInt(),
