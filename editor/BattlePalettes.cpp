@@ -133,10 +133,8 @@ void BattlePalettes::Form_Load() {
                                     .arg(missing.join(QLatin1Char('\n'))));
 
     // An empty table leaves its list empty with nothing loaded for it.
-    if (m_ui.cboBack()->count() > 0)
-        setBackIndex(0);
-    if (m_ui.cboFront()->count() > 0)
-        setFrontIndex(0);
+    setBackIndex(0);
+    setFrontIndex(0);
     m_ui.chkLink()->setChecked(true);
 }
 

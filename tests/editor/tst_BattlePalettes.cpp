@@ -206,6 +206,7 @@ void tst_BattlePalettes::failures() {
         QCOMPARE(fixture.prompter.texts[0].count(picture), 1);
     QVERIFY(fixture.box("BackTile3")->isHidden() && fixture.box("BackTile0")->isVisible());
     window->setBackIndex(0);
+    window->cboFront_Click();
     QCOMPARE(fixture.list("cboFront")->currentIndex(), -1);
     QCOMPARE(fixture.prompter.texts.size(), 1);
 }

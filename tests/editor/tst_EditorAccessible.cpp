@@ -105,6 +105,7 @@ void tst_EditorAccessible::screenReader() {
     QVERIFY(!a11y(fixture.box("BackTile1"))->state().checked);
     QCOMPARE(events.checked(), QList<QObject *>{tile});
     QCOMPARE(a11y(tile)->text(QAccessible::Name), "Back colour 3");
+    QCOMPARE(a11y(fixture.box("BackTile3"))->text(QAccessible::Name), "Front colour 1");
     QCOMPARE(a11y(tile)->text(QAccessible::Description), "$0F at 0x000012"); // as hovering says
     // The chart is a grid of 4 rows of 16 cells, each saying its colour and what a pick does.
     QAccessibleInterface *grid = a11y(chart);
@@ -118,6 +119,10 @@ void tst_EditorAccessible::screenReader() {
             !table->unselectColumn(0) && !table->isRowSelected(0) && !table->isColumnSelected(0));
     QCOMPARE(grid->child(0x21)->tableCellInterface()->rowIndex(), 2);
     QCOMPARE(grid->child(0x21)->tableCellInterface()->columnIndex(), 1);
+    QAccessibleInterface *cell = grid->child(0x21); // one cell, alone, of one row and column
+    QCOMPARE(std::tuple(cell->childCount(), cell->tableCellInterface()->rowExtent(),
+                        cell->tableCellInterface()->columnExtent(), grid->indexOfChild(cell)),
+             std::tuple(0, 1, 1, 0x21));
     for (const auto &[row, column] : {std::pair{4, 0}, {0, 16}, {-1, 0}, {0, -1}})
         QVERIFY(!grid->tableInterface()->cellAt(row, column));
     QCOMPARE(grid->child(0x21)->text(QAccessible::Name), "$21");
@@ -134,7 +139,8 @@ void tst_EditorAccessible::screenReader() {
     grid->child(0)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     QVERIFY(fixture.tileShows(0, 0) && fixture.state.rom.readByte(16) == 0); // a pick
     a11y(tile)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    for (const auto &[at, cell] : {std::pair{QPoint(30, 55), 0x21}, {QPoint(5, 5), 0}})
+    const QPoint last = static_cast<ColourChart *>(chart)->cellRect(63).center();
+    for (const auto &[at, cell] : {std::pair{QPoint(30, 55), 0x21}, {QPoint(5, 5), 0}, {last, 63}})
         QCOMPARE(grid->indexOfChild(
                      grid->childAt(chart->mapToGlobal(at).x(), chart->mapToGlobal(at).y())),
                  cell);
@@ -220,6 +226,7 @@ void tst_EditorAccessible::ringsAndHints() {
         QCOMPARE(hint->isVisible(), control == chart || control->objectName().startsWith("Back"));
         if (!hint->isVisible())
             continue;
+        QCOMPARE(hint->text(), control->accessibleDescription()); // as hovering says
         QVERIFY2(window->rect().contains(hint->geometry()), qPrintable(where));
         for (const QRect &clear : keptClear + QList<QRect>{ring->geometry()})
             QVERIFY2(!hint->geometry().intersects(clear), qPrintable(where));
