@@ -69,13 +69,13 @@ inline std::string usageOf(const Command &command) {
 }
 
 extern const Command kBuildCommand, kPaletteCommand, kCheckCommand, kExportCommand, kImportCommand,
-    kDiffCommand, kPatchCommand, kApplyCommand, kPortCommand;
+    kDiffCommand, kPatchCommand, kApplyCommand, kPortCommand, kFindCommand;
 
 // The commands, in the order --help lists them.
 inline const std::vector<const Command *> &commands() {
-    static const std::vector<const Command *> all{&kBuildCommand, &kPaletteCommand, &kCheckCommand,
-                                                  &kPortCommand,  &kExportCommand,  &kImportCommand,
-                                                  &kDiffCommand,  &kPatchCommand,   &kApplyCommand};
+    static const std::vector<const Command *> all{
+        &kBuildCommand, &kPaletteCommand, &kCheckCommand, &kFindCommand, &kPortCommand,
+        &kExportCommand, &kImportCommand, &kDiffCommand, &kPatchCommand, &kApplyCommand};
     return all;
 }
 

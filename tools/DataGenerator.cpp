@@ -131,31 +131,22 @@ QByteArray DataGenerator::demoRom(const LocationTables &tables) {
 
 NesPalette::Colours DataGenerator::readPal(const std::filesystem::path &path, FileId *id) {
     // Only a regular file of a size a .pal file can have is read, and never more than that.
-    constexpr std::size_t kLargest = 512 * 3;
     const auto wrongSize = [&](std::uintmax_t size) {
-        return Problem("it holds " + std::to_string(size) +
-                           " bytes; a .pal file holds 192 bytes (64 colours) or 1536 bytes (512 "
-                           "colours)",
-                       Problem::Kind::Refused)
-            .in(path.string());
+        return Problem(NesPalette::wrongSize(size), Problem::Kind::Refused).in(path.string());
     };
     std::error_code ec;
     if (std::filesystem::is_regular_file(path, ec) &&
-        std::filesystem::file_size(path, ec) > kLargest)
+        std::filesystem::file_size(path, ec) > NesPalette::kLongPalBytes)
         throw wrongSize(std::filesystem::file_size(path, ec));
     FileBytes bytes;
-    if (Outcome read = FileIo::read(path, bytes, kLargest); !read)
+    if (Outcome read = FileIo::read(path, bytes, NesPalette::kLongPalBytes); !read)
         throw read.problem();
-    if (bytes.size != 64 * 3 && bytes.size != kLargest)
+    const std::optional<NesPalette::Colours> colours = NesPalette::fromPal(bytes.span());
+    if (!colours)
         throw wrongSize(bytes.size);
     if (id)
         *id = bytes.id;
-    NesPalette::Colours colours{};
-    for (std::size_t i = 0; i < colours.size(); ++i) {
-        const auto byte = [&](std::size_t k) { return std::uint32_t(bytes.data[i * 3 + k]); };
-        colours[i] = byte(0) << 16 | byte(1) << 8 | byte(2);
-    }
-    return colours;
+    return *colours;
 }
 
 Outcome DataGenerator::applyPal(const std::filesystem::path &palFile,

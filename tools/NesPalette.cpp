@@ -16,4 +16,19 @@ const NesPalette::Colours &NesPalette::standard() {
     return colours;
 }
 
+std::optional<NesPalette::Colours> NesPalette::fromPal(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() != kPalBytes && bytes.size() != kLongPalBytes)
+        return std::nullopt;
+    Colours colours{};
+    for (std::size_t i = 0; i < colours.size(); ++i)
+        colours[i] = std::uint32_t(bytes[i * 3]) << 16 | std::uint32_t(bytes[i * 3 + 1]) << 8 |
+                     bytes[i * 3 + 2];
+    return colours;
+}
+
+std::string NesPalette::wrongSize(std::uintmax_t size) {
+    return "it holds " + std::to_string(size) +
+           " bytes; a .pal file holds 192 bytes (64 colours) or 1536 bytes (512 colours)";
+}
+
 } // namespace tintwright

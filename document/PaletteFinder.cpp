@@ -1,0 +1,284 @@
+#include "PaletteFinder.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <tuple>
+
+namespace tintwright {
+
+namespace {
+
+using Place = PaletteFinder::Place;
+using Table = PaletteFinder::Table;
+using End = PaletteFinder::End;
+using EndKind = PaletteFinder::EndKind;
+using Rom = std::span<const std::uint8_t>;
+
+constexpr int kPaletteBytes = 3;
+// Fewer rows than this say nothing about a column being one value in every row.
+constexpr int kFewestRowsForColumns = 3;
+
+enum class Row {
+    Palette, // three colours
+    Weak,    // three colours, all one value: a palette, or filler
+    None,    // outside the file, or a byte above $3F
+};
+
+Row rowAt(Rom rom, std::int64_t address) {
+    if (address < 0 || address + kPaletteBytes > std::int64_t(rom.size()))
+        return Row::None;
+    const std::uint8_t *bytes = rom.data() + address;
+    if (!NesColour::isValid(bytes[0]) || !NesColour::isValid(bytes[1]) ||
+        !NesColour::isValid(bytes[2]))
+        return Row::None;
+    return bytes[0] == bytes[1] && bytes[1] == bytes[2] ? Row::Weak : Row::Palette;
+}
+
+// Every place each clue's bytes lie, in one pass: a bit per order looked for, in a table per
+// byte of the three.
+std::vector<std::vector<Place>> scan(Rom rom, const std::vector<PaletteClue> &clues,
+                                     std::vector<std::size_t> &counts) {
+    std::array<std::array<std::uint64_t, 256>, 3> accepts{};
+    std::vector<int> clueOf; // per order
+    for (std::size_t c = 0; c < clues.size(); ++c)
+        for (const PaletteClue::Pattern &order : clues[c].orders()) {
+            const std::uint64_t bit = std::uint64_t(1) << clueOf.size();
+            clueOf.push_back(int(c));
+            for (std::size_t k = 0; k < 3; ++k)
+                for (int colour = 0; colour < NesColour::kCount; ++colour)
+                    if (order[k] >> colour & 1)
+                        accepts[k][std::size_t(colour)] |= bit;
+        }
+    std::vector<std::vector<Place>> places(clues.size());
+    counts.assign(clues.size(), 0);
+    const std::uint8_t *bytes = rom.data();
+    const std::size_t end = rom.size() < 3 ? 0 : rom.size() - 2;
+    for (std::size_t at = 0; at < end; ++at) {
+        std::uint64_t orders = accepts[0][bytes[at]];
+        if (orders == 0)
+            continue;
+        orders &= accepts[1][bytes[at + 1]] & accepts[2][bytes[at + 2]];
+        for (; orders != 0; orders &= orders - 1) {
+            const int clue = clueOf[std::size_t(std::countr_zero(orders))];
+            std::vector<Place> &found = places[std::size_t(clue)];
+            // Two orders of one picture may both fit one place.
+            if (!found.empty() && found.back().address == std::int64_t(at))
+                continue;
+            if (++counts[std::size_t(clue)] <= PaletteFinder::kMostPlaces)
+                found.push_back({clue, std::int64_t(at)});
+        }
+    }
+    return places;
+}
+
+struct Column {
+    int offset; // after the row's palette
+    int value;
+};
+
+// The bytes between rows that hold one value in every row from `from`, `rows` of them.
+std::vector<Column> constantColumns(Rom rom, std::int64_t from, int stride, int rows) {
+    std::vector<Column> columns;
+    if (rows < kFewestRowsForColumns)
+        return columns;
+    for (int offset = kPaletteBytes; offset < stride; ++offset) {
+        const std::int64_t first = from + offset;
+        if (first + std::int64_t(rows - 1) * stride >= std::int64_t(rom.size()))
+            break;
+        bool same = true;
+        for (int row = 1; row < rows && same; ++row)
+            same = rom[std::size_t(first + std::int64_t(row) * stride)] == rom[std::size_t(first)];
+        if (same)
+            columns.push_back({offset, rom[std::size_t(first)]});
+    }
+    return columns;
+}
+
+// From the row at `edge` outwards by `step`, while rows read as palettes and keep the columns;
+// `edge` ends on the last row taken.
+End extend(Rom rom, std::int64_t &edge, int step, const std::vector<Column> &columns) {
+    End end;
+    std::int64_t at = edge;
+    for (int rows = 0;; ++rows) {
+        const std::int64_t next = at + step;
+        end.address = next;
+        if (rows >= PaletteFinder::kMostRows) {
+            end.kind = EndKind::TooLong;
+            return end;
+        }
+        const Row row = rowAt(rom, next);
+        if (row == Row::None) {
+            const bool outside = next < 0 || next + kPaletteBytes > std::int64_t(rom.size());
+            end.kind = outside ? EndKind::FileEdge : EndKind::NotAColour;
+            if (!outside)
+                end.byte = *std::find_if(rom.begin() + next, rom.begin() + next + kPaletteBytes,
+                                         [](std::uint8_t b) { return !NesColour::isValid(b); });
+            break;
+        }
+        // The bytes between this row and the next.
+        const std::int64_t between = std::min(at, next);
+        const auto broken = std::find_if(columns.begin(), columns.end(), [&](const Column &c) {
+            return rom[std::size_t(between + c.offset)] != c.value;
+        });
+        if (broken != columns.end()) {
+            end.kind = EndKind::ColumnBreak;
+            end.byte = rom[std::size_t(between + broken->offset)];
+            end.column = broken->offset;
+            break;
+        }
+        at = next;
+        if (row == Row::Weak) {
+            end.doubtful.push_back(next);
+            if (int(end.doubtful.size()) > PaletteFinder::kMostDoubtful) {
+                end.kind = EndKind::Filler;
+                end.address = end.doubtful.front();
+                end.doubtful.clear();
+                return end;
+            }
+            continue;
+        }
+        // A palette after rows of one value: those were palettes too.
+        edge = next;
+        end.doubtful.clear();
+    }
+    if (!end.doubtful.empty()) {
+        end.kind = EndKind::Doubtful;
+        end.address = end.doubtful.front();
+    }
+    return end;
+}
+
+// Whether every row between the rows at `from` and `to` reads as a palette.
+bool rowsBetweenRead(Rom rom, std::int64_t from, std::int64_t to, int stride) {
+    if ((to - from) / stride > PaletteFinder::kMostRows)
+        return false;
+    for (std::int64_t row = from + stride; row < to; row += stride)
+        if (rowAt(rom, row) == Row::None)
+            return false;
+    return true;
+}
+
+// The table through `held`, places at one stride whose rows between all read as palettes.
+Table makeTable(Rom rom, int stride, std::vector<Place> held) {
+    Table table;
+    table.stride = stride;
+    std::int64_t first = held.front().address, last = held.back().address;
+    table.checkedRows = int((last - first) / stride) + 1;
+    const std::vector<Column> columns = constantColumns(rom, first, stride, table.checkedRows);
+    table.constantColumns = int(columns.size());
+    // Bytes between the rows that read as colours, yet hold no one value in every row.
+    std::int64_t unexplained = 0;
+    for (std::int64_t row = first; row < last; row += stride)
+        for (int offset = kPaletteBytes; offset < stride; ++offset)
+            if (NesColour::isValid(rom[std::size_t(row + offset)]) &&
+                std::none_of(columns.begin(), columns.end(),
+                             [offset](const Column &c) { return c.offset == offset; }))
+                ++unexplained;
+    table.unexplained = last > first ? double(unexplained) / double(last - first) : 0.0;
+    table.first = extend(rom, first, -stride, columns);
+    table.last = extend(rom, last, stride, columns);
+    table.start = first;
+    table.rows = int((last - first) / stride) + 1;
+    std::vector<int> clues;
+    for (const Place &place : held)
+        clues.push_back(place.clue);
+    std::sort(clues.begin(), clues.end());
+    table.clues = int(std::unique(clues.begin(), clues.end()) - clues.begin());
+    table.held = std::move(held);
+    return table;
+}
+
+// Every table at `stride`: places of one phase, joined while the rows between read as
+// palettes, holding at least two of the given palettes.
+void tablesAt(Rom rom, int stride, const std::vector<Place> &places, std::vector<Table> &tables) {
+    std::vector<std::vector<Place>> phases(static_cast<std::size_t>(stride));
+    for (const Place &place : places)
+        phases[std::size_t(place.address % stride)].push_back(place);
+    for (const std::vector<Place> &phase : phases) {
+        std::vector<Place> joined;
+        const auto close = [&] {
+            const bool twoClues = std::any_of(joined.begin(), joined.end(), [&](const Place &p) {
+                return p.clue != joined.front().clue;
+            });
+            if (twoClues)
+                tables.push_back(makeTable(rom, stride, joined));
+            joined.clear();
+        };
+        for (const Place &place : phase) {
+            if (!joined.empty() && !rowsBetweenRead(rom, joined.back().address, place.address,
+                                                    stride))
+                close();
+            joined.push_back(place);
+        }
+        if (!joined.empty())
+            close();
+    }
+}
+
+bool holdsPlace(const Table &table, const Place &place) {
+    return std::any_of(table.held.begin(), table.held.end(), [&](const Place &p) {
+        return p.address == place.address && p.clue == place.clue;
+    });
+}
+
+bool sharesPlace(const Table &table, const Table &other) {
+    return std::any_of(other.held.begin(), other.held.end(),
+                       [&](const Place &p) { return holdsPlace(table, p); });
+}
+
+// The order tables are listed in: by the palettes they hold, then how little they leave
+// unexplained, then by the columns they share.
+bool ordersBefore(const Table &table, const Table &other) {
+    return std::tuple(table.clues, -table.unexplained, table.constantColumns) >
+           std::tuple(other.clues, -other.unexplained, other.constantColumns);
+}
+
+} // namespace
+
+bool PaletteFinder::holds(const Table &table, const Place &place) {
+    return holdsPlace(table, place);
+}
+
+bool PaletteFinder::ranksAbove(const Table &better, const Table &other) {
+    if (better.clues != other.clues)
+        return better.clues > other.clues;
+    // Two readings of the same places compete; tables apart that hold as many are as likely.
+    return sharesPlace(better, other) && ordersBefore(better, other);
+}
+
+PaletteFinder::Result PaletteFinder::find(Rom rom, const std::vector<PaletteClue> &clues) {
+    Result result;
+    result.places = scan(rom, clues, result.placeCounts);
+    std::vector<Place> all;
+    for (const std::vector<Place> &places : result.places)
+        all.insert(all.end(), places.begin(), places.end());
+    std::sort(all.begin(), all.end(), [](const Place &a, const Place &b) {
+        return std::pair(a.address, a.clue) < std::pair(b.address, b.clue);
+    });
+    std::vector<Table> tables;
+    for (int stride = kShortestStride; stride <= kLongestStride; ++stride)
+        tablesAt(rom, stride, all, tables);
+    std::stable_sort(tables.begin(), tables.end(), ordersBefore);
+    // A table whose given places all lie on a better one adds nothing: a reading of every
+    // second row of it, say.
+    for (const Table &table : tables) {
+        const bool within = std::any_of(
+            result.tables.begin(), result.tables.end(), [&](const Table &better) {
+                return ranksAbove(better, table) &&
+                       std::all_of(table.held.begin(), table.held.end(),
+                                   [&](const Place &p) { return holdsPlace(better, p); });
+            });
+        if (!within)
+            result.tables.push_back(table);
+    }
+    const auto &kept = result.tables;
+    result.clear = !kept.empty() && kept[0].clues == int(clues.size()) &&
+                   kept[0].first.kind != EndKind::TooLong &&
+                   kept[0].last.kind != EndKind::TooLong &&
+                   std::all_of(kept.begin() + 1, kept.end(),
+                               [&](const Table &other) { return ranksAbove(kept[0], other); });
+    return result;
+}
+
+} // namespace tintwright
