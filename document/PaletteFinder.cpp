@@ -18,6 +18,7 @@ using Rom = std::span<const std::uint8_t>;
 constexpr int kPaletteBytes = 3;
 // Fewer rows than this say nothing about a column being one value in every row.
 constexpr int kFewestRowsForColumns = 3;
+constexpr int kEnoughRowsBetween = 2;
 
 enum class Row {
     Palette, // three colours
@@ -77,20 +78,18 @@ struct Column {
     int value;
 };
 
-// The bytes between rows that hold one value in every row from `from`, `rows` of them.
+// The bytes between rows that hold one value between every two of `rows` rows from `from`.
 std::vector<Column> constantColumns(Rom rom, std::int64_t from, int stride, int rows) {
     std::vector<Column> columns;
     if (rows < kFewestRowsForColumns)
         return columns;
     for (int offset = kPaletteBytes; offset < stride; ++offset) {
-        const std::int64_t first = from + offset;
-        if (first + std::int64_t(rows - 1) * stride >= std::int64_t(rom.size()))
-            break;
+        const std::uint8_t value = rom[std::size_t(from + offset)];
         bool same = true;
-        for (int row = 1; row < rows && same; ++row)
-            same = rom[std::size_t(first + std::int64_t(row) * stride)] == rom[std::size_t(first)];
+        for (int gap = 1; gap + 1 < rows && same; ++gap)
+            same = rom[std::size_t(from + std::int64_t(gap) * stride + offset)] == value;
         if (same)
-            columns.push_back({offset, rom[std::size_t(first)]});
+            columns.push_back({offset, value});
     }
     return columns;
 }
@@ -185,6 +184,11 @@ Table makeTable(Rom rom, int stride, std::vector<Place> held) {
         clues.push_back(place.clue);
     std::sort(clues.begin(), clues.end());
     table.clues = int(std::unique(clues.begin(), clues.end()) - clues.begin());
+    std::vector<std::int64_t> rows;
+    for (const Place &place : held)
+        rows.push_back(place.address);
+    table.rowsBetween =
+        table.checkedRows - int(std::unique(rows.begin(), rows.end()) - rows.begin());
     table.held = std::move(held);
     return table;
 }
@@ -198,8 +202,11 @@ void tablesAt(Rom rom, int stride, const std::vector<Place> &places, std::vector
     for (const std::vector<Place> &phase : phases) {
         std::vector<Place> joined;
         const auto close = [&] {
+            // Two of the given palettes in two rows: one place is no table.
             const bool twoClues = std::any_of(joined.begin(), joined.end(), [&](const Place &p) {
-                return p.clue != joined.front().clue;
+                return std::any_of(joined.begin(), joined.end(), [&](const Place &q) {
+                    return p.clue != q.clue && p.address != q.address;
+                });
             });
             if (twoClues)
                 tables.push_back(makeTable(rom, stride, joined));
@@ -227,11 +234,17 @@ bool sharesPlace(const Table &table, const Table &other) {
                        [&](const Place &p) { return holdsPlace(table, p); });
 }
 
-// The order tables are listed in: by the palettes they hold, then how little they leave
-// unexplained, then by the columns they share.
+// How much the rows between its given palettes say for a table: none read, one, or enough
+// that chance is out of the question (a random row reads as a palette once in 64).
+int evidence(const Table &table) {
+    return std::min(table.rowsBetween, kEnoughRowsBetween);
+}
+
+// The order tables are listed in: by the palettes they hold, the rows between them, how
+// little they leave unexplained, and the columns they share.
 bool ordersBefore(const Table &table, const Table &other) {
-    return std::tuple(table.clues, -table.unexplained, table.constantColumns) >
-           std::tuple(other.clues, -other.unexplained, other.constantColumns);
+    return std::tuple(table.clues, evidence(table), -table.unexplained, table.constantColumns) >
+           std::tuple(other.clues, evidence(other), -other.unexplained, other.constantColumns);
 }
 
 } // namespace
@@ -243,8 +256,10 @@ bool PaletteFinder::holds(const Table &table, const Place &place) {
 bool PaletteFinder::ranksAbove(const Table &better, const Table &other) {
     if (better.clues != other.clues)
         return better.clues > other.clues;
-    // Two readings of the same places compete; tables apart that hold as many are as likely.
-    return sharesPlace(better, other) && ordersBefore(better, other);
+    // Two readings of the same places compete; tables apart that hold as many are as likely,
+    // unless the rows between the places of one say less.
+    return sharesPlace(better, other) ? ordersBefore(better, other)
+                                      : evidence(better) > evidence(other);
 }
 
 PaletteFinder::Result PaletteFinder::find(Rom rom, const std::vector<PaletteClue> &clues) {
