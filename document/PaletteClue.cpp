@@ -108,8 +108,10 @@ PaletteClue PaletteClue::fromPicture(std::span<const std::uint32_t> pixels, int 
         seen[it->second].candidates |= match.candidates(rgb);
     }
     if (seen.size() < 2 || seen.size() > 3)
-        throw Problem("the picture shows " + std::to_string(seen.size()) +
-                          " NES colours besides its background; a sprite shows two or three",
+        throw Problem((seen.size() < 2 ? std::string("the picture shows only one NES colour")
+                                       : "the picture shows " + std::to_string(seen.size()) +
+                                             " NES colours") +
+                          " besides its background; a sprite shows two or three",
                       Problem::Kind::Refused);
     std::stable_sort(seen.begin(), seen.end(),
                      [](const Seen &a, const Seen &b) { return a.pixels > b.pixels; });

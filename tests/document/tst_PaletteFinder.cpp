@@ -1,6 +1,7 @@
 #include "Cases.h"
 #include "NesPalette.h"
 #include "document/PaletteFinder.h"
+#include "document/Problem.h"
 
 #include <random>
 
@@ -14,6 +15,10 @@ class tst_PaletteFinder : public QObject {
 private slots:
     void layouts_data() { addCases("finds", "layouts"); }
     void layouts();
+    void pictures_data() { addCases("finds", "pictures"); }
+    void pictures();
+    void palettes_data() { addCases("finds", "palettes"); }
+    void palettes();
 };
 
 namespace {
@@ -30,12 +35,14 @@ ColourMatch::Chart otherChart() {
     return chart;
 }
 
-// A screenshot of a sprite in `colours`: a border of another colour, the three inside.
-PaletteClue screenshot(const std::array<std::uint8_t, 3> &colours, const ColourMatch::Chart &as) {
-    std::vector<std::uint32_t> pixels(6 * 6, 0x123456);
-    for (int i = 0; i < 12; ++i)
-        pixels[std::size_t(7 + i % 4 + i / 4 * 6)] = as[colours[std::size_t(i % 3)]];
-    return PaletteClue::fromPicture(pixels, 6, ColourMatch(NesPalette::standard()));
+// A screenshot of a sprite in `colours`: a border of another colour, the colours in turn
+// inside it.
+PaletteClue screenshot(const std::vector<std::uint32_t> &colours,
+                       std::uint32_t background = 0x123456) {
+    std::vector<std::uint32_t> pixels(8 * 8, background);
+    for (std::size_t i = 0; i < 36; ++i)
+        pixels[9 + i % 6 + i / 6 * 8] = colours[i % colours.size()];
+    return PaletteClue::fromPicture(pixels, 8, ColourMatch(NesPalette::standard()));
 }
 
 struct Made {
@@ -108,9 +115,12 @@ Made make(const QJsonObject &row) {
         for (int decoy = row["scatter"].toBool() ? -1 : 0; decoy < row["decoys"].toInt(); ++decoy)
             put(elsewhere(), bytes(p));
     }
-    if (row.contains("picture"))
-        made.clues.push_back(screenshot(palettes[std::size_t(row["picture"].toInt())],
-                                        row["chart"] == "other" ? otherChart() : NesPalette::standard()));
+    if (row.contains("picture")) {
+        const ColourMatch::Chart chart =
+            row["chart"] == "other" ? otherChart() : NesPalette::standard();
+        const Palette &shown = palettes[std::size_t(row["picture"].toInt())];
+        made.clues.push_back(screenshot({chart[shown[0]], chart[shown[1]], chart[shown[2]]}));
+    }
     if (row.contains("absent"))
         made.clues.push_back(PaletteClue::parse(row["absent"].toString().toStdString()));
     return made;
@@ -135,6 +145,49 @@ void tst_PaletteFinder::layouts() {
     QCOMPARE(table.rows, expect["rows"].toInt());
     QCOMPARE(QJsonArray({table.first.sure(), table.last.sure()}), expect["sure"].toArray());
     QCOMPARE(int(table.last.doubtful.size()), expect["doubtful"].toInt());
+}
+
+// A screenshot's colours are read through the chart as their look-alikes, or refused.
+void tst_PaletteFinder::pictures() {
+    QFETCH(QJsonObject, row);
+    const auto rgb = [](const QString &spec) {
+        const int value = spec.section(':', 1).toInt(nullptr, 16);
+        return spec.startsWith("rgb") ? std::uint32_t(value)
+               : spec.startsWith("other") ? otherChart()[std::size_t(value)]
+                                          : NesPalette::standard()[std::size_t(value)];
+    };
+    std::vector<std::uint32_t> colours;
+    for (const QJsonValue spec : row["colours"].toArray())
+        colours.push_back(rgb(spec.toString()));
+    try {
+        const PaletteClue clue = screenshot(colours, rgb(row["background"].toString("rgb:123456")));
+        QVERIFY(!row.contains("refused"));
+        ColourMatch::Colours all = 0;
+        for (const ColourMatch::Colours set : clue.colours)
+            all |= set == ColourMatch::kEveryColour ? 0 : set;
+        for (const QJsonValue index : row["holds"].toArray())
+            QVERIFY2(all >> index.toInt() & 1, qPrintable(QString::number(index.toInt(), 16)));
+        for (const QJsonValue index : row["lacks"].toArray())
+            QVERIFY2(!(all >> index.toInt() & 1), qPrintable(QString::number(index.toInt(), 16)));
+        QCOMPARE(clue.colours[2] == ColourMatch::kEveryColour, row["any"].toBool());
+        QVERIFY(clue.anyOrder && clue.orders().size() == 6);
+    } catch (const Problem &problem) {
+        QVERIFY2(QString::fromStdString(problem.reason()).contains(row["refused"].toString()),
+                 problem.what());
+    }
+}
+
+void tst_PaletteFinder::palettes() {
+    QFETCH(QJsonObject, row);
+    try {
+        const PaletteClue clue = PaletteClue::parse(row["text"].toString().toStdString());
+        QCOMPARE(QString::fromStdString(clue.label), row["label"].toString());
+        QCOMPARE(clue.orders().size(), std::size_t(1));
+    } catch (const Problem &problem) {
+        QVERIFY2(QString::fromStdString(problem.reason()).contains(row["refused"].toString()) &&
+                     row.contains("refused"),
+                 problem.what());
+    }
 }
 
 QTEST_APPLESS_MAIN(tst_PaletteFinder)
