@@ -54,9 +54,13 @@ ColourMatch::ColourMatch(const Chart &chart) : m_chart(chart) {
 
 ColourMatch::Nearest ColourMatch::nearest(std::uint32_t rgb) const {
     Nearest best{0, distance(rgb, m_chart[0])};
-    for (int i = 1; i < NesColour::kCount; ++i)
-        if (const double d = distance(rgb, m_chart[std::size_t(i)]); d < best.distance)
+    for (int i = 1; i < NesColour::kCount; ++i) {
+        const double d = distance(rgb, m_chart[std::size_t(i)]);
+        // Of twins, the one to use: $0F of the blacks.
+        if (d < best.distance || (d == best.distance && NesColour::avoid(best.index) &&
+                                  !NesColour::avoid(i)))
             best = {i, d};
+    }
     return best;
 }
 

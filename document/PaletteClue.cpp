@@ -43,29 +43,34 @@ std::uint32_t background(std::span<const std::uint32_t> pixels, std::size_t widt
 
 PaletteClue PaletteClue::parse(std::string_view text) {
     const auto refuse = [text](const std::string &why) {
-        return Problem("the palette " + TextEncoding::quoted(text) + " " + why, Problem::Kind::Refused);
+        return Problem("the palette " + TextEncoding::quoted(text) + " " + why + ", as 0F,12,21",
+                       Problem::Kind::Refused);
     };
     PaletteClue clue;
-    clue.label.clear();
-    std::size_t at = 0;
-    for (std::size_t k = 0; k < 3; ++k) {
-        if (k > 0 && (at >= text.size() || text[at++] != ','))
-            throw refuse("is not three colours separated by commas, as 0F,12,21");
-        if (at < text.size() && text[at] == '$')
-            ++at;
-        int value = 0, digits = 0;
-        for (; at < text.size() && hexDigit(text[at]) >= 0 && digits < 3; ++at, ++digits)
-            value = value * 16 + hexDigit(text[at]);
-        if (digits == 0 || digits > 2)
-            throw refuse("is not three colours of one or two hex digits, as 0F,12,21");
+    std::size_t k = 0;
+    for (std::string_view rest = text;; ++k) {
+        const std::size_t comma = rest.find(',');
+        std::string_view part = rest.substr(0, comma);
+        if (k == 3)
+            throw refuse("is not three colours separated by commas");
+        if (part.starts_with('$'))
+            part.remove_prefix(1);
+        if (part.empty() || part.size() > 2 ||
+            !std::all_of(part.begin(), part.end(), [](char c) { return hexDigit(c) >= 0; }))
+            throw refuse("is not three colours of one or two hex digits");
+        const int value = part.size() == 1 ? hexDigit(part[0])
+                                           : hexDigit(part[0]) * 16 + hexDigit(part[1]);
         if (!NesColour::isValid(value))
-            throw refuse("holds " + NumberText::colour(value) +
-                         ", which is no NES colour ($00 to $3F)");
+            throw refuse("holds " + NumberText::colour(value) + ", which is no NES colour ($00 "
+                         "to $3F)");
         clue.colours[k] = Colours(1) << value;
         clue.label += (k > 0 ? "," : "") + NumberText::hex(std::uint64_t(value), 2);
+        if (comma == std::string_view::npos)
+            break;
+        rest.remove_prefix(comma + 1);
     }
-    if (at != text.size())
-        throw refuse("is not three colours separated by commas, as 0F,12,21");
+    if (k != 2)
+        throw refuse("is not three colours separated by commas");
     return clue;
 }
 
