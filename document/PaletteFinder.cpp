@@ -1,5 +1,7 @@
 #include "PaletteFinder.h"
 
+#include "PaletteScan.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -36,32 +38,21 @@ Row rowAt(Rom rom, std::int64_t address) {
     return bytes[0] == bytes[1] && bytes[1] == bytes[2] ? Row::Weak : Row::Palette;
 }
 
-// Every place each clue's bytes lie, in one pass: a bit per order looked for, in a table per
-// byte of the three.
+// Every place each clue's bytes lie, in one pass.
 std::vector<std::vector<Place>> scan(Rom rom, const std::vector<PaletteClue> &clues,
                                      std::vector<std::size_t> &counts) {
-    std::array<std::array<std::uint64_t, 256>, 3> accepts{};
-    std::vector<int> clueOf; // per order
+    std::vector<PaletteClue::Pattern> patterns;
+    std::vector<int> clueOf; // per pattern
     for (std::size_t c = 0; c < clues.size(); ++c)
         for (const PaletteClue::Pattern &order : clues[c].orders()) {
-            const std::uint64_t bit = std::uint64_t(1) << clueOf.size();
+            patterns.push_back(order);
             clueOf.push_back(int(c));
-            for (std::size_t k = 0; k < 3; ++k)
-                for (int colour = 0; colour < NesColour::kCount; ++colour)
-                    if (order[k] >> colour & 1)
-                        accepts[k][std::size_t(colour)] |= bit;
         }
     std::vector<std::vector<Place>> places(clues.size());
     counts.assign(clues.size(), 0);
-    const std::uint8_t *bytes = rom.data();
-    const std::size_t end = rom.size() < 3 ? 0 : rom.size() - 2;
-    for (std::size_t at = 0; at < end; ++at) {
-        std::uint64_t orders = accepts[0][bytes[at]];
-        if (orders == 0)
-            continue;
-        orders &= accepts[1][bytes[at + 1]] & accepts[2][bytes[at + 2]];
-        for (; orders != 0; orders &= orders - 1) {
-            const int clue = clueOf[std::size_t(std::countr_zero(orders))];
+    PaletteScan(patterns).run(rom, [&](std::size_t at, std::uint64_t fits) {
+        for (; fits != 0; fits &= fits - 1) {
+            const int clue = clueOf[std::size_t(std::countr_zero(fits))];
             std::vector<Place> &found = places[std::size_t(clue)];
             // Two orders of one picture may both fit one place.
             if (!found.empty() && found.back().address == std::int64_t(at))
@@ -69,7 +60,7 @@ std::vector<std::vector<Place>> scan(Rom rom, const std::vector<PaletteClue> &cl
             if (++counts[std::size_t(clue)] <= PaletteFinder::kMostPlaces)
                 found.push_back({clue, std::int64_t(at)});
         }
-    }
+    });
     return places;
 }
 

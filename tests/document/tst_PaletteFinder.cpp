@@ -1,6 +1,7 @@
 #include "Cases.h"
 #include "NesPalette.h"
 #include "document/PaletteFinder.h"
+#include "document/PaletteScan.h"
 #include "document/Problem.h"
 
 #include <random>
@@ -19,6 +20,8 @@ private slots:
     void pictures();
     void palettes_data() { addCases("finds", "palettes"); }
     void palettes();
+    void scan_data();
+    void scan();
 };
 
 namespace {
@@ -187,6 +190,42 @@ void tst_PaletteFinder::palettes() {
         QVERIFY2(QString::fromStdString(problem.reason()).contains(row["refused"].toString()) &&
                      row.contains("refused"),
                  problem.what());
+    }
+}
+
+void tst_PaletteFinder::scan_data() {
+    QTest::addColumn<PaletteScan::Sift>("sifting");
+    QTest::newRow("widest") << PaletteScan::Sift::Widest;
+    QTest::newRow("16 at a time") << PaletteScan::Sift::By16;
+    QTest::newRow("one by one") << PaletteScan::Sift::None;
+}
+
+// Every way of sifting finds what looking at every place with every pattern finds.
+void tst_PaletteFinder::scan() {
+    QFETCH(PaletteScan::Sift, sifting);
+    std::mt19937_64 random(3);
+    for (int trial = 0; trial < 200; ++trial) {
+        std::vector<PaletteClue::Pattern> patterns(1 + random() % 64);
+        for (PaletteClue::Pattern &pattern : patterns)
+            for (ColourMatch::Colours &colours : pattern) // few colours, or most
+                colours = trial % 2 ? random() | random() : random() & random() & random();
+        std::vector<std::uint8_t> rom(random() % 300);
+        for (std::uint8_t &byte : rom)
+            byte = std::uint8_t(random() % 72); // a few above $3F
+        QList<std::pair<std::size_t, std::uint64_t>> expected, found;
+        for (std::size_t at = 0; at + 3 <= rom.size(); ++at) {
+            std::uint64_t fits = 0;
+            for (std::size_t p = 0; p < patterns.size(); ++p)
+                if (rom[at] < 64 && rom[at + 1] < 64 && rom[at + 2] < 64 &&
+                    (patterns[p][0] >> rom[at] & patterns[p][1] >> rom[at + 1] &
+                     patterns[p][2] >> rom[at + 2] & 1))
+                    fits |= std::uint64_t(1) << p;
+            if (fits)
+                expected.append({at, fits});
+        }
+        PaletteScan(patterns).run(
+            rom, [&](std::size_t at, std::uint64_t fits) { found.append({at, fits}); }, sifting);
+        QCOMPARE(found, expected);
     }
 }
 
