@@ -269,9 +269,11 @@ QString placeText(const QJsonValue &place) {
 QString reportText(const QJsonObject &json) {
     QStringList palettes;
     for (const QJsonValue &p : json["palettes"].toArray())
-        palettes << Invocation::tr("%1 (%2 places)")
-                        .arg(p["palette"].toString())
-                        .arg(p["places"].toInteger());
+        palettes << (p["places"].toInteger() == 1
+                         ? Invocation::tr("%1 (1 place)").arg(p["palette"].toString())
+                         : Invocation::tr("%1 (%2 places)")
+                               .arg(p["palette"].toString())
+                               .arg(p["places"].toInteger()));
     QString text = Invocation::tr("Looked for %1 in %2.\n")
                        .arg(palettes.join(QStringLiteral(", ")), json["rom"].toString());
     const QString found = json["found"].toString();
@@ -293,26 +295,19 @@ QString reportText(const QJsonObject &json) {
                     .arg(t["stride"].toInt())
                     .arg(t["rows"].toInt())
                     .arg(address(t["last"].toInteger()));
-        QStringList given;
         for (const QJsonValue &place : t["given"].toArray())
-            given << placeText(place);
-        text += Invocation::tr("  holds: %1\n").arg(given.join(QStringLiteral("; ")));
-        QStringList reasons;
+            text += Invocation::tr("  holds %1\n").arg(placeText(place));
         for (const QJsonValue &reason : t["restsOn"].toArray())
-            reasons << reason.toString();
-        text += Invocation::tr("  rests on: %1\n").arg(reasons.join(QStringLiteral("; ")));
+            text += Invocation::tr("  rests on: %1\n").arg(reason.toString());
         text += Invocation::tr("  first row: %1\n  last row: %2\n")
                     .arg(t["first"]["why"].toString(), t["end"]["why"].toString());
     }
     if (json["moreTables"].toInteger() > 0)
         text += Invocation::tr("%1 more tables hold fewer.\n").arg(json["moreTables"].toInteger());
-    QStringList elsewhere;
     for (const QJsonValue &place : json["elsewhere"].toArray())
-        elsewhere << placeText(place);
-    if (!elsewhere.isEmpty())
-        text += (found == QLatin1String("none") ? Invocation::tr("Places: %1\n")
+        text += (found == QLatin1String("none") ? Invocation::tr("Found %1\n")
                                                  : Invocation::tr("Elsewhere: %1\n"))
-                    .arg(elsewhere.join(QStringLiteral("; ")));
+                    .arg(placeText(place));
     return text;
 }
 
