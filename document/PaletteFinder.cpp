@@ -214,10 +214,13 @@ void tablesAt(Rom rom, int stride, const std::vector<Place> &places, std::vector
     }
 }
 
+// Places in the order they are found and held: by address, then by palette.
+bool before(const Place &a, const Place &b) {
+    return std::pair(a.address, a.clue) < std::pair(b.address, b.clue);
+}
+
 bool holdsPlace(const Table &table, const Place &place) {
-    return std::any_of(table.held.begin(), table.held.end(), [&](const Place &p) {
-        return p.address == place.address && p.clue == place.clue;
-    });
+    return std::binary_search(table.held.begin(), table.held.end(), place, before);
 }
 
 bool sharesPlace(const Table &table, const Table &other) {
@@ -259,16 +262,21 @@ PaletteFinder::Result PaletteFinder::find(Rom rom, const std::vector<PaletteClue
     std::vector<Place> all;
     for (const std::vector<Place> &places : result.places)
         all.insert(all.end(), places.begin(), places.end());
-    std::sort(all.begin(), all.end(), [](const Place &a, const Place &b) {
-        return std::pair(a.address, a.clue) < std::pair(b.address, b.clue);
-    });
+    std::sort(all.begin(), all.end(), before);
     std::vector<Table> tables;
     for (int stride = kShortestStride; stride <= kLongestStride; ++stride)
         tablesAt(rom, stride, all, tables);
     std::stable_sort(tables.begin(), tables.end(), ordersBefore);
+    // No table ranks above the first, which holds the most and says the most of them.
+    result.clear = !tables.empty() && tables[0].clues == int(clues.size()) &&
+                   tables[0].first.kind != EndKind::TooLong &&
+                   tables[0].last.kind != EndKind::TooLong &&
+                   std::all_of(tables.begin() + 1, tables.end(),
+                               [&](const Table &other) { return ranksAbove(tables[0], other); });
     // A table whose given places all lie on a better one adds nothing: a reading of every
     // second row of it, say.
-    for (const Table &table : tables) {
+    for (std::size_t t = 0; t < tables.size() && result.tables.size() < kMostTables; ++t) {
+        const Table &table = tables[t];
         const bool within = std::any_of(
             result.tables.begin(), result.tables.end(), [&](const Table &better) {
                 return ranksAbove(better, table) &&
@@ -278,12 +286,6 @@ PaletteFinder::Result PaletteFinder::find(Rom rom, const std::vector<PaletteClue
         if (!within)
             result.tables.push_back(table);
     }
-    const auto &kept = result.tables;
-    result.clear = !kept.empty() && kept[0].clues == int(clues.size()) &&
-                   kept[0].first.kind != EndKind::TooLong &&
-                   kept[0].last.kind != EndKind::TooLong &&
-                   std::all_of(kept.begin() + 1, kept.end(),
-                               [&](const Table &other) { return ranksAbove(kept[0], other); });
     return result;
 }
 

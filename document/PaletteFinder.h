@@ -32,6 +32,8 @@ public:
     static constexpr int kMostRows = 4096;
     // Places kept per palette; more are counted only.
     static constexpr std::size_t kMostPlaces = 4096;
+    // Tables reported, the best first.
+    static constexpr std::size_t kMostTables = 64;
     // Palettes looked for at once (a picture's six orders count as one).
     static constexpr std::size_t kMostClues = 32;
 

@@ -22,7 +22,7 @@ using EndKind = PaletteFinder::EndKind;
 
 // A screenshot is a picture of a screen: this is room for any emulator's window.
 constexpr std::size_t kLargestPicture = std::size_t(64) << 20;
-constexpr int kLargestPictureMegabytes = 256; // decoded
+constexpr int kLargestPictureMegabytes = 64; // decoded: 16 million pixels
 // Tables and places listed; the rest are counted.
 constexpr int kTablesListed = 5;
 constexpr int kPlacesListed = 8;
@@ -326,7 +326,7 @@ std::vector<std::uint8_t> tableFile(const Table &table) {
 int run(Invocation &run) {
     FileBytes rom;
     std::vector<PaletteClue> clues;
-    if (!readClues(run, clues) || !run.readRom(run.args()[0], rom, FileIo::Source::File))
+    if (!readClues(run, clues) || !run.readRom(run.args()[0], rom))
         return run.failed();
     const PaletteFinder::Result result = PaletteFinder::find(rom.span(), clues);
     QJsonObject json = report({result, clues, rom.span()}, Invocation::shown(run.args()[0]));
