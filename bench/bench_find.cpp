@@ -74,12 +74,11 @@ int main(int argc, char **argv) {
                 "(table of %d rows found: %s)\n",
                 kGiven, findMs, floorMs, findMs / floorMs, rows, rows == kTableRows ? "yes" : "NO");
     if (argc > 1) {
-        const std::string command = std::string(argv[1]) + " find " + path.string() + typed +
-                                    " > /dev/null";
+        const std::string command =
+            std::string(argv[1]) + " find " + path.string() + typed + " > /dev/null";
         const double toolMs = bestMs(5, [&] { (void)std::system(command.c_str()); });
-        const double catMs = bestMs(5, [&] {
-            (void)std::system(("cat " + path.string() + " > /dev/null").c_str());
-        });
+        const double catMs = bestMs(
+            5, [&] { (void)std::system(("cat " + path.string() + " > /dev/null").c_str()); });
         std::printf("tintwright-data find, new process: %.1f ms   floor (cat in a new process) "
                     "%.1f ms\n",
                     toolMs, catMs);

@@ -57,8 +57,8 @@ ColourMatch::Nearest ColourMatch::nearest(std::uint32_t rgb) const {
     for (int i = 1; i < NesColour::kCount; ++i) {
         const double d = distance(rgb, m_chart[std::size_t(i)]);
         // Of twins, the one to use: $0F of the blacks.
-        if (d < best.distance || (d == best.distance && NesColour::avoid(best.index) &&
-                                  !NesColour::avoid(i)))
+        if (d < best.distance ||
+            (d == best.distance && NesColour::avoid(best.index) && !NesColour::avoid(i)))
             best = {i, d};
     }
     return best;

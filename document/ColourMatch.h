@@ -17,7 +17,7 @@ namespace tintwright {
 class ColourMatch {
 public:
     using Chart = std::array<std::uint32_t, NesColour::kCount>; // 0xRRGGBB per index
-    using Colours = std::uint64_t; // bit k set: colour $k
+    using Colours = std::uint64_t;                              // bit k set: colour $k
     static constexpr Colours kEveryColour = ~Colours(0);
 
     // Chart colours closer than this look alike: the blacks, $20 and $30, and the chart's

@@ -34,9 +34,9 @@ std::uint32_t background(std::span<const std::uint32_t> pixels, std::size_t widt
         for (std::size_t x = 0; x < width; ++x)
             if (y == 0 || y + 1 == height || x == 0 || x + 1 == width)
                 ++counts[pixels[y * width + x]];
-    return std::max_element(counts.begin(), counts.end(), [](const auto &a, const auto &b) {
-               return a.second < b.second;
-           })->first;
+    return std::max_element(counts.begin(), counts.end(),
+                            [](const auto &a, const auto &b) { return a.second < b.second; })
+        ->first;
 }
 
 } // namespace
@@ -58,10 +58,11 @@ PaletteClue PaletteClue::parse(std::string_view text) {
         if (part.empty() || part.size() > 2 ||
             !std::all_of(part.begin(), part.end(), [](char c) { return hexDigit(c) >= 0; }))
             throw refuse("is not three colours of one or two hex digits");
-        const int value = part.size() == 1 ? hexDigit(part[0])
-                                           : hexDigit(part[0]) * 16 + hexDigit(part[1]);
+        const int value =
+            part.size() == 1 ? hexDigit(part[0]) : hexDigit(part[0]) * 16 + hexDigit(part[1]);
         if (!NesColour::isValid(value))
-            throw refuse("holds " + NumberText::colour(value) + ", which is no NES colour ($00 "
+            throw refuse("holds " + NumberText::colour(value) +
+                         ", which is no NES colour ($00 "
                          "to $3F)");
         clue.colours[k] = Colours(1) << value;
         clue.label += (k > 0 ? "," : "") + NumberText::hex(std::uint64_t(value), 2);
@@ -97,14 +98,13 @@ PaletteClue PaletteClue::fromPicture(std::span<const std::uint32_t> pixels, int 
     for (const auto &[rgb, count] : counts) {
         const ColourMatch::Nearest nearest = match.nearest(rgb);
         if (nearest.distance > ColourMatch::kFarthest)
-            throw Problem("its colour " + rgbText(rgb) + " is " +
-                              std::to_string(int(nearest.distance)) +
-                              " from the nearest NES colour (" +
-                              NumberText::colour(nearest.index) + ", CIE76 distance; at most " +
-                              std::to_string(int(ColourMatch::kFarthest)) +
-                              " is taken): it is not an NES screenshot, or the .pal is not "
-                              "the emulator's",
-                          Problem::Kind::Refused);
+            throw Problem(
+                "its colour " + rgbText(rgb) + " is " + std::to_string(int(nearest.distance)) +
+                    " from the nearest NES colour (" + NumberText::colour(nearest.index) +
+                    ", CIE76 distance; at most " + std::to_string(int(ColourMatch::kFarthest)) +
+                    " is taken): it is not an NES screenshot, or the .pal is not "
+                    "the emulator's",
+                Problem::Kind::Refused);
         const Colours group = match.lookAlikes(nearest.index);
         const auto [it, added] = byGroup.try_emplace(group, seen.size());
         if (added)
@@ -113,9 +113,9 @@ PaletteClue PaletteClue::fromPicture(std::span<const std::uint32_t> pixels, int 
         seen[it->second].candidates |= match.candidates(rgb);
     }
     if (seen.size() < 2 || seen.size() > 3)
-        throw Problem((seen.size() < 2 ? std::string("the picture shows only one NES colour")
-                                       : "the picture shows " + std::to_string(seen.size()) +
-                                             " NES colours") +
+        throw Problem((seen.size() < 2
+                           ? std::string("the picture shows only one NES colour")
+                           : "the picture shows " + std::to_string(seen.size()) + " NES colours") +
                           " besides its background; a sprite shows two or three",
                       Problem::Kind::Refused);
     std::stable_sort(seen.begin(), seen.end(),

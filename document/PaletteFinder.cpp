@@ -204,8 +204,8 @@ void tablesAt(Rom rom, int stride, const std::vector<Place> &places, std::vector
             joined.clear();
         };
         for (const Place &place : phase) {
-            if (!joined.empty() && !rowsBetweenRead(rom, joined.back().address, place.address,
-                                                    stride))
+            if (!joined.empty() &&
+                !rowsBetweenRead(rom, joined.back().address, place.address, stride))
                 close();
             joined.push_back(place);
         }
@@ -277,8 +277,8 @@ PaletteFinder::Result PaletteFinder::find(Rom rom, const std::vector<PaletteClue
     // second row of it, say.
     for (std::size_t t = 0; t < tables.size() && result.tables.size() < kMostTables; ++t) {
         const Table &table = tables[t];
-        const bool within = std::any_of(
-            result.tables.begin(), result.tables.end(), [&](const Table &better) {
+        const bool within =
+            std::any_of(result.tables.begin(), result.tables.end(), [&](const Table &better) {
                 return ranksAbove(better, table) &&
                        std::all_of(table.held.begin(), table.held.end(),
                                    [&](const Place &p) { return holdsPlace(better, p); });

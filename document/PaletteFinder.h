@@ -44,18 +44,18 @@ public:
 
     // Why a table ends where it does.
     enum class EndKind {
-        NotAColour, // the next row holds a byte above $3F
-        FileEdge,   // the file ends there
-        Filler,     // more than kMostDoubtful rows of one value each follow
+        NotAColour,  // the next row holds a byte above $3F
+        FileEdge,    // the file ends there
+        Filler,      // more than kMostDoubtful rows of one value each follow
         ColumnBreak, // a byte that is the same in every row differs in the next
-        Doubtful,   // up to kMostDoubtful rows of one value each, then one of the above
-        TooLong,    // it reads as palettes beyond kMostRows
+        Doubtful,    // up to kMostDoubtful rows of one value each, then one of the above
+        TooLong,     // it reads as palettes beyond kMostRows
     };
     struct End {
         EndKind kind = EndKind::FileEdge;
-        std::int64_t address = 0; // the first row beyond
-        int byte = 0;             // NotAColour, ColumnBreak: the byte that ends it
-        int column = 0;           // ColumnBreak: its place after the palette
+        std::int64_t address = 0;           // the first row beyond
+        int byte = 0;                       // NotAColour, ColumnBreak: the byte that ends it
+        int column = 0;                     // ColumnBreak: its place after the palette
         std::vector<std::int64_t> doubtful; // Doubtful: those rows, nearest first
         bool sure() const { return kind != EndKind::Doubtful && kind != EndKind::TooLong; }
     };

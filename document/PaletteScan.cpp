@@ -38,8 +38,7 @@ __attribute__((target("ssse3"))) __m128i allowed(__m128i bytes, __m128i lowBits)
     const __m128i nibble = _mm_set1_epi8(0x0F);
     const __m128i highBit = _mm_setr_epi8(1, 2, 4, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
     const __m128i low = _mm_shuffle_epi8(lowBits, _mm_and_si128(bytes, nibble));
-    const __m128i high =
-        _mm_shuffle_epi8(highBit, _mm_and_si128(_mm_srli_epi16(bytes, 4), nibble));
+    const __m128i high = _mm_shuffle_epi8(highBit, _mm_and_si128(_mm_srli_epi16(bytes, 4), nibble));
     return _mm_cmpeq_epi8(_mm_and_si128(low, high), _mm_setzero_si128()); // 0xFF: not allowed
 }
 
@@ -56,9 +55,9 @@ siftBlocks(const std::uint8_t *bytes, std::size_t size, const LowBits &lowBits,
         const auto load = [&](std::size_t k) {
             return _mm_loadu_si128(reinterpret_cast<const __m128i *>(bytes + at + k));
         };
-        const __m128i refused = _mm_or_si128(
-            _mm_or_si128(allowed(load(0), first), allowed(load(1), second)),
-            allowed(load(2), third));
+        const __m128i refused =
+            _mm_or_si128(_mm_or_si128(allowed(load(0), first), allowed(load(1), second)),
+                         allowed(load(2), third));
         for (unsigned left = ~unsigned(_mm_movemask_epi8(refused)) & 0xFFFFu; left != 0;
              left &= left - 1)
             candidate(at + unsigned(__builtin_ctz(left)));
@@ -90,12 +89,11 @@ siftBlocks32(const std::uint8_t *bytes, std::size_t size, const LowBits &lowBits
         const auto *block = reinterpret_cast<const __m256i *>(bytes + at);
         const auto *next = reinterpret_cast<const __m256i *>(bytes + at + 1);
         const auto *last = reinterpret_cast<const __m256i *>(bytes + at + 2);
-        const __m256i refused = _mm256_or_si256(
-            _mm256_or_si256(allowed32(_mm256_loadu_si256(block), tables[0]),
-                            allowed32(_mm256_loadu_si256(next), tables[1])),
-            allowed32(_mm256_loadu_si256(last), tables[2]));
-        for (unsigned left = ~unsigned(_mm256_movemask_epi8(refused)); left != 0;
-             left &= left - 1)
+        const __m256i refused =
+            _mm256_or_si256(_mm256_or_si256(allowed32(_mm256_loadu_si256(block), tables[0]),
+                                            allowed32(_mm256_loadu_si256(next), tables[1])),
+                            allowed32(_mm256_loadu_si256(last), tables[2]));
+        for (unsigned left = ~unsigned(_mm256_movemask_epi8(refused)); left != 0; left &= left - 1)
             candidate(at + unsigned(__builtin_ctz(left)));
     }
     return at;
@@ -120,8 +118,7 @@ std::size_t PaletteScan::sift(std::span<const std::uint8_t> rom,
 #else
 
 std::size_t PaletteScan::sift(std::span<const std::uint8_t>,
-                              const std::function<void(std::size_t, std::uint64_t)> &,
-                              Sift) const {
+                              const std::function<void(std::size_t, std::uint64_t)> &, Sift) const {
     return 0; // every place is checked one by one
 }
 

@@ -24,8 +24,8 @@ inline const CommandOption kFolderOption{
 // The output's form, whose values each command names: one option, whatever the command.
 inline const CommandOption kFormatOption{
     "format", "FORMAT",
-    QT_TRANSLATE_NOOP("DataTool", "The output's format: text (the default) or json for check "
-                                  "and port, ips or bps for patch.")};
+    QT_TRANSLATE_NOOP("DataTool", "The output's format: text (the default) or json for check, "
+                                  "find and port, ips or bps for patch.")};
 inline const CommandOption kForceOption{
     "force", nullptr,
     QT_TRANSLATE_NOOP("DataTool", "Replace the output when a file of that name exists.")};
@@ -74,8 +74,8 @@ extern const Command kBuildCommand, kPaletteCommand, kCheckCommand, kExportComma
 // The commands, in the order --help lists them.
 inline const std::vector<const Command *> &commands() {
     static const std::vector<const Command *> all{
-        &kBuildCommand, &kPaletteCommand, &kCheckCommand, &kFindCommand, &kPortCommand,
-        &kExportCommand, &kImportCommand, &kDiffCommand, &kPatchCommand, &kApplyCommand};
+        &kBuildCommand,  &kPaletteCommand, &kCheckCommand, &kFindCommand,  &kPortCommand,
+        &kExportCommand, &kImportCommand,  &kDiffCommand,  &kPatchCommand, &kApplyCommand};
     return all;
 }
 

@@ -127,9 +127,8 @@ int withCommand(const Command &command, const QCommandLineParser &first,
             Invocation::kFailed,
             Invocation::tr("%1 is empty: name a file or value (see %2 --help)").arg(empty, name)));
     // An argument whose name ends in ... may be given more than once.
-    if (names.last().endsWith(QLatin1String("..."))
-            ? run.args().size() < names.size()
-            : run.args().size() != names.size())
+    if (names.last().endsWith(QLatin1String("...")) ? run.args().size() < names.size()
+                                                    : run.args().size() != names.size())
         return run.finish(run.fail(
             Invocation::kFailed, Invocation::tr("usage: tintwright-data %1 %2").arg(name, usage)));
     // A command that reports in JSON takes text or json; patch names its own formats.

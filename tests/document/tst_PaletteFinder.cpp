@@ -87,7 +87,8 @@ Made make(const QJsonObject &row) {
         for (std::size_t r = 0, k = 0; r < rows; ++r, k = 0)
             for (int i = 0; i < stride; ++i) {
                 const QString cell = layout.mid(i * 2, 2);
-                const std::size_t place = std::size_t(at) + r * std::size_t(stride) + std::size_t(i);
+                const std::size_t place =
+                    std::size_t(at) + r * std::size_t(stride) + std::size_t(i);
                 if (cell == "pp")
                     rom[place] = palettes[r][k++];
                 else if (cell != "??")
@@ -100,7 +101,9 @@ Made make(const QJsonObject &row) {
     if (const QJsonObject copy = row["copy"].toObject(); !copy.isEmpty())
         lay(copy["at"].toInt(), copy["row"].toString(),
             std::size_t(copy["rows"].toInt(int(palettes.size()))));
-    const auto bytes = [](const Palette &p) { return QByteArray(reinterpret_cast<const char *>(p.data()), 3); };
+    const auto bytes = [](const Palette &p) {
+        return QByteArray(reinterpret_cast<const char *>(p.data()), 3);
+    };
     const auto elsewhere = [&] {
         for (;;) {
             const auto place = std::int64_t(below(rom.size() - 3));
@@ -155,7 +158,7 @@ void tst_PaletteFinder::pictures() {
     QFETCH(QJsonObject, row);
     const auto rgb = [](const QString &spec) {
         const int value = spec.section(':', 1).toInt(nullptr, 16);
-        return spec.startsWith("rgb") ? std::uint32_t(value)
+        return spec.startsWith("rgb")     ? std::uint32_t(value)
                : spec.startsWith("other") ? otherChart()[std::size_t(value)]
                                           : NesPalette::standard()[std::size_t(value)];
     };
@@ -224,7 +227,11 @@ void tst_PaletteFinder::scan() {
                 expected.append({at, fits});
         }
         PaletteScan(patterns).run(
-            rom, [&](std::size_t at, std::uint64_t fits) { found.append({at, fits}); }, sifting);
+            rom,
+            [&](std::size_t at, std::uint64_t fits) {
+                found.append({at, fits});
+            },
+            sifting);
         QCOMPARE(found, expected);
     }
 }

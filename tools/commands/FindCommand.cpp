@@ -241,11 +241,12 @@ QJsonObject report(const Found &found, const QString &rom) {
                                     {"places", qint64(result.placeCounts[c])}});
     for (std::size_t t = 0; t < result.tables.size() && t < kTablesListed; ++t)
         tables.append(tableJson(found, t));
-    const bool none =
-        result.tables.empty() || result.tables[0].clues < int(found.clues.size());
+    const bool none = result.tables.empty() || result.tables[0].clues < int(found.clues.size());
     const Table *best = none ? nullptr : &result.tables[0];
     return {{"rom", rom},
-            {"found", result.clear ? "one" : none ? "none" : "several"},
+            {"found", result.clear ? "one"
+                      : none       ? "none"
+                                   : "several"},
             {"palettes", palettes},
             {"tables", tables},
             {"moreTables", qint64(result.tables.size()) - qint64(tables.size())},
@@ -277,8 +278,7 @@ QString reportText(const QJsonObject &json) {
     QString text = Invocation::tr("Looked for %1 in %2.\n")
                        .arg(palettes.join(QStringLiteral(", ")), json["rom"].toString());
     const QString found = json["found"].toString();
-    text += found == QLatin1String("one")
-                ? Invocation::tr("Found one table, table 1.\n")
+    text += found == QLatin1String("one") ? Invocation::tr("Found one table, table 1.\n")
             : found == QLatin1String("none")
                 ? Invocation::tr("No table found: no table holds every palette given, evenly "
                                  "spaced with palettes between them. The palettes may lie apart, "
@@ -306,7 +306,7 @@ QString reportText(const QJsonObject &json) {
         text += Invocation::tr("%1 more tables hold fewer.\n").arg(json["moreTables"].toInteger());
     for (const QJsonValue &place : json["elsewhere"].toArray())
         text += (found == QLatin1String("none") ? Invocation::tr("Found %1\n")
-                                                 : Invocation::tr("Elsewhere: %1\n"))
+                                                : Invocation::tr("Elsewhere: %1\n"))
                     .arg(placeText(place));
     return text;
 }
@@ -358,10 +358,10 @@ int run(Invocation &run) {
 
 extern const Command kFindCommand{
     "find",
-    {{"ROM", QT_TRANSLATE_NOOP("DataTool", "the ROM to look in")},
-     {"PALETTE...", QT_TRANSLATE_NOOP("DataTool",
-                                      "palettes of one table as an emulator shows them: three "
-                                      "colours, as 0F,12,21 or $0F,$12,$21")}},
+    {{"ROM", QT_TRANSLATE_NOOP("DataTool", "the ROM to look in, or - for standard input")},
+     {"PALETTE...",
+      QT_TRANSLATE_NOOP("DataTool", "palettes of one table as an emulator shows them: three "
+                                    "colours, as 0F,12,21 or $0F,$12,$21")}},
     QT_TRANSLATE_NOOP("DataTool", "Find the table that holds the given palettes."),
     QT_TRANSLATE_NOOP(
         "DataTool",
@@ -379,9 +379,11 @@ extern const Command kFindCommand{
         "order. Colours that look alike (the blacks, $20 and $30, and the chart's other near "
         "twins) stand for each other. Colour distance is CIE76 (in CIELAB); a colour farther "
         "than 20 from every colour of the chart is refused.\n\nCandidate tables are ranked by "
-        "how many of the palettes they hold, then by how few of the bytes between their rows "
-        "read as colours unexplained, then by the bytes between rows that are the same in every "
-        "row. The palettes' other places are listed as decoys. --output writes the best table "
+        "how many of the palettes they hold, then by the rows read between them, then by how few "
+        "of the bytes between their rows read as colours unexplained, then by the bytes between "
+        "rows that are the same in every row; tables apart that hold as many palettes, with rows "
+        "read between them, are equally likely. The palettes' other places are listed as "
+        "decoys. --output writes the best table "
         "as a location table (rows Sprite 1, Sprite 2, ..., addresses in $ hex), only when it "
         "is clearly the best, as export writes its output.\n\nExit status: 0 one table is "
         "clearly the best, 1 no table or several equally likely (nothing written), or a picture "
