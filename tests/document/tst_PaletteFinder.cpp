@@ -56,32 +56,31 @@ struct Made {
 using Palette = std::array<std::uint8_t, 3>;
 
 // The ROM and the palettes to look for, as the case says.
-Made make(const QJsonObject &row) {
-    std::mt19937 random(row["seed"].toInt(1));
-    const auto below = [&](std::size_t n) { return std::size_t(random() % n); };
-    Made made;
-    std::vector<std::uint8_t> &rom = made.rom;
-    rom.resize(std::size_t(row["size"].toInt(65536)));
-    std::generate(rom.begin(), rom.end(), [&] { return std::uint8_t(below(256)); });
-    std::vector<Palette> palettes(std::size_t(row["rows"].toInt()));
-    for (Palette &p : palettes)
-        do
-            p = {std::uint8_t(below(64)), std::uint8_t(below(64)), std::uint8_t(below(64))};
-        while (p[0] == p[1] && p[1] == p[2]);
-    const auto put = [&](std::int64_t at, const QByteArray &bytes) {
+// A case's ROM: random bytes, its tables, and its palettes put where it says.
+class RomMaker {
+public:
+    explicit RomMaker(const QJsonObject &row) : m_row(row), m_random(row["seed"].toInt(1)) {
+        rom.resize(std::size_t(row["size"].toInt(65536)));
+        std::generate(rom.begin(), rom.end(), [&] { return std::uint8_t(below(256)); });
+        palettes.resize(std::size_t(row["rows"].toInt()));
+        for (Palette &p : palettes)
+            do
+                p = {std::uint8_t(below(64)), std::uint8_t(below(64)), std::uint8_t(below(64))};
+            while (p[0] == p[1] && p[1] == p[2]);
+    }
+    std::size_t below(std::size_t n) { return std::size_t(m_random() % n); }
+    void put(std::int64_t at, const QByteArray &bytes) {
         for (qsizetype i = 0; i < bytes.size(); ++i)
             if (at + i >= 0 && at + i < std::int64_t(rom.size()))
                 rom[std::size_t(at + i)] = std::uint8_t(bytes[i]);
-    };
-    const auto hex = [&](const char *key) {
-        return QByteArray::fromHex(row[key].toString("FF").toLatin1());
-    };
-    // Where tables lie, with 64 bytes around them, and the places taken since.
-    std::vector<std::pair<std::int64_t, std::int64_t>> taken;
+    }
     // A table laid out as `layout` says from `at`, the case's bytes around it.
-    const auto lay = [&](int at, const QString &layout, std::size_t rows) {
+    void lay(int at, const QString &layout, std::size_t rows) {
         const int stride = int(layout.size()) / 2;
-        taken.push_back({at - 64, at + std::int64_t(rows) * stride + 64});
+        const auto hex = [&](const char *key) {
+            return QByteArray::fromHex(m_row[key].toString("FF").toLatin1());
+        };
+        m_taken.push_back({at - 64, at + std::int64_t(rows) * stride + 64});
         put(at - hex("before").size(), hex("before"));
         put(at + int(rows) * stride, hex("after"));
         for (std::size_t r = 0, k = 0; r < rows; ++r, k = 0)
@@ -94,41 +93,57 @@ Made make(const QJsonObject &row) {
                 else if (cell != "??")
                     rom[place] = std::uint8_t(cell.toInt(nullptr, 16));
             }
-    };
-    const int at = row["at"].toInt();
-    if (!row["scatter"].toBool())
-        lay(at, row["row"].toString(), palettes.size());
-    if (const QJsonObject copy = row["copy"].toObject(); !copy.isEmpty())
-        lay(copy["at"].toInt(), copy["row"].toString(),
-            std::size_t(copy["rows"].toInt(int(palettes.size()))));
-    const auto bytes = [](const Palette &p) {
-        return QByteArray(reinterpret_cast<const char *>(p.data()), 3);
-    };
-    const auto elsewhere = [&] {
+    }
+    // A place 64 bytes or more from every table and every place taken before.
+    std::int64_t elsewhere() {
         for (;;) {
             const auto place = std::int64_t(below(rom.size() - 3));
-            if (std::none_of(taken.begin(), taken.end(), [&](const auto &span) {
+            if (std::none_of(m_taken.begin(), m_taken.end(), [&](const auto &span) {
                     return place >= span.first && place < span.second;
                 })) {
-                taken.push_back({place - 64, place + 64});
+                m_taken.push_back({place - 64, place + 64});
                 return place;
             }
         }
+    }
+
+    std::vector<std::uint8_t> rom;
+    std::vector<Palette> palettes;
+
+private:
+    QJsonObject m_row;
+    std::mt19937 m_random;
+    std::vector<std::pair<std::int64_t, std::int64_t>> m_taken;
+};
+
+// The ROM and the palettes to look for, as the case says.
+Made make(const QJsonObject &row) {
+    RomMaker maker(row);
+    const int at = row["at"].toInt();
+    if (!row["scatter"].toBool())
+        maker.lay(at, row["row"].toString(), maker.palettes.size());
+    if (const QJsonObject copy = row["copy"].toObject(); !copy.isEmpty())
+        maker.lay(copy["at"].toInt(), copy["row"].toString(),
+                  std::size_t(copy["rows"].toInt(int(maker.palettes.size()))));
+    const auto bytes = [](const Palette &p) {
+        return QByteArray(reinterpret_cast<const char *>(p.data()), 3);
     };
+    Made made;
     for (const QJsonValue r : row["given"].toArray()) {
-        const Palette &p = palettes[std::size_t(r.toInt())];
+        const Palette &p = maker.palettes[std::size_t(r.toInt())];
         made.clues.push_back(PaletteClue::parse(bytes(p).toHex(',').toStdString()));
         for (int decoy = row["scatter"].toBool() ? -1 : 0; decoy < row["decoys"].toInt(); ++decoy)
-            put(elsewhere(), bytes(p));
+            maker.put(maker.elsewhere(), bytes(p));
     }
     if (row.contains("picture")) {
         const ColourMatch::Chart chart =
             row["chart"] == "other" ? otherChart() : NesPalette::standard();
-        const Palette &shown = palettes[std::size_t(row["picture"].toInt())];
+        const Palette &shown = maker.palettes[std::size_t(row["picture"].toInt())];
         made.clues.push_back(screenshot({chart[shown[0]], chart[shown[1]], chart[shown[2]]}));
     }
     if (row.contains("absent"))
         made.clues.push_back(PaletteClue::parse(row["absent"].toString().toStdString()));
+    made.rom = std::move(maker.rom);
     return made;
 }
 
