@@ -225,7 +225,7 @@ QJsonObject tableJson(const Found &found, std::size_t index) {
             {"rows", table.rows},
             {"last", qint64(table.address(table.rows - 1))},
             {"holds", table.clues},
-            {"rank", rankOf(found.result, index)},
+            {"confidence", rankOf(found.result, index)},
             {"restsOn", restsOn(table, found.clues.size())},
             {"given", placesJson(found, &table, true)},
             {"first", endJson(table.first, true)},
@@ -291,7 +291,7 @@ QString reportText(const QJsonObject &json) {
         const QJsonObject t = value.toObject();
         text += Invocation::tr("Table %1 (%2): %3, stride %4, %5 rows, the last at %6\n")
                     .arg(++number)
-                    .arg(t["rank"].toString(), address(t["start"].toInteger()))
+                    .arg(t["confidence"].toString(), address(t["start"].toInteger()))
                     .arg(t["stride"].toInt())
                     .arg(t["rows"].toInt())
                     .arg(address(t["last"].toInteger()));
