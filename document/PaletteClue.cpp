@@ -82,7 +82,8 @@ PaletteClue PaletteClue::fromPicture(std::span<const std::uint32_t> pixels, int 
     const std::uint32_t around = background(pixels, std::size_t(width));
     std::map<std::uint32_t, std::size_t> counts;
     for (const std::uint32_t pixel : pixels)
-        if (pixel != around && ++counts[pixel] == 1 && counts.size() > kMostPictureColours)
+        if (pixel != around && pixel != kSeeThrough && ++counts[pixel] == 1 &&
+            counts.size() > kMostPictureColours)
             throw Problem("the picture has more than " + std::to_string(kMostPictureColours) +
                               " colours besides its background; a screenshot of one sprite "
                               "has three",

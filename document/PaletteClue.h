@@ -18,6 +18,9 @@ struct PaletteClue {
     using Colours = ColourMatch::Colours;
     using Pattern = std::array<Colours, 3>;
 
+    // A pixel that is mostly see-through: background, whatever its colour.
+    static constexpr std::uint32_t kSeeThrough = 0x1000000;
+
     std::string label; // as messages name it: "0F,12,21", or the picture's colours
     Pattern colours{};
     bool anyOrder = false;
@@ -26,8 +29,9 @@ struct PaletteClue {
     // saying why otherwise.
     static PaletteClue parse(std::string_view text);
 
-    // The colours of a screenshot of one sprite, pixels 0xRRGGBB row by row: the colour most
-    // common around its edges is its background and is dropped; two or three others must
+    // The colours of a screenshot of one sprite, pixels 0xRRGGBB (or kSeeThrough) row by row:
+    // the colour most common around its edges is its background and is dropped, as are
+    // see-through pixels; two or three others must
     // remain, each within ColourMatch::kFarthest of the chart. A Problem saying why otherwise.
     static PaletteClue fromPicture(std::span<const std::uint32_t> pixels, int width,
                                    const ColourMatch &match);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <numeric>
 #include <tuple>
 
 namespace tintwright {
@@ -19,8 +20,10 @@ using Rom = std::span<const std::uint8_t>;
 
 constexpr int kPaletteBytes = 3;
 // Fewer rows than this say nothing about a column being one value in every row.
-constexpr int kFewestRowsForColumns = 3;
-constexpr int kEnoughRowsBetween = 2;
+// Fewer rows than this say nothing about a byte between rows being one value in every row:
+// small numbers (0 to 3, say) agree four rows running once in 64 tries.
+constexpr int kFewestRowsForColumns = 6;
+constexpr int kEnoughRowsRead = 2;
 
 enum class Row {
     Palette, // three colours
@@ -178,8 +181,11 @@ Table makeTable(Rom rom, int stride, std::vector<Place> held) {
     std::vector<std::int64_t> rows;
     for (const Place &place : held)
         rows.push_back(place.address);
-    table.rowsBetween =
-        table.checkedRows - int(std::unique(rows.begin(), rows.end()) - rows.begin());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    table.givenRows = int(rows.size());
+    table.rowsRead = table.rows - table.givenRows;
+    for (const std::int64_t row : rows)
+        table.rowStep = std::gcd(table.rowStep, int((row - rows.front()) / stride));
     table.held = std::move(held);
     return table;
 }
@@ -228,10 +234,21 @@ bool sharesPlace(const Table &table, const Table &other) {
                        [&](const Place &p) { return holdsPlace(table, p); });
 }
 
-// How much the rows between its given palettes say for a table: none read, one, or enough
-// that chance is out of the question (a random row reads as a palette once in 64).
+// How much its other rows say for a table: none read as palettes, one, or enough that
+// chance is out of the question (a row of random bytes reads as a palette once in 64).
 int evidence(const Table &table) {
-    return std::min(table.rowsBetween, kEnoughRowsBetween);
+    return std::min(table.rowsRead, kEnoughRowsRead);
+}
+
+// Whether the given places say the stride themselves: three rows or more, not all on every
+// second (third...) row, where a reading with longer rows would hold them as well.
+bool strideShown(const Table &table) {
+    return table.givenRows < 3 || table.rowStep == 1;
+}
+
+// Every byte between its rows is one value in every row: a shared background, a separator.
+bool structured(const Table &table) {
+    return table.constantColumns > 0 && table.unexplained == 0;
 }
 
 // The order tables are listed in: by the palettes they hold, the rows between them, how
@@ -250,10 +267,13 @@ bool PaletteFinder::holds(const Table &table, const Place &place) {
 bool PaletteFinder::ranksAbove(const Table &better, const Table &other) {
     if (better.clues != other.clues)
         return better.clues > other.clues;
-    // Two readings of the same places compete; tables apart that hold as many are as likely,
-    // unless the rows between the places of one say less.
-    return sharesPlace(better, other) ? ordersBefore(better, other)
-                                      : evidence(better) > evidence(other);
+    // Tables apart that hold as many are as likely, unless the rows of one say less.
+    if (!sharesPlace(better, other))
+        return evidence(better) > evidence(other);
+    // Two readings of the same places compete. Where the places do not show the stride, what
+    // lies between the rows decides only when it is the same in every row.
+    return ordersBefore(better, other) &&
+           (strideShown(better) || (structured(better) && !structured(other)));
 }
 
 PaletteFinder::Result PaletteFinder::find(Rom rom, const std::vector<PaletteClue> &clues) {
@@ -268,7 +288,10 @@ PaletteFinder::Result PaletteFinder::find(Rom rom, const std::vector<PaletteClue
         tablesAt(rom, stride, all, tables);
     std::stable_sort(tables.begin(), tables.end(), ordersBefore);
     // No table ranks above the first, which holds the most and says the most of them.
-    result.clear = !tables.empty() && tables[0].clues == int(clues.size()) &&
+    // A palette found at more places than were kept may lie on a table never seen.
+    const bool allPlaces = std::all_of(result.placeCounts.begin(), result.placeCounts.end(),
+                                       [](std::size_t count) { return count <= kMostPlaces; });
+    result.clear = allPlaces && !tables.empty() && tables[0].clues == int(clues.size()) &&
                    tables[0].first.kind != EndKind::TooLong &&
                    tables[0].last.kind != EndKind::TooLong &&
                    std::all_of(tables.begin() + 1, tables.end(),

@@ -15,10 +15,13 @@ namespace tintwright {
 // shared background byte, or a field of longer records). Places of the given palettes are
 // joined into a table at a stride only when every row between them reads as a palette (three
 // bytes of $00 to $3F), so the stride is a common divisor of their distances, checked row by
-// row. Tables are ranked by how many of the given palettes they hold, then by the rows read
-// between them, then by how little of what lies between their rows reads as colours yet is
-// left unexplained (a reading with rows too long skips palettes), then by the columns between
-// rows that hold one byte in every row (a shared background, a separator).
+// row. Tables are ranked by how many of the given palettes they hold, then by their other rows
+// that read as palettes, then by how little of what lies between their rows reads as colours
+// yet is left unexplained (a reading with rows too long skips palettes), then by the columns
+// between rows that hold one byte in every row (a shared background, a separator). Two
+// readings of the same places are told apart that way only when the places show the stride
+// (three or more, not all every second row or third...), or when one reading's bytes between
+// rows are all one value per column and the other's are not; else they are equally likely.
 class PaletteFinder {
 public:
     // Strides looked at: a palette alone, to a record of 32 bytes.
@@ -67,7 +70,9 @@ public:
         std::vector<Place> held; // the given palettes' places on it
         int clues = 0;           // how many of the given palettes it holds
         int checkedRows = 0;     // rows from the first given place to the last
-        int rowsBetween = 0;     // of those, the rows that hold none of the given palettes
+        int givenRows = 0;       // rows that hold given palettes
+        int rowsRead = 0;        // the others
+        int rowStep = 0;         // the given rows lie every rowStep rows
         double unexplained = 0;  // share of the bytes between those rows
         int constantColumns = 0; // bytes between rows that are one value in every row
         End first, last;

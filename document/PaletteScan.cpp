@@ -32,11 +32,15 @@ namespace {
 
 using LowBits = std::array<std::array<std::uint8_t, 16>, 3>;
 
+// Per high four bits of a byte, the bit that stands for them: 1, 2, 4, 8 for $0x to $3x, in
+// the lowest four bytes of a vector; none for the bytes above $3F.
+constexpr int kHighBits = 0x08040201;
+
 // Which of 16 bytes may stand at a place: a colour's high four bits pick a bit (1, 2, 4 or 8,
 // none for bytes above $3F), its low four bits the colours of that row allowed there.
 __attribute__((target("ssse3"))) __m128i allowed(__m128i bytes, __m128i lowBits) {
     const __m128i nibble = _mm_set1_epi8(0x0F);
-    const __m128i highBit = _mm_setr_epi8(1, 2, 4, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+    const __m128i highBit = _mm_cvtsi32_si128(kHighBits);
     const __m128i low = _mm_shuffle_epi8(lowBits, _mm_and_si128(bytes, nibble));
     const __m128i high = _mm_shuffle_epi8(highBit, _mm_and_si128(_mm_srli_epi16(bytes, 4), nibble));
     return _mm_cmpeq_epi8(_mm_and_si128(low, high), _mm_setzero_si128()); // 0xFF: not allowed
@@ -68,8 +72,7 @@ siftBlocks(const std::uint8_t *bytes, std::size_t size, const LowBits &lowBits,
 // The same, 32 bytes at a time.
 __attribute__((target("avx2"))) __m256i allowed32(__m256i bytes, __m256i lowBits) {
     const __m256i nibble = _mm256_set1_epi8(0x0F);
-    const __m256i highBit = _mm256_setr_epi8(1, 2, 4, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 2,
-                                             4, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+    const __m256i highBit = _mm256_broadcastsi128_si256(_mm_cvtsi32_si128(kHighBits));
     const __m256i low = _mm256_shuffle_epi8(lowBits, _mm256_and_si256(bytes, nibble));
     const __m256i high =
         _mm256_shuffle_epi8(highBit, _mm256_and_si256(_mm256_srli_epi16(bytes, 4), nibble));

@@ -67,6 +67,8 @@ public:
             do
                 p = {std::uint8_t(below(64)), std::uint8_t(below(64)), std::uint8_t(below(64))};
             while (p[0] == p[1] && p[1] == p[2]);
+        for (std::size_t r = 3; r < palettes.size() && row["repeat"].toBool(); ++r)
+            palettes[r] = palettes[r - 3];
     }
     std::size_t below(std::size_t n) { return std::size_t(m_random() % n); }
     void put(std::int64_t at, const QByteArray &bytes) {
@@ -90,6 +92,8 @@ public:
                     std::size_t(at) + r * std::size_t(stride) + std::size_t(i);
                 if (cell == "pp")
                     rom[place] = palettes[r][k++];
+                else if (cell == "ss")
+                    rom[place] = std::uint8_t(below(64));
                 else if (cell != "??")
                     rom[place] = std::uint8_t(cell.toInt(nullptr, 16));
             }
@@ -125,6 +129,9 @@ Made make(const QJsonObject &row) {
     if (const QJsonObject copy = row["copy"].toObject(); !copy.isEmpty())
         maker.lay(copy["at"].toInt(), copy["row"].toString(),
                   std::size_t(copy["rows"].toInt(int(maker.palettes.size()))));
+    const QJsonObject patch = row["patch"].toObject();
+    for (auto it = patch.begin(); it != patch.end(); ++it)
+        maker.put(it.key().toInt(), QByteArray::fromHex(it.value().toString().toLatin1()));
     const auto bytes = [](const Palette &p) {
         return QByteArray(reinterpret_cast<const char *>(p.data()), 3);
     };
@@ -166,6 +173,11 @@ void tst_PaletteFinder::layouts() {
     QCOMPARE(table.rows, expect["rows"].toInt());
     QCOMPARE(QJsonArray({table.first.sure(), table.last.sure()}), expect["sure"].toArray());
     QCOMPARE(int(table.last.doubtful.size()), expect["doubtful"].toInt());
+    using Kind = PaletteFinder::EndKind;
+    const auto kind = [](Kind k) { return k == Kind::FileEdge ? "FileEdge" : "other"; };
+    if (row.contains("ends"))
+        QCOMPARE(QJsonArray({kind(table.first.kind), kind(table.last.kind)}),
+                 row["ends"].toArray());
 }
 
 // A screenshot's colours are read through the chart as their look-alikes, or refused.

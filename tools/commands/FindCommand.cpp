@@ -12,6 +12,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLoggingCategory>
 
 namespace tintwright {
 
@@ -26,8 +27,6 @@ constexpr int kLargestPictureMegabytes = 64; // decoded: 16 million pixels
 // Tables and places listed; the rest are counted.
 constexpr int kTablesListed = 5;
 constexpr int kPlacesListed = 8;
-// A picture's pixels that are mostly see-through are its background, whatever their colour.
-constexpr std::uint32_t kSeeThrough = 0x1000000;
 
 QString qs(const std::string &s) {
     return QString::fromStdString(s);
@@ -52,6 +51,8 @@ bool readPicture(Invocation &run, std::vector<std::uint32_t> &pixels, int &width
     QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char *>(bytes.data.get()),
                                               qsizetype(bytes.size));
     QBuffer buffer(&data);
+    // What the reader says of a broken file is said once, below, not as its own lines.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio*=false"));
     QImageReader reader(&buffer);
     reader.setAllocationLimit(kLargestPictureMegabytes);
     const QImage image = reader.read().convertToFormat(QImage::Format_ARGB32);
@@ -67,7 +68,8 @@ bool readPicture(Invocation &run, std::vector<std::uint32_t> &pixels, int &width
     for (int y = 0; y < image.height(); ++y) {
         const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
         for (int x = 0; x < image.width(); ++x)
-            pixels.push_back(qAlpha(line[x]) < 128 ? kSeeThrough : line[x] & 0xFFFFFFu);
+            pixels.push_back(qAlpha(line[x]) < 128 ? PaletteClue::kSeeThrough
+                                                   : line[x] & 0xFFFFFFu);
     }
     return true;
 }
@@ -114,10 +116,20 @@ bool readClues(Invocation &run, std::vector<PaletteClue> &clues) {
         }
     }
     QString wrong;
-    if (clues.size() < 2)
+    const auto same = [](const PaletteClue &a, const PaletteClue &b) {
+        return a.colours == b.colours && a.anyOrder == b.anyOrder;
+    };
+    for (std::size_t i = 0; i < clues.size() && wrong.isEmpty(); ++i)
+        if (std::any_of(clues.begin(), clues.begin() + qsizetype(i),
+                        [&](const PaletteClue &earlier) { return same(earlier, clues[i]); }))
+            wrong = Invocation::tr("the palette %1 is given twice: each palette counts once")
+                        .arg(qs(clues[i].label));
+    if (wrong.isEmpty() && run.isSet("pal") && !run.isSet("picture"))
+        wrong = Invocation::tr("--pal reads the colours of a picture: give --picture too");
+    if (wrong.isEmpty() && clues.size() < 2)
         wrong = Invocation::tr("give two or more palettes of the table, or one and --picture: "
                                "one place alone shows no table");
-    else if (clues.size() > PaletteFinder::kMostClues)
+    if (wrong.isEmpty() && clues.size() > PaletteFinder::kMostClues)
         wrong = Invocation::tr("give at most %1 palettes").arg(PaletteFinder::kMostClues);
     if (wrong.isEmpty())
         return true;
@@ -175,8 +187,10 @@ QJsonArray restsOn(const Table &table, std::size_t clues) {
     return reasons;
 }
 
-// "best", "equal" (as likely as the first) or "lower".
-QString rankOf(const PaletteFinder::Result &result, std::size_t index) {
+// "best", "equal" (as likely as the first), "lower", or "partial": it holds only some.
+QString rankOf(const PaletteFinder::Result &result, std::size_t index, std::size_t clues) {
+    if (result.tables[index].clues < int(clues))
+        return QStringLiteral("partial");
     if (index == 0)
         return result.clear ? QStringLiteral("best") : QStringLiteral("equal");
     return PaletteFinder::ranksAbove(result.tables[0], result.tables[index])
@@ -225,7 +239,7 @@ QJsonObject tableJson(const Found &found, std::size_t index) {
             {"rows", table.rows},
             {"last", qint64(table.address(table.rows - 1))},
             {"holds", table.clues},
-            {"confidence", rankOf(found.result, index)},
+            {"confidence", rankOf(found.result, index, found.clues.size())},
             {"restsOn", restsOn(table, found.clues.size())},
             {"given", placesJson(found, &table, true)},
             {"first", endJson(table.first, true)},
@@ -277,6 +291,12 @@ QString reportText(const QJsonObject &json) {
                                .arg(p["places"].toInteger()));
     QString text = Invocation::tr("Looked for %1 in %2.\n")
                        .arg(palettes.join(QStringLiteral(", ")), json["rom"].toString());
+    for (const QJsonValue &p : json["palettes"].toArray())
+        if (p["places"].toInteger() > qint64(PaletteFinder::kMostPlaces))
+            text += Invocation::tr("%1 lies at more places than the %2 joined into tables, so a "
+                                   "table may be missed: give rarer palettes.\n")
+                        .arg(p["palette"].toString())
+                        .arg(PaletteFinder::kMostPlaces);
     const QString found = json["found"].toString();
     text += found == QLatin1String("one") ? Invocation::tr("Found one table, table 1.\n")
             : found == QLatin1String("none")
@@ -303,7 +323,8 @@ QString reportText(const QJsonObject &json) {
                     .arg(t["first"]["why"].toString(), t["end"]["why"].toString());
     }
     if (json["moreTables"].toInteger() > 0)
-        text += Invocation::tr("%1 more tables hold fewer.\n").arg(json["moreTables"].toInteger());
+        text +=
+            Invocation::tr("%1 more tables are not listed.\n").arg(json["moreTables"].toInteger());
     for (const QJsonValue &place : json["elsewhere"].toArray())
         text += (found == QLatin1String("none") ? Invocation::tr("Found %1\n")
                                                 : Invocation::tr("Elsewhere: %1\n"))
@@ -329,7 +350,10 @@ int run(Invocation &run) {
     if (!readClues(run, clues) || !run.readRom(run.args()[0], rom))
         return run.failed();
     const PaletteFinder::Result result = PaletteFinder::find(rom.span(), clues);
-    QJsonObject json = report({result, clues, rom.span()}, Invocation::shown(run.args()[0]));
+    const QString romName = run.args()[0] == QLatin1String(FileIo::kStandardStream)
+                                ? Invocation::tr("standard input")
+                                : Invocation::shown(run.args()[0]);
+    QJsonObject json = report({result, clues, rom.span()}, romName);
     QString written;
     if (run.isSet("output") && !result.clear)
         run.fail(Invocation::kRefused, Invocation::tr("no table is clearly the one: nothing was "
@@ -337,17 +361,19 @@ int run(Invocation &run) {
     else if (run.isSet("output") && run.write(run.value("output"), tableFile(result.tables[0])))
         written = Invocation::shown(run.value("output"));
     json["written"] = written.isEmpty() ? QJsonValue() : QJsonValue(written);
+    // With the table on standard output, the report goes to standard error.
+    const QString output = run.isSet("output") ? run.value("output") : QString();
     if (run.json()) {
         if (const auto &failure = run.failure())
             json["error"] = QJsonObject{{"status", failure->first}, {"message", failure->second}};
         run.reportCarriesFailure();
-        run.out() << QJsonDocument(json).toJson();
+        run.written(output, QString::fromUtf8(QJsonDocument(json).toJson()));
     } else {
-        run.out() << reportText(json);
+        run.written(output, reportText(json));
         if (!written.isEmpty())
-            run.out() << Invocation::tr("Wrote %1: rename its rows, then check it against the "
-                                        "ROM.\n")
-                             .arg(written);
+            run.written(output, Invocation::tr("Wrote %1: rename its rows, then check it against "
+                                               "the ROM.\n")
+                                    .arg(written));
     }
     if (run.failure())
         return run.failed();
@@ -385,9 +411,12 @@ extern const Command kFindCommand{
         "read between them, are equally likely. The palettes' other places are listed as "
         "decoys. --output writes the best table "
         "as a location table (rows Sprite 1, Sprite 2, ..., addresses in $ hex), only when it "
-        "is clearly the best, as export writes its output.\n\nExit status: 0 one table is "
-        "clearly the best, 1 no table or several equally likely (nothing written), or a picture "
-        "or .pal refused, 2 a file that cannot be read or written, or wrong usage."),
+        "is clearly the best, as export writes its output; with the table on standard output, "
+        "the report goes to standard error. Up to 4096 places of each palette are joined into "
+        "tables: a palette found at more places leaves the answer open.\n\nExit status: 0 one "
+        "table is clearly the best, 1 no table or several equally likely (nothing written), or "
+        "a picture that is no NES screenshot or a .pal of another size (refused), 2 a file that "
+        "cannot be read as a picture or at all, a file that cannot be written, or wrong usage."),
     {{"picture", "FILE",
       QT_TRANSLATE_NOOP("DataTool", "Also look for the colours of a screenshot of one sprite.")},
      {"pal", "FILE.pal",
