@@ -20,6 +20,12 @@ QCommandLineOption option(const CommandOption &option) {
     return made;
 }
 
+// -h and --help; not Qt's --help-all, whose Qt options a command line tool does not take.
+QCommandLineOption helpOption() {
+    return QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")},
+                              Invocation::tr("Print this help and end."));
+}
+
 void print(std::FILE *stream, const QString &text) {
     std::fputs(text.toUtf8().constData(), stream);
 }
@@ -46,7 +52,7 @@ int withoutCommand(const QCommandLineParser &first, const QString &name,
     general.setApplicationDescription(
         Invocation::tr("Tintwright's companion: the pictures of a program folder, emulator "
                        "palettes, and the palettes of a ROM through the Data tables."));
-    general.addHelpOption();
+    general.addOption(helpOption());
     general.addVersionOption();
     general.addPositionalArgument(QStringLiteral("command"),
                                   Invocation::tr("One of the commands below."),
@@ -95,7 +101,7 @@ int withCommand(const Command &command, const QCommandLineParser &first,
     QCommandLineParser parser;
     parser.setApplicationDescription(Invocation::tr(command.summary) + QStringLiteral("\n\n") +
                                      Invocation::tr(command.description));
-    parser.addHelpOption();
+    parser.addOption(helpOption());
     parser.addPositionalArgument(name, Invocation::tr("this command"), name);
     for (const CommandArgument &argument : command.arguments)
         parser.addPositionalArgument(QLatin1String(argument.name),
@@ -155,7 +161,8 @@ int CommandLine::run(const QStringList &arguments, Temporaries &temporaries) {
     // First every option of every command, so that an option given before the command
     // ("--folder DIR check ROM") takes its value and is not taken for the command.
     QCommandLineParser first;
-    const QCommandLineOption help = first.addHelpOption();
+    const QCommandLineOption help = helpOption();
+    first.addOption(help);
     const QCommandLineOption version = first.addVersionOption();
     QStringList known;
     for (const Command *command : commands())
