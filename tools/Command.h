@@ -24,8 +24,7 @@ inline const CommandOption kFolderOption{
 // The output's form, whose values each command names: one option, whatever the command.
 inline const CommandOption kFormatOption{
     "format", "FORMAT",
-    QT_TRANSLATE_NOOP("DataTool", "The output's format: text (the default) or json for check, "
-                                  "find and port, ips or bps for patch.")};
+    QT_TRANSLATE_NOOP("DataTool", "The output's format: text (the default) or json.")};
 inline const CommandOption kForceOption{
     "force", nullptr,
     QT_TRANSLATE_NOOP("DataTool", "Replace the output when a file of that name exists.")};

@@ -157,7 +157,7 @@ Outcome DataGenerator::applyPal(const std::filesystem::path &palFile,
         const auto colours = readPal(palFile, &pal);
         std::error_code ec;
         if (!std::filesystem::is_directory(programFolder / "Data", ec))
-            return Problem("it has no Data folder: is it Tintwright's program folder?")
+            return Problem("it has no Data folder, so it is not a Tintwright program folder")
                 .in(programFolder.string());
         FileBatch batch;
         addPalettePictures(batch, programFolder, colours);

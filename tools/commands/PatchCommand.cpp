@@ -87,7 +87,10 @@ extern const Command kPatchCommand{
         "inputs, whatever name or link leads to it).\n\nExit status: 0 written, 1 the files "
         "are the same or no patch of that format can be made, 2 wrong usage, a file that "
         "cannot be read or written, or an empty ROM."),
-    {kFormatOption, kForceOption},
+    {{"format", "FORMAT",
+      QT_TRANSLATE_NOOP("DataTool", "The patch's format, ips or bps; by default OUTPUT's "
+                                    "extension says.")},
+     kForceOption},
     run};
 
 } // namespace tintwright
