@@ -22,8 +22,8 @@ using Table = PaletteFinder::Table;
 using EndKind = PaletteFinder::EndKind;
 
 // A screenshot is a picture of a screen: this is room for any emulator's window.
-constexpr std::size_t kLargestPicture = std::size_t(64) << 20;
-constexpr int kLargestPictureMegabytes = 64; // decoded: 16 million pixels
+constexpr std::size_t kLargestPicture = std::size_t(64) << 20; // no-mutate: any generous bound
+constexpr int kLargestPictureMegabytes = 64;                   // decoded: 16 million pixels
 // Tables and places listed; the rest are counted.
 constexpr int kTablesListed = 5;
 constexpr int kPlacesListed = 8;
@@ -64,13 +64,12 @@ bool readPicture(Invocation &run, std::vector<std::uint32_t> &pixels, int &width
         return false;
     }
     width = image.width();
-    pixels.reserve(std::size_t(image.width()) * std::size_t(image.height()));
-    for (int y = 0; y < image.height(); ++y) {
-        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            pixels.push_back(qAlpha(line[x]) < 128 ? PaletteClue::kSeeThrough
-                                                   : line[x] & 0xFFFFFFu);
-    }
+    // 32-bit lines have no padding: the pixels lie row after row.
+    const std::span all(reinterpret_cast<const QRgb *>(image.constBits()),
+                        std::size_t(image.width()) * std::size_t(image.height()));
+    pixels.reserve(all.size());
+    for (const QRgb pixel : all)
+        pixels.push_back(qAlpha(pixel) < 128 ? PaletteClue::kSeeThrough : pixel & 0xFFFFFFu);
     return true;
 }
 
