@@ -43,6 +43,8 @@ ColourMatch::Chart otherChart() {
 PaletteClue screenshot(const std::vector<std::uint32_t> &colours,
                        std::uint32_t background = 0x123456) {
     std::vector<std::uint32_t> pixels(8 * 8, background);
+    if (colours.empty()) // a picture with no width
+        return PaletteClue::fromPicture(pixels, 0, ColourMatch(NesPalette::standard()));
     for (std::size_t i = 0; i < 36; ++i)
         pixels[9 + i % 6 + i / 6 * 8] = colours[i % colours.size()];
     return PaletteClue::fromPicture(pixels, 8, ColourMatch(NesPalette::standard()));
