@@ -16,13 +16,17 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPointer>
 #include <QScreen>
 #include <QShortcut>
+#include <QUrl>
 
 #include <iostream>
 
@@ -36,6 +40,8 @@ Main::Main(ProgramState &state, Prompter &prompter, QWidget *parent)
     // that was active before it.
     m_mdiArea->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
     setCentralWidget(m_mdiArea);
+    // A ROM dropped on the window opens as Open Rom would open it.
+    setAcceptDrops(true);
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *window) {
         // With no child window left, the frame keeps the focus, so Alt reaches the menus.
         if (!window && isActiveWindow())
@@ -198,8 +204,47 @@ void Main::mnuOpen_Click() {
     if (!settleChanges())
         return;
     SelectFile chooser(m_state, m_prompter, this);
-    if (chooser.exec() != QDialog::Accepted)
+    if (chooser.exec() == QDialog::Accepted)
+        romOpened();
+}
+
+bool Main::openFile(const QString &path) {
+    if (!settleChanges())
+        return false;
+    if (!m_state.rom.open(Paths::fromQString(QDir::toNativeSeparators(path)))) {
+        m_prompter.inform(this, tr("%1\n\nThe file you selected is incompatible with this "
+                                   "program.")
+                                    .arg(QDir::toNativeSeparators(path)));
+        return false;
+    }
+    romOpened();
+    return true;
+}
+
+namespace {
+
+// One file, and a local one, is what Open Rom would open.
+QString droppedFile(const QMimeData *data) {
+    const QList<QUrl> urls = data ? data->urls() : QList<QUrl>();
+    return urls.size() == 1 && urls.first().isLocalFile() ? urls.first().toLocalFile() : QString();
+}
+
+} // namespace
+
+void Main::dragEnterEvent(QDragEnterEvent *event) {
+    if (!droppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void Main::dropEvent(QDropEvent *event) {
+    const QString path = droppedFile(event->mimeData());
+    if (path.isEmpty())
         return;
+    event->acceptProposedAction();
+    openFile(path);
+}
+
+void Main::romOpened() {
     enableEdit();
     updateUndo(); // a new ROM has nothing to undo
     // Another ROM: every editor shows its bytes, each saying once when a sprite does not fit.

@@ -39,12 +39,17 @@ public:
     // Writes the ROM back; true when written, or when nothing is open.
     bool mnuSave_Click();
     void mnuOpen_Click();
+    // Opens `path` as Open Rom would, asking first about unsaved changes: a file named on the
+    // command line or dropped on the window. False, having said why, when it was not opened.
+    bool openFile(const QString &path);
     void mnuExit_Click();
     void mnuBattlePalettes_Click();
     void mnuDevs_Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     // Asks about unsaved changes, if there are any: true to go on (saved, or set aside), false
@@ -52,6 +57,8 @@ private:
     bool settleChanges();
     // Guarded: a message one editor shows lets the user close another.
     QList<QPointer<BattlePalettes>> editors() const;
+    // Editors and menus follow the ROM just opened.
+    void romOpened();
     void createMenus();
     void createShortcuts();
     // The editor of the active child window, if that is one.

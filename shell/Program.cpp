@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -14,11 +15,12 @@ namespace {
 
 // What `tintwright --help` prints: it needs no display, so it is answered before any window.
 constexpr const char *kHelp =
-    "Usage: tintwright [--help | --version]\n"
+    "Usage: tintwright [ROM] [--help | --version]\n"
     "Edit the colour palettes of the battle sprites in an NES ROM.\n"
     "\n"
-    "Tintwright opens its main window; File, Open Rom opens a ROM and Help, Manual shows the\n"
-    "manual. Where the palettes lie comes from the tables in the Data folder beside the\n"
+    "Tintwright opens its main window, with ROM open in it when one is named (else File,\n"
+    "Open Rom opens one, and a ROM dropped on the window opens as well); Help, Manual shows\n"
+    "the manual. Where the palettes lie comes from the tables in the Data folder beside the\n"
     "program; tintwright-data checks, makes and ports them.\n"
     "\n"
     "Options:\n"
@@ -68,5 +70,11 @@ int main(int argc, char *argv[]) {
     if (!window.Form_Load())
         return 1;
     window.showAtStart();
+    // A ROM named on the command line (a file manager's Open With) opens as Open Rom would.
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
+    const auto named = std::find_if(arguments.begin(), arguments.end(),
+                                    [](const QString &word) { return !word.startsWith('-'); });
+    if (named != arguments.end())
+        window.openFile(*named);
     return QApplication::exec();
 }

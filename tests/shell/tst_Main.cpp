@@ -12,6 +12,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 
 #include <unistd.h>
@@ -115,6 +116,25 @@ void tst_Main::startUpAndOpen() {
     QVERIFY(openRom(window, 0) && menuItem(window, "&Edit")->isEnabled());
     QCOMPARE(fixture.state.rom.length(), 3);
     QCOMPARE(fixture.prompter.texts, QStringList());
+    // One local file dropped (or named at start) opens as Open Rom would; one that cannot be
+    // opened is named and changes nothing; two files or a web address are not taken.
+    fixture.folder.write("roms/other.nes", "abcde");
+    const auto drop = [&](const QList<QUrl> &urls) {
+        QMimeData data;
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(9, 9), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(window, &enter);
+        QDropEvent dropped(QPointF(9, 9), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(window, &dropped);
+        return enter.isAccepted();
+    };
+    const QUrl other = QUrl::fromLocalFile(fixture.folder.filePath("roms/other.nes"));
+    QVERIFY(!drop({other, other}) && !drop({QUrl("https://example.org/a.nes")}));
+    QVERIFY(!window->openFile(fixture.folder.filePath("roms/none.nes")));
+    QVERIFY(fixture.prompter.texts.value(0).contains("roms/none.nes\n\nThe file you selected"));
+    QCOMPARE(fixture.state.rom.length(), 3);
+    QVERIFY(drop({other}));
+    QCOMPARE(fixture.state.rom.length(), 5);
 }
 
 void tst_Main::closing() {
