@@ -122,7 +122,7 @@ std::size_t PaletteScan::sift(std::span<const std::uint8_t> rom,
 
 std::size_t PaletteScan::sift(std::span<const std::uint8_t>,
                               const std::function<void(std::size_t, std::uint64_t)> &, Sift) const {
-    return 0; // every place is checked one by one
+    return {}; // every place is checked one by one
 }
 
 #endif
