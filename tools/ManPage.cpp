@@ -24,9 +24,68 @@ QString paragraphs(const QString &text) {
     return roff(text).replace(QLatin1String("\n\n"), QLatin1String("\n.PP\n"));
 }
 
+// FILES, ENVIRONMENT, JSON, EXAMPLES, REPORTING BUGS: what follows the exit statuses.
+QString closing(const QStringList &examples) {
+    QString page = QStringLiteral(".SH FILES\n.TP\n.I PROGRAM_FOLDER/Data/BackLocations.txt, "
+                                  "PROGRAM_FOLDER/Data/FrontLocations.txt\n%1\n.TP\n.I "
+                                  "PROGRAM_FOLDER/Data/Palette/\n%2\n.TP\n.I "
+                                  "PROGRAM_FOLDER/Back_Silver/, Back_Ruby/, Front_Silver/, "
+                                  "Front_Ruby/\n%3\n")
+                       .arg(roff(Invocation::tr(
+                                "The location tables the commands read: those of the program "
+                                "folder beside the command (/opt/tintwright in the package), or "
+                                "of DIR with --folder DIR.")),
+                            roff(Invocation::tr("The colour tiles and the chart that build and "
+                                                "palette write.")),
+                            roff(Invocation::tr("The sprite previews that check looks for and "
+                                                "build writes.")));
+    page += QStringLiteral(".SH ENVIRONMENT\n%1\n")
+                .arg(roff(Invocation::tr("None of its own. File names are taken and given back "
+                                         "byte for byte; messages are in English.")));
+    page += QStringLiteral(".SH JSON\n%1\n")
+                .arg(paragraphs(Invocation::tr(
+                    "With --format json, check writes rom (path, size, crc32, md5, sha1, data "
+                    "and header), rows, errors, warnings and findings (list, row, line, name, "
+                    "address, severity, file, message); port writes reference, other, rows "
+                    "(one per table row: list, row, line, name, address, sure, found, shift, "
+                    "how, candidates, moreCandidates, kept), summary and written; find writes "
+                    "rom, found (one, none or several), palettes, tables (start, stride, rows, "
+                    "last, holds, confidence, restsOn, given, first, end), moreTables, "
+                    "elsewhere and written. Addresses are numbers. A command that fails writes "
+                    "{\"error\": {\"status\": N, \"message\": ...}}, or its report with "
+                    "error added.")));
+    if (!examples.isEmpty())
+        page += QStringLiteral(".SH EXAMPLES\n%1\n.PP\n.nf\n%2\n.fi\n")
+                    .arg(roff(Invocation::tr("From the README, run in a program folder of a "
+                                             "build where Demo.nes lies; lines that begin with ! "
+                                             "are written on standard error, [N] is the exit "
+                                             "status.")),
+                         roff(examples.join(QLatin1Char('\n'))));
+    page += QStringLiteral(".SH \"REPORTING BUGS\"\n%1\n")
+                .arg(roff(Invocation::tr("Report faults on the project's issue tracker, with the "
+                                         "command, what it printed, and the CRC32 that check "
+                                         "gives for the ROM.")));
+    return page;
+}
+
 } // namespace
 
-QString ManPage::text(const QString &version) {
+QStringList ManPage::examples(const QString &readme) {
+    QStringList lines = readme.split(QLatin1Char('\n')), examples;
+    bool inSection = false, inBlock = false;
+    for (const QString &line : lines) {
+        if (line.startsWith(QLatin1String("## ")))
+            inSection = line.startsWith(QLatin1String("## tintwright-data"));
+        else if (line.startsWith(QLatin1String("```")))
+            inBlock = inSection && line.startsWith(QLatin1String("```console"));
+        else if (inBlock)
+            examples << QString(line).replace(QLatin1String("./tintwright-data"),
+                                              QLatin1String("tintwright-data"));
+    }
+    return examples;
+}
+
+QString ManPage::text(const QString &version, const QString &readme) {
     QString page =
         QStringLiteral(".TH TINTWRIGHT\\-DATA 1 \"\" \"Tintwright %1\" \"User Commands\"\n")
             .arg(version);
@@ -43,11 +102,10 @@ QString ManPage::text(const QString &version) {
                     "one with --folder, and works on a ROM through them. Options may stand "
                     "before or after the command. \"tintwright-data COMMAND --help\" says what "
                     "this page says of one command.")));
-    page += QStringLiteral(".SH OPTIONS\n.TP\n.B \\-h, \\-\\-help\n%1\n.TP\n.B "
-                           "\\-\\-help\\-all\n%2\n.TP\n.B \\-v, \\-\\-version\n%3\n")
+    page += QStringLiteral(".SH OPTIONS\n.TP\n.B \\-h, \\-\\-help\n%1\n.TP\n.B \\-v, "
+                           "\\-\\-version\n%2\n")
                 .arg(roff(Invocation::tr("Say what the commands are, or with a command, what it "
                                          "does.")),
-                     roff(Invocation::tr("The same, with the options every Qt program takes.")),
                      roff(Invocation::tr("Say the version.")));
     page += QStringLiteral(".SH COMMANDS\n");
     for (const Command *command : commands()) {
@@ -69,7 +127,9 @@ QString ManPage::text(const QString &version) {
     }
     page += QStringLiteral(".SH \"EXIT STATUS\"\n.nf\n%1.fi\n")
                 .arg(roff(Invocation::tr(kExitStatuses)));
-    page += QStringLiteral(".SH \"SEE ALSO\"\n.BR tintwright (1)\n");
+    page += closing(examples(readme));
+    page += QStringLiteral(".SH \"SEE ALSO\"\n.BR tintwright (1),\n/opt/tintwright/Data/Manual.txt "
+                           "(Help, Manual in Tintwright)\n");
     return page;
 }
 

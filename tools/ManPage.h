@@ -8,7 +8,10 @@ namespace tintwright {
 // so that the two always say the same.
 class ManPage {
 public:
-    static QString text(const QString &version);
+    // `readme`: the README's text, whose examples of the command become EXAMPLES.
+    static QString text(const QString &version, const QString &readme = {});
+    // The README's examples of tintwright-data: the console blocks of its section.
+    static QStringList examples(const QString &readme);
 };
 
 } // namespace tintwright
