@@ -96,7 +96,8 @@ extern const Command kApplyCommand{
         "device is written into, a regular file is made all at once or not at all (an existing "
         "one, or one that appears while it is written, only with --force; never ORIGINAL or "
         "PATCH, whatever name or link leads to them).\n\nExit status: 0 written, 1 the patch "
-        "is refused (the offset in the patch and the reason), 2 wrong usage, a file that "
+        "is refused (the offset in the patch and the reason; nothing written), 2 wrong usage, a "
+        "file that "
         "cannot be read or written, or an empty ROM or patch."),
     {{"info", nullptr,
       QT_TRANSLATE_NOOP("DataTool", "Describe PATCH, the only argument, without applying it."),

@@ -40,7 +40,7 @@ extern const Command kPaletteCommand{
         "all are written, so a run stopped before that leaves the old set, one stopped among "
         "the renames a mixed set that the next run completes. A link to a file in the program "
         "folder is replaced, never followed; a link to a folder there is refused.\n\nExit status: "
-        "0 written, 1 a file of another size, 2 a "
+        "0 written, 1 a file of another size (nothing written), 2 a "
         "file that cannot be read or written (or anything but a regular file)."),
     {},
     run};

@@ -85,7 +85,8 @@ extern const Command kPatchCommand{
         "or a device is written into, a regular file is replaced all at once or not at all "
         "(only with --force when it exists or appears while it is written; never one of the "
         "inputs, whatever name or link leads to it).\n\nExit status: 0 written, 1 the files "
-        "are the same or no patch of that format can be made, 2 wrong usage, a file that "
+        "are the same or no patch of that format can be made (nothing written), 2 wrong usage, a "
+        "file that "
         "cannot be read or written, or an empty ROM."),
     {{"format", "FORMAT",
       QT_TRANSLATE_NOOP("DataTool", "The patch's format, ips or bps; by default OUTPUT's "

@@ -273,8 +273,10 @@ extern const Command kPortCommand{
         "--keep-unresolved keeps its old address; with --format json the whole report is "
         "printed all the same, with the reason. Existing tables in DIR are replaced only "
         "with --force, and never the tables that were read.\n\nExit status: 0 every row found "
-        "once, 1 rows with several candidates or none, or tables that do not fit REFERENCE, 2 "
-        "a file that cannot be read or written, an empty ROM or a broken table."),
+        "once, 1 rows with several candidates or none (nothing written, but with "
+        "--keep-unresolved, which writes the tables and still ends 1), or tables that do not "
+        "fit REFERENCE (nothing written), 2 a file that cannot be read or written, an empty "
+        "ROM or a broken table."),
     {kFolderOption,
      kFormatOption,
      {"output", "DIR", QT_TRANSLATE_NOOP("DataTool", "Write the ported tables into DIR.")},
