@@ -79,6 +79,40 @@ int withoutCommand(const QCommandLineParser &first, const QString &name,
     return Invocation::kFailed;
 }
 
+// Words folded into lines of at most `width` characters, each after `indent` spaces.
+QString folded(const QString &text, qsizetype indent, qsizetype width) {
+    QString out, line;
+    for (const QString &word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (!line.isEmpty() && indent + line.size() + 1 + word.size() > width) {
+            out += line + QLatin1Char('\n') + QString(indent, QLatin1Char(' '));
+            line.clear();
+        }
+        line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + word;
+    }
+    return out + line;
+}
+
+// The help with its list of arguments made anew: Qt cuts a name longer than the options'
+// ("PROGRAM_FOL" / "DER").
+QString withArguments(const QString &help, const Command &command) {
+    constexpr qsizetype kWidth = 79;
+    const qsizetype at = help.indexOf(QLatin1String("\nArguments:\n"));
+    if (at < 0)
+        return help;
+    QList<std::pair<QString, QString>> rows{
+        {QLatin1String(command.name), Invocation::tr("this command")}};
+    for (const CommandArgument &argument : command.arguments)
+        rows.append({QLatin1String(argument.name), Invocation::tr(argument.description)});
+    qsizetype name = 0;
+    for (const auto &row : rows)
+        name = std::max(name, row.first.size());
+    QString list = QStringLiteral("\nArguments:\n");
+    for (const auto &[word, description] : rows)
+        list += QStringLiteral("  %1  %2\n")
+                    .arg(word.leftJustified(name), folded(description, name + 4, kWidth));
+    return help.left(at) + list;
+}
+
 // The named command, parsed by its own options and arguments, and run.
 // An empty word where a file or value belongs: its option's or argument's name (`names`, as
 // the usage line has them), else empty.
@@ -117,7 +151,7 @@ int withCommand(const Command &command, const QCommandLineParser &first,
             run.fail(Invocation::kFailed, Invocation::shown(parser.errorText()) +
                                               Invocation::tr(" (see %1 --help)").arg(name)));
     if (parser.isSet(QStringLiteral("help"))) {
-        run.out() << parser.helpText();
+        run.out() << withArguments(parser.helpText(), command);
         return run.finish(Invocation::kDone);
     }
     QString usage = QString::fromStdString(usageOf(command));

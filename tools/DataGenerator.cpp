@@ -62,7 +62,8 @@ Outcome DataGenerator::build(const std::filesystem::path &programFolder, bool fo
     try {
         // The tables first: a broken one stops the build before anything is written.
         std::vector<FileId> inputs;
-        const LocationTables tables = ProgramFolder::readTables(programFolder, {}, &inputs);
+        const LocationTables tables =
+            ProgramFolder::readTables(programFolder, programFolder.string(), &inputs);
         // A demo the user has edited is theirs.
         const QByteArray demo = demoRom(tables);
         const auto demoPath = ProgramFolder::path(programFolder, ProgramFolder::kDemo);
