@@ -72,6 +72,9 @@ lintian --suppress-tags dir-or-file-in-opt --fail-on error,warning "$deb" 2>/dev
     fail "lintian: $(lintian --suppress-tags dir-or-file-in-opt "$deb" 2>/dev/null)"
 # The manual pages: tintwright-data(1) names every command and option that --help lists.
 manual=$(MANWIDTH=1000 man -l "$scratch/deb/usr/share/man/man1/tintwright-data.1.gz" 2>/dev/null)
+for section in FILES ENVIRONMENT JSON EXAMPLES "REPORTING BUGS" "\$ tintwright-data check Demo.nes"; do
+    grep -q "$section" <<<"$manual" || fail "tintwright-data(1) lacks $section"
+done
 [[ -n "$(man -l "$scratch/deb/usr/share/man/man1/tintwright.1.gz" 2>/dev/null)" ]] ||
     fail "tintwright(1) shows nothing"
 tool="$build/app/tintwright-data"

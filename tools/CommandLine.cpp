@@ -73,7 +73,9 @@ int withoutCommand(const QCommandLineParser &first, const QString &name,
     print(
         stderr,
         QStringLiteral("tintwright-data: %1\n")
-            .arg(name.isEmpty()
+            .arg(name.isEmpty() && !first.unknownOptionNames().isEmpty()
+                     ? Invocation::shown(first.errorText())
+                 : name.isEmpty()
                      ? Invocation::tr("no command given")
                      : Invocation::tr("there is no command \"%1\"").arg(Invocation::shown(name))));
     return Invocation::kFailed;
