@@ -23,7 +23,8 @@ using EndKind = PaletteFinder::EndKind;
 
 // A screenshot is a picture of a screen: this is room for any emulator's window.
 constexpr std::size_t kLargestPicture = std::size_t(64) << 20; // no-mutate: any generous bound
-constexpr int kLargestPictureMegabytes = 64;                   // decoded: 16 million pixels
+// Decoded, 16 million pixels.
+constexpr int kLargestPictureMegabytes = 64; // no-mutate: any generous bound
 // Tables and places listed; the rest are counted.
 constexpr int kTablesListed = 5;
 constexpr int kPlacesListed = 8;
