@@ -46,8 +46,8 @@ for command in tintwright tintwright-data; do
 done
 desktop-file-validate "$scratch/deb/usr/share/applications/$id.desktop" ||
     fail "the desktop entry is not valid"
-grep -qx "Exec=tintwright" "$scratch/deb/usr/share/applications/$id.desktop" ||
-    fail "the desktop entry does not start tintwright alone"
+grep -qx "Exec=tintwright %f" "$scratch/deb/usr/share/applications/$id.desktop" ||
+    fail "the desktop entry does not start tintwright with the file it is given"
 appstreamcli validate --no-net "$scratch/deb/usr/share/metainfo/$id.metainfo.xml" ||
     fail "the AppStream metadata is not valid"
 for size in 16 22 24 32 48 64 128 256 512; do
