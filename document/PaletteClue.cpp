@@ -114,7 +114,7 @@ PaletteClue PaletteClue::fromPicture(std::span<const std::uint32_t> pixels, int 
         seen[it->second].candidates |= match.candidates(rgb);
     }
     if (seen.size() < 2 || seen.size() > 3)
-        throw Problem((seen.size() < 2
+        throw Problem((seen.size() == 1
                            ? std::string("the picture shows only one NES colour")
                            : "the picture shows " + std::to_string(seen.size()) + " NES colours") +
                           " besides its background; a sprite shows two or three",
