@@ -185,15 +185,15 @@ void tst_PaletteFinder::layouts() {
 // A screenshot's colours are read through the chart as their look-alikes, or refused.
 void tst_PaletteFinder::pictures() {
     QFETCH(QJsonObject, row);
-    const auto rgb = [](const QString &spec) {
-        const int value = spec.section(':', 1).toInt(nullptr, 16);
-        return spec.startsWith("rgb")     ? std::uint32_t(value)
-               : spec.startsWith("other") ? otherChart()[std::size_t(value)]
+    const auto rgb = [](const QString &described) {
+        const int value = described.section(':', 1).toInt(nullptr, 16);
+        return described.startsWith("rgb")     ? std::uint32_t(value)
+               : described.startsWith("other") ? otherChart()[std::size_t(value)]
                                           : NesPalette::standard()[std::size_t(value)];
     };
     std::vector<std::uint32_t> colours;
-    for (const QJsonValue spec : row["colours"].toArray())
-        colours.push_back(rgb(spec.toString()));
+    for (const QJsonValue described : row["colours"].toArray())
+        colours.push_back(rgb(described.toString()));
     try {
         const PaletteClue clue = screenshot(colours, rgb(row["background"].toString("rgb:123456")));
         QVERIFY(!row.contains("refused"));
