@@ -33,10 +33,11 @@ inline const CommandOption kForceOption{
 inline const char *const kExitStatuses = QT_TRANSLATE_NOOP(
     "DataTool",
     "  0  done, and every answer is certain\n"
-    "  1  done, and the answer is no: check found problems, diff found differences, port\n"
-    "     left rows unplaced, find found no table or several, patch found nothing to patch,\n"
-    "     or a CSV, patch, .pal file or picture was refused for what it holds (its line or\n"
-    "     offset and why; nothing was written)\n"
+    "  1  done, and the answer is no: check found problems, export found a palette outside\n"
+    "     the ROM, diff found differences, port left rows unplaced, find found no table or\n"
+    "     several, patch found nothing to patch; or a CSV, patch, .pal file or picture was\n"
+    "     refused for what it holds (its line or offset and why). COMMAND --help says\n"
+    "     whether its output is written then.\n"
     "  2  not done: wrong usage, an empty argument, a file that cannot be read or written,\n"
     "     an empty ROM or patch, an input larger than the command reads (ROMs 128 MiB,\n"
     "     patches 256 MiB, CSV and tables 16 MiB), or a broken Data table (its file, line\n"

@@ -26,6 +26,11 @@ QCommandLineOption helpOption() {
                               Invocation::tr("Print this help and end."));
 }
 
+QCommandLineOption versionOption() {
+    return QCommandLineOption({QStringLiteral("v"), QStringLiteral("version")},
+                              Invocation::tr("Print the version and end."));
+}
+
 void print(std::FILE *stream, const QString &text) {
     std::fputs(text.toUtf8().constData(), stream);
 }
@@ -53,7 +58,14 @@ int withoutCommand(const QCommandLineParser &first, const QString &name,
         Invocation::tr("Tintwright's companion: the pictures of a program folder, emulator "
                        "palettes, and the palettes of a ROM through the Data tables."));
     general.addOption(helpOption());
-    general.addVersionOption();
+    general.addOption(versionOption());
+    // The options several commands share, here as well as in each command's help.
+    const CommandOption anyFormat{
+        kFormatOption.name, kFormatOption.valueName,
+        QT_TRANSLATE_NOOP("DataTool", "The output's format: text (the default) or json for a "
+                                      "report; ips or bps for patch.")};
+    for (const CommandOption &shared : {kFolderOption, anyFormat, kForceOption})
+        general.addOption(option(shared));
     general.addPositionalArgument(QStringLiteral("command"),
                                   Invocation::tr("One of the commands below."),
                                   QStringLiteral("command [arguments]"));
@@ -199,7 +211,8 @@ int CommandLine::run(const QStringList &arguments, Temporaries &temporaries) {
     QCommandLineParser first;
     const QCommandLineOption help = helpOption();
     first.addOption(help);
-    const QCommandLineOption version = first.addVersionOption();
+    const QCommandLineOption version = versionOption();
+    first.addOption(version);
     QStringList known;
     for (const Command *command : commands())
         for (const CommandOption &each : command->options)
