@@ -59,7 +59,8 @@ QString closing(const QStringList &examples) {
                     .arg(roff(Invocation::tr("From the README, run in a program folder of a "
                                              "build where Demo.nes lies; lines that begin with ! "
                                              "are written on standard error, [N] is the exit "
-                                             "status.")),
+                                             "status, and [... N lines: WHICH] stands for "
+                                             "lines left out.")),
                          roff(examples.join(QLatin1Char('\n'))));
     page += QStringLiteral(".SH \"REPORTING BUGS\"\n%1\n")
                 .arg(roff(Invocation::tr("Report faults on the project's issue tracker, with the "

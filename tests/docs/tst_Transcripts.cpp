@@ -4,12 +4,12 @@
 // (after the document's indentation) is an example: "$ COMMAND" is run with bash and
 // pipefail in a copy of the program folder, stdin empty; "$ COMMAND  # not run: WHY" is
 // counted and not run; any other "$" line fails (but a number, "$0D"), so a slip in the
-// format never hides an example. The lines after a command (as indented as it, up to an empty line,
-// another command or the end of a code block) are all it prints, byte for byte: those that begin
-// with
-// "! " on standard error, the others on standard output; "[N]" last says that the whole
-// pipeline ends with status N (0 when not shown). The examples of a document run in order,
-// in one copy, so that one may use what another made.
+// format never hides an example. The lines after a command (as indented as it, up to another
+// command, the end of a code block or, outside one, an empty line) are all it prints, byte for
+// byte: those that begin with "! " on standard error, the others on standard output; "[N]" last
+// says that the whole pipeline ends with status N (0 when not shown). "[... N lines: WHICH]" stands
+// for N lines of that stream left out, said in words, so a long output is still checked whole. The
+// examples of a document run in order, in one copy, so that one may use what another made.
 class tst_Transcripts : public QObject {
     Q_OBJECT
 
@@ -21,6 +21,7 @@ private slots:
 namespace {
 
 const QRegularExpression kStatus("^\\[(\\d+)\\]$");
+const QRegularExpression kLeftOut("^\\[\\.\\.\\. (\\d+) lines?: \\S.*\\]$");
 const QRegularExpression kNotRun("#\\s*not run: \\S");
 // A number in the text, not an example: "$0D (blacker than black)", "$802C,Name".
 const QRegularExpression kColour("^\\$[0-9A-F]+\\b");
@@ -32,14 +33,17 @@ bool isExample(const QString &trimmed) {
 struct Example {
     int line = 0; // where its command is, from 1
     QString command;
-    QString out, err; // as the document shows them
+    QStringList out, err; // as the document shows them, "[... N lines: ...]" included
     int status = 0;
 };
 
 // The document's examples; a "$" line that is neither form fails the test.
 QList<Example> examplesOf(const QStringList &lines, int &notRun) {
     QList<Example> examples;
+    bool inBlock = false;
     for (int i = 0; i < lines.size(); ++i) {
+        if (lines[i].startsWith("```"))
+            inBlock = !inBlock;
         const QString trimmed = lines[i].trimmed();
         if (lines[i].startsWith("```sh") || lines[i].startsWith("```bash")) {
             QTest::qFail(qPrintable(QStringLiteral("line %1: commands the test does not see; "
@@ -66,19 +70,42 @@ QList<Example> examplesOf(const QStringList &lines, int &notRun) {
         }
         Example example{i + 1, trimmed.mid(2), {}, {}, 0};
         while (i + 1 < lines.size() && lines[i + 1].startsWith(indent) &&
-               !lines[i + 1].trimmed().isEmpty() && !isExample(lines[i + 1].trimmed()) &&
-               !lines[i + 1].startsWith("```")) {
+               (inBlock || !lines[i + 1].trimmed().isEmpty()) &&
+               !isExample(lines[i + 1].trimmed()) && !lines[i + 1].startsWith("```")) {
             const QString shown = lines[++i].mid(indent.size());
             if (const auto status = kStatus.match(shown); status.hasMatch())
                 example.status = status.captured(1).toInt();
             else if (shown.startsWith("! "))
-                example.err += shown.mid(2) + '\n';
+                example.err << shown.mid(2);
             else
-                example.out += shown + '\n';
+                example.out << shown;
         }
         examples << example;
     }
     return examples;
+}
+
+// Where a stream differs from what the document shows, or "" when it is all as shown.
+QString difference(const QStringList &shown, const QString &printed) {
+    if (!printed.isEmpty() && !printed.endsWith('\n'))
+        return QStringLiteral("its last line has no line end");
+    QStringList lines = printed.split('\n');
+    lines.removeLast();
+    qsizetype at = 0;
+    for (const QString &line : shown) {
+        if (const auto leftOut = kLeftOut.match(line); leftOut.hasMatch()) {
+            at += leftOut.captured(1).toInt();
+            continue;
+        }
+        if (at >= lines.size() || lines[at] != line)
+            return QStringLiteral("line %1 is \"%2\", the text says \"%3\"")
+                .arg(at + 1)
+                .arg(at < lines.size() ? lines[at] : QStringLiteral("(none)"), line);
+        ++at;
+    }
+    return at == lines.size()
+               ? QString()
+               : QStringLiteral("it prints %1 lines, the text %2").arg(lines.size()).arg(at);
 }
 
 } // namespace
@@ -110,10 +137,12 @@ void tst_Transcripts::examples() {
                                   .arg(document)
                                   .arg(example.line)
                                   .arg(example.command);
-        QVERIFY2(out == example.out,
-                 qPrintable(where + "\nprints:\n" + out + "\nthe text says:\n" + example.out));
-        QVERIFY2(err == example.err, qPrintable(where + "\nprints on standard error:\n" + err +
-                                                "\nthe text says:\n" + example.err));
+        const QString outDiffers = difference(example.out, out),
+                      errDiffers = difference(example.err, err);
+        QVERIFY2(outDiffers.isEmpty(),
+                 qPrintable(where + "\non standard output " + outDiffers + ":\n" + out));
+        QVERIFY2(errDiffers.isEmpty(),
+                 qPrintable(where + "\non standard error " + errDiffers + ":\n" + err));
         QVERIFY2(shell.exitCode() == example.status,
                  qPrintable(where + QStringLiteral("\nends with %1").arg(shell.exitCode())));
     }
