@@ -75,11 +75,19 @@ manual=$(MANWIDTH=1000 man -l "$scratch/deb/usr/share/man/man1/tintwright-data.1
 for section in FILES ENVIRONMENT JSON EXAMPLES "REPORTING BUGS" "\$ tintwright-data check Demo.nes"; do
     grep -q "$section" <<<"$manual" || fail "tintwright-data(1) lacks $section"
 done
-[[ -n "$(man -l "$scratch/deb/usr/share/man/man1/tintwright.1.gz" 2>/dev/null)" ]] ||
-    fail "tintwright(1) shows nothing"
+# tintwright(1) keeps step with tintwright --help: its options and its exit statuses.
+program_manual=$(MANWIDTH=1000 man -l "$scratch/deb/usr/share/man/man1/tintwright.1.gz" 2>/dev/null)
+program_help=$("$build/app/tintwright" --help)
+for word in $(grep -o -e ' --\?[a-z-]*' <<<"$program_help" | sort -u) "EXIT STATUS"; do
+    grep -qe "$word" <<<"$program_manual" || fail "tintwright(1) does not name $word"
+done
+for status in $(grep -o '[0-9] [a-z]' <<<"$(sed -n '/^Exit status/,$p' <<<"$program_help")" | cut -c1); do
+    grep -qE "^ +$status +[A-Z]" <<<"$program_manual" || fail "tintwright(1) does not explain exit status $status"
+done
 tool="$build/app/tintwright-data"
 help=$("$tool" --help)
-commands=$(sed -n '/^Commands:/,$p' <<<"$help" | awk '/^  [a-z]/ {print $1}')
+commands=$(sed -n '/^Commands/,/^Exit status/p' <<<"$help" | awk '/^  [a-z]/ {print $1}')
+(($(wc -w <<<"$commands") >= 10)) || fail "tintwright-data --help lists no commands the check can read"
 for word in $commands $(grep -o -e '--[a-z-]*' <<<"$help") \
     $(for command in $commands; do "$tool" "$command" --help | grep -o -e '--[a-z-]*'; done); do
     grep -qe "$word" <<<"$manual" || fail "tintwright-data(1) does not name $word"
