@@ -1,6 +1,7 @@
 #include "FieldReader.h"
 
 #include "FieldError.h"
+#include "NumberText.h"
 #include "TextEncoding.h"
 
 #include <algorithm>
@@ -16,14 +17,10 @@ bool isBlank(char c) {
 }
 
 std::optional<std::int32_t> parseHex(std::string_view digits) {
-    if (digits.empty())
+    const auto value = NumberText::parseHex(digits);
+    if (!value || *value > static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max()))
         return std::nullopt;
-    std::uint32_t value = 0;
-    auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value, 16);
-    if (ec != std::errc() || end != digits.data() + digits.size() ||
-        value > static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max()))
-        return std::nullopt;
-    return static_cast<std::int32_t>(value);
+    return static_cast<std::int32_t>(*value);
 }
 
 } // namespace

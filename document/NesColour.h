@@ -1,8 +1,12 @@
 #pragma once
 
+#include <cstddef>
 #include <initializer_list>
 
 namespace tintwright {
+
+// A battle sprite's palette: three colour bytes in a row, wherever a table row points.
+inline constexpr int kPaletteBytes = 3;
 
 // An NES colour index: one byte naming a colour of the master palette, $00 to $3F. A byte
 // above $3F is no colour, wherever it is read.

@@ -1,6 +1,7 @@
 #include "NumberText.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace tintwright {
 
@@ -40,6 +41,15 @@ std::string NumberText::inForm(std::int64_t value, std::string_view form) {
 
 std::string NumberText::colour(int value) {
     return "$" + hex(std::uint64_t(value), 2);
+}
+
+std::optional<std::uint32_t> NumberText::parseHex(std::string_view digits) {
+    std::uint32_t value = 0;
+    const char *end = digits.data() + digits.size();
+    const auto [stop, fault] = std::from_chars(digits.data(), end, value, 16);
+    if (digits.empty() || fault != std::errc() || stop != end)
+        return std::nullopt;
+    return value;
 }
 
 } // namespace tintwright

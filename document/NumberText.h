@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,9 @@ public:
     static std::string inForm(std::int64_t value, std::string_view form);
     // An NES colour index or any byte: "$0F".
     static std::string colour(int value);
+    // Hexadecimal digits alone, either case, read whole: nothing for an empty text, another
+    // character (a sign, a prefix, a space) or a value past 32 bits.
+    static std::optional<std::uint32_t> parseHex(std::string_view digits);
 };
 
 } // namespace tintwright

@@ -15,13 +15,6 @@ namespace {
 // at one by one.
 constexpr std::size_t kMostPictureColours = 16;
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    const char lower = char(c | 0x20);
-    return lower >= 'a' && lower <= 'f' ? lower - 'a' + 10 : -1;
-}
-
 std::string rgbText(std::uint32_t rgb) {
     return "#" + NumberText::hex(rgb, 6);
 }
@@ -51,15 +44,14 @@ PaletteClue PaletteClue::parse(std::string_view text) {
     for (std::string_view rest = text;; ++k) {
         const std::size_t comma = rest.find(',');
         std::string_view part = rest.substr(0, comma);
-        if (k == 3)
+        if (k == kPaletteBytes)
             throw refuse("is not three colours separated by commas");
         if (part.starts_with('$'))
             part.remove_prefix(1);
-        if (part.empty() || part.size() > 2 ||
-            !std::all_of(part.begin(), part.end(), [](char c) { return hexDigit(c) >= 0; }))
+        const auto digits = part.size() <= 2 ? NumberText::parseHex(part) : std::nullopt;
+        if (!digits)
             throw refuse("is not three colours of one or two hex digits");
-        const int value =
-            part.size() == 1 ? hexDigit(part[0]) : hexDigit(part[0]) * 16 + hexDigit(part[1]);
+        const int value = int(*digits);
         if (!NesColour::isValid(value))
             throw refuse("holds " + NumberText::colour(value) +
                          ", which is no NES colour ($00 "
@@ -113,7 +105,7 @@ PaletteClue PaletteClue::fromPicture(std::span<const std::uint32_t> pixels, int 
         seen[it->second].pixels += count;
         seen[it->second].candidates |= match.candidates(rgb);
     }
-    if (seen.size() < 2 || seen.size() > 3)
+    if (seen.size() < 2 || seen.size() > std::size_t(kPaletteBytes))
         throw Problem((seen.size() == 1
                            ? std::string("the picture shows only one NES colour")
                            : "the picture shows " + std::to_string(seen.size()) + " NES colours") +
@@ -124,7 +116,7 @@ PaletteClue PaletteClue::fromPicture(std::span<const std::uint32_t> pixels, int 
     PaletteClue clue;
     clue.anyOrder = true;
     clue.label = "picture";
-    for (std::size_t k = 0; k < 3; ++k) {
+    for (std::size_t k = 0; k < kPaletteBytes; ++k) {
         // A sprite of two colours may have any third.
         clue.colours[k] = k < seen.size() ? seen[k].candidates : ColourMatch::kEveryColour;
         clue.label += k < seen.size() ? " " + NumberText::colour(seen[k].nearest) : " $??";
@@ -135,7 +127,7 @@ PaletteClue PaletteClue::fromPicture(std::span<const std::uint32_t> pixels, int 
 std::vector<PaletteClue::Pattern> PaletteClue::orders() const {
     if (!anyOrder)
         return {colours};
-    std::array<int, 3> order{0, 1, 2};
+    std::array<int, kPaletteBytes> order{0, 1, 2};
     std::vector<Pattern> all;
     do
         all.push_back({colours[std::size_t(order[0])], colours[std::size_t(order[1])],

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ColourMatch.h"
+#include "NesColour.h"
 
 #include <array>
 #include <cstdint>
@@ -16,7 +17,7 @@ namespace tintwright {
 // order nobody knows.
 struct PaletteClue {
     using Colours = ColourMatch::Colours;
-    using Pattern = std::array<Colours, 3>;
+    using Pattern = std::array<Colours, kPaletteBytes>;
 
     // A pixel that is mostly see-through: background, whatever its colour.
     static constexpr std::uint32_t kSeeThrough = 0x1000000;

@@ -18,20 +18,23 @@ constexpr int kEmpty = -1, kNoByte = -2;
 int parseByte(std::string_view text) {
     if (text.empty())
         return kEmpty;
-    if (text.size() > 2 || text.find_first_not_of("0123456789abcdefABCDEF") != text.npos)
-        return kNoByte;
-    int value = 0;
-    std::from_chars(text.data(), text.data() + text.size(), value, 16);
-    return value;
+    const auto value = text.size() <= 2 ? NumberText::parseHex(text) : std::nullopt;
+    return value ? int(*value) : kNoByte;
 }
 
 struct Change {
     std::int64_t index;
-    std::uint32_t palette; // list and row
+    std::uint32_t palette; // list and row, as paletteKey makes them
     int line;
     std::uint8_t value;
     bool changes; // differs from the ROM
 };
+
+// One number for a table row: the list in the top bit, the row below it.
+constexpr int kFrontBit = 31;
+std::uint32_t paletteKey(bool front, int row) {
+    return std::uint32_t(front) << kFrontBit | std::uint32_t(row);
+}
 
 } // namespace
 
@@ -142,106 +145,127 @@ bool PaletteCsv::Reader::next(Record &record) {
     }
 }
 
-PaletteCsv::Changes PaletteCsv::changes(std::string_view text, const LocationTables &tables,
-                                        std::span<const std::uint8_t> rom) {
-    Reader reader(text, kFields);
+namespace {
+
+using Record = PaletteCsv::Record;
+
+// The first record must be the header; a huge first field is never joined to be compared.
+void readHeader(PaletteCsv::Reader &reader) {
     Record record;
     const bool any = reader.next(record);
-    // Joined again only when short enough to be the header: a huge first field costs nothing.
     std::size_t length = 0;
     for (const std::string &field : record.fields)
         length += field.size() + 1;
     std::string header;
-    for (std::size_t i = 0; length == kHeader.size() + 1 && i < record.fields.size(); ++i)
+    for (std::size_t i = 0; length == PaletteCsv::kHeader.size() + 1 && i < record.fields.size();
+         ++i)
         header += (i ? "," : "") + record.fields[i];
-    if (!any || record.count != kFields || header != kHeader)
-        throw Problem::atLine(record.line,
-                              "the first line must be the header " + std::string(kHeader));
-    const auto size = std::int64_t(rom.size());
-    // Rows numbered from 0, as files written before rows were numbered from 1: one has a row 0.
-    int base = 1;
-    for (Reader rows(text, kFields); rows.next(record);)
-        if (record.count == kFields && record.fields[1] == "0")
-            base = 0;
-    reader = Reader(text, kFields);
-    reader.next(record); // the header again
-    std::vector<Change> asked;
-    while (reader.next(record)) {
-        const int line = record.line;
-        const auto &fields = record.fields;
-        if (record.count != kFields)
-            throw Problem::atLine(line, "a record has 7 fields, this one " +
-                                            std::to_string(record.count));
-        if (fields[0] != "back" && fields[0] != "front")
-            throw Problem::atLine(line, "the list is " + TextEncoding::quoted(fields[0]) +
-                                            ", not back or front");
-        const bool isFront = fields[0] == "front";
-        const auto number = FieldReader::parseNumber(fields[1]);
-        if (!number || *number < 0 ||
-            fields[1].find_first_not_of("0123456789") != std::string::npos)
-            throw Problem::atLine(line, "the row is " + TextEncoding::quoted(fields[1]) +
-                                            ", not a row number");
-        const auto parsedAddress = FieldReader::parseNumber(fields[3]);
-        if (!parsedAddress)
-            throw Problem::atLine(line, "the address is " + TextEncoding::quoted(fields[3]) +
-                                            ", not a number");
-        std::array<int, 3> bytes{};
-        for (std::size_t k = 0; k < 3; ++k) {
-            bytes[k] = parseByte(fields[4 + k]);
-            if (bytes[k] == kNoByte)
-                throw Problem::atLine(line, "byte" + std::to_string(k) + " is " +
-                                                TextEncoding::quoted(fields[4 + k]) +
-                                                ", not one or two hexadecimal digits");
-        }
-        const LocationTable &table = tables.of(isFront);
-        const std::string list = fields[0];
-        const int row = *number - base;
-        if (row < 0 || row >= table.rows())
-            throw Problem::atLine(line, list + " row " + fields[1] +
-                                            " is not in the tables, which have " + list + " rows " +
-                                            std::to_string(base) + " to " +
-                                            std::to_string(table.rows() - 1 + base));
-        const std::int64_t address = table.addresses[std::size_t(row)];
-        if (address != *parsedAddress)
-            throw Problem::atLine(line, "the address is " + NumberText::offset(*parsedAddress) +
-                                            ", but " + list + " row " + fields[1] +
-                                            " of the tables is at " + NumberText::offset(address) +
-                                            ": the CSV was made from other tables");
-        // A palette that does not lie wholly in the ROM has no bytes, as export writes it.
-        const bool inside = address >= 0 && address + 3 <= size;
-        for (std::size_t k = 0; k < 3; ++k) {
-            if (inside == (bytes[k] >= 0))
-                continue;
-            throw Problem::atLine(
-                line, inside ? "byte" + std::to_string(k) +
-                                   " is empty, but the palette lies inside the ROM"
-                             : "the palette lies outside the ROM (" + std::to_string(size) +
-                                   " bytes), so its bytes must be empty");
-        }
-        for (std::size_t k = 0; inside && k < 3; ++k) {
-            const std::int64_t index = address + std::int64_t(k);
-            // A byte as the ROM holds it is no change, whatever it holds; it may still
-            // disagree with another record.
-            const bool differs = bytes[k] != rom[std::size_t(index)];
-            if (differs && !NesColour::isValid(bytes[k]))
-                throw Problem::atLine(line, "byte" + std::to_string(k) + " is " +
-                                                TextEncoding::quoted(fields[4 + k]) +
-                                                ", not a colour from 00 to 3F");
-            asked.push_back({index, std::uint32_t(isFront) << 31 | std::uint32_t(row), line,
-                             std::uint8_t(bytes[k]), differs});
-        }
+    if (!any || record.count != PaletteCsv::kFields || header != PaletteCsv::kHeader)
+        throw Problem::atLine(record.line, "the first line must be the header " +
+                                               std::string(PaletteCsv::kHeader));
+}
+
+// Rows numbered from 0, as files written before rows were numbered from 1: one has a row 0.
+int rowBase(std::string_view text) {
+    Record record;
+    for (PaletteCsv::Reader rows(text, PaletteCsv::kFields); rows.next(record);)
+        if (record.count == PaletteCsv::kFields && record.fields[1] == "0")
+            return 0;
+    return 1;
+}
+
+// A record read as a row of the tables: its list, its row from 0, its address and bytes.
+struct Row {
+    bool isFront;
+    int row;
+    std::int64_t address;
+    std::array<int, kPaletteBytes> bytes;
+};
+
+Row readRow(const Record &record, int base, const LocationTables &tables) {
+    const int line = record.line;
+    const auto &fields = record.fields;
+    if (record.count != PaletteCsv::kFields)
+        throw Problem::atLine(line,
+                              "a record has 7 fields, this one " + std::to_string(record.count));
+    if (fields[0] != "back" && fields[0] != "front")
+        throw Problem::atLine(line, "the list is " + TextEncoding::quoted(fields[0]) +
+                                        ", not back or front");
+    const bool isFront = fields[0] == "front";
+    const auto number = FieldReader::parseNumber(fields[1]);
+    if (!number || *number < 0 || fields[1].find_first_not_of("0123456789") != std::string::npos)
+        throw Problem::atLine(line, "the row is " + TextEncoding::quoted(fields[1]) +
+                                        ", not a row number");
+    const auto parsedAddress = FieldReader::parseNumber(fields[3]);
+    if (!parsedAddress)
+        throw Problem::atLine(line, "the address is " + TextEncoding::quoted(fields[3]) +
+                                        ", not a number");
+    Row row{isFront, *number - base, 0, {}};
+    for (std::size_t k = 0; k < kPaletteBytes; ++k) {
+        row.bytes[k] = parseByte(fields[4 + k]);
+        if (row.bytes[k] == kNoByte)
+            throw Problem::atLine(line, "byte" + std::to_string(k) + " is " +
+                                            TextEncoding::quoted(fields[4 + k]) +
+                                            ", not one or two hexadecimal digits");
     }
-    // Two records that ask different values for one byte: the first such pair in the file.
-    // Within one byte's group the records stay in file order.
+    const LocationTable &table = tables.of(isFront);
+    const std::string &list = fields[0];
+    if (row.row < 0 || row.row >= table.rows())
+        throw Problem::atLine(line, list + " row " + fields[1] +
+                                        " is not in the tables, which have " + list + " rows " +
+                                        std::to_string(base) + " to " +
+                                        std::to_string(table.rows() - 1 + base));
+    row.address = table.addresses[std::size_t(row.row)];
+    if (row.address != *parsedAddress)
+        throw Problem::atLine(line, "the address is " + NumberText::offset(*parsedAddress) +
+                                        ", but " + list + " row " + fields[1] +
+                                        " of the tables is at " + NumberText::offset(row.address) +
+                                        ": the CSV was made from other tables");
+    return row;
+}
+
+// A row's bytes as the ROM would take them; a palette that does not lie wholly in the ROM
+// has no bytes, as export writes it.
+void addChanges(const Record &record, const Row &row, std::span<const std::uint8_t> rom,
+                std::vector<Change> &asked) {
+    const auto size = std::int64_t(rom.size());
+    const bool inside = row.address >= 0 && row.address + kPaletteBytes <= size;
+    for (std::size_t k = 0; k < kPaletteBytes; ++k)
+        if (inside != (row.bytes[k] >= 0))
+            throw Problem::atLine(
+                record.line, inside ? "byte" + std::to_string(k) +
+                                          " is empty, but the palette lies inside the ROM"
+                                    : "the palette lies outside the ROM (" + std::to_string(size) +
+                                          " bytes), so its bytes must be empty");
+    for (std::size_t k = 0; inside && k < kPaletteBytes; ++k) {
+        const std::int64_t index = row.address + std::int64_t(k);
+        // A byte as the ROM holds it is no change, whatever it holds; it may still disagree
+        // with another record.
+        const bool differs = row.bytes[k] != rom[std::size_t(index)];
+        if (differs && !NesColour::isValid(row.bytes[k]))
+            throw Problem::atLine(record.line, "byte" + std::to_string(k) + " is " +
+                                                   TextEncoding::quoted(record.fields[4 + k]) +
+                                                   ", not a colour from 00 to 3F");
+        asked.push_back({index, paletteKey(row.isFront, row.row), record.line,
+                         std::uint8_t(row.bytes[k]), differs});
+    }
+}
+
+// Two records that ask different values for one byte: the first such pair in the file.
+// Within one byte's group the records stay in file order.
+void refuseDisagreement(std::vector<Change> &asked) {
     std::stable_sort(asked.begin(), asked.end(),
                      [](const Change &a, const Change &b) { return a.index < b.index; });
     const Change *first = nullptr;
     const Change *second = nullptr;
     for (std::size_t start = 0, i = 1; i < asked.size(); ++i) {
-        if (asked[i].index != asked[start].index)
+        if (asked[i].index != asked[start].index) {
             start = i;
-        else if (asked[i].value != asked[start].value && (!second || asked[i].line < second->line))
-            first = &asked[start], second = &asked[i];
+        } else if (asked[i].value != asked[start].value &&
+                   (!second || asked[i].line < second->line)) {
+            first = &asked[start];
+            second = &asked[i];
+        }
     }
     if (second)
         throw Problem::atLine(second->line,
@@ -249,14 +273,27 @@ PaletteCsv::Changes PaletteCsv::changes(std::string_view text, const LocationTab
                                   NumberText::offset(second->index) + ", but line " +
                                   std::to_string(first->line) + " asks " +
                                   NumberText::colour(first->value) + ": the two lines disagree");
+}
+
+} // namespace
+
+PaletteCsv::Changes PaletteCsv::changes(std::string_view text, const LocationTables &tables,
+                                        std::span<const std::uint8_t> rom) {
+    Reader reader(text, kFields);
+    readHeader(reader);
+    const int base = rowBase(text);
+    std::vector<Change> asked;
+    for (Record record; reader.next(record);)
+        addChanges(record, readRow(record, base, tables), rom, asked);
+    refuseDisagreement(asked);
     Changes out;
     std::vector<std::uint32_t> palettes;
-    for (std::size_t i = 0; i < asked.size(); ++i) {
-        if (!asked[i].changes)
+    for (const Change &change : asked) {
+        if (!change.changes)
             continue;
-        if (out.bytes.empty() || asked[i].index != out.bytes.back().first)
-            out.bytes.emplace_back(asked[i].index, asked[i].value);
-        palettes.push_back(asked[i].palette);
+        if (out.bytes.empty() || change.index != out.bytes.back().first)
+            out.bytes.emplace_back(change.index, change.value);
+        palettes.push_back(change.palette);
     }
     std::sort(palettes.begin(), palettes.end());
     out.palettes = int(std::unique(palettes.begin(), palettes.end()) - palettes.begin());

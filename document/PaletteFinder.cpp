@@ -1,5 +1,6 @@
 #include "PaletteFinder.h"
 
+#include "NesColour.h"
 #include "PaletteScan.h"
 
 #include <algorithm>
@@ -18,7 +19,6 @@ using End = PaletteFinder::End;
 using EndKind = PaletteFinder::EndKind;
 using Rom = std::span<const std::uint8_t>;
 
-constexpr int kPaletteBytes = 3;
 // Fewer rows than this say nothing about a column being one value in every row.
 // Fewer rows than this say nothing about a byte between rows being one value in every row:
 // small numbers (0 to 3, say) agree four rows running once in 64 tries.
@@ -174,11 +174,13 @@ Table makeTable(Rom rom, int stride, std::vector<Place> held) {
     table.start = first;
     table.rows = int((last - first) / stride) + 1;
     std::vector<int> clues;
+    clues.reserve(held.size());
     for (const Place &place : held)
         clues.push_back(place.clue);
     std::sort(clues.begin(), clues.end());
     table.clues = int(std::unique(clues.begin(), clues.end()) - clues.begin());
     std::vector<std::int64_t> rows;
+    rows.reserve(held.size());
     for (const Place &place : held)
         rows.push_back(place.address);
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());

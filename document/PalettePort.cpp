@@ -19,7 +19,6 @@ using Row = PalettePort::Row;
 using Sure = PalettePort::Sure;
 using How = PalettePort::How;
 using Verdict = PortEvidence::Verdict;
-constexpr std::size_t kPalette = PalettePort::kPalette;
 constexpr std::size_t kContext = PalettePort::kContext;
 constexpr std::size_t kWindow = WindowIndex::kWindow;
 // The copy is read at every fourth byte, the reference's windows at every byte: any run of
@@ -88,11 +87,12 @@ private:
     void makeGroups() {
         for (std::size_t first = 0, k = 0; k < m_addresses.size(); ++k) {
             if (k + 1 < m_addresses.size() &&
-                m_addresses[k + 1] - m_addresses[k] <= std::int64_t(kPalette + 2 * kContext))
+                m_addresses[k + 1] - m_addresses[k] <= std::int64_t(kPaletteBytes + 2 * kContext))
                 continue;
             Group g{first, k, 0, 0, false, {}};
             g.start = std::size_t(std::max<std::int64_t>(0, m_addresses[first] - kContext));
-            g.end = std::min(m_reference.size(), std::size_t(m_addresses[k]) + kPalette + kContext);
+            g.end = std::min(m_reference.size(),
+                             std::size_t(m_addresses[k]) + kPaletteBytes + kContext);
             m_groups.push_back(g);
             first = k + 1;
         }
@@ -306,7 +306,7 @@ void Porter::decide(Row &row, std::int64_t address, const Verdicts &at, bool com
 void Porter::judge(const Group &g, PortEvidence &evidence) {
     std::vector<bool> palette(g.end - g.start, false);
     for (std::size_t k = g.first; k <= g.last; ++k)
-        for (std::size_t i = 0; i < kPalette; ++i)
+        for (std::size_t i = 0; i < kPaletteBytes; ++i)
             palette[std::size_t(m_addresses[k]) + i - g.start] = true;
     const auto rows = std::span(m_addresses).subspan(g.first, g.last - g.first + 1);
     // For each row, the shifts where its own bytes prove it, where its surroundings do, where
@@ -351,7 +351,7 @@ PalettePort::Result PalettePort::port(std::span<const std::uint8_t> reference,
     std::vector<std::int64_t> addresses;
     for (const bool front : {false, true})
         for (const std::int32_t address : tables.of(front).addresses)
-            if (address >= 0 && std::size_t(address) + kPalette <= reference.size())
+            if (address >= 0 && std::size_t(address) + kPaletteBytes <= reference.size())
                 addresses.push_back(address);
     std::sort(addresses.begin(), addresses.end());
     addresses.erase(std::unique(addresses.begin(), addresses.end()), addresses.end());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LocationTable.h"
+#include "NesColour.h"
 
 #include <cstdint>
 #include <span>
@@ -34,7 +35,6 @@ public:
     static Result port(std::span<const std::uint8_t> reference, std::span<const std::uint8_t> other,
                        const LocationTables &tables);
 
-    static constexpr std::size_t kPalette = 3;
     // Bytes looked at on each side of a group; rows with no more than twice this between them
     // share their surroundings and are one group.
     static constexpr std::size_t kContext = 32;

@@ -9,7 +9,7 @@ namespace tintwright {
 
 PaletteScan::PaletteScan(const std::vector<PaletteClue::Pattern> &patterns) {
     for (std::size_t p = 0; p < patterns.size() && p < kMostPatterns; ++p)
-        for (std::size_t k = 0; k < 3; ++k)
+        for (std::size_t k = 0; k < kPaletteBytes; ++k)
             for (int colour = 0; colour < NesColour::kCount; ++colour)
                 if (patterns[p][k] >> colour & 1) {
                     m_accepts[k][std::size_t(colour)] |= std::uint64_t(1) << p;
@@ -20,7 +20,7 @@ PaletteScan::PaletteScan(const std::vector<PaletteClue::Pattern> &patterns) {
 void PaletteScan::run(std::span<const std::uint8_t> rom,
                       const std::function<void(std::size_t, std::uint64_t)> &found,
                       Sift sifting) const {
-    const std::size_t end = rom.size() < 3 ? 0 : rom.size() - 2;
+    const std::size_t end = rom.size() < kPaletteBytes ? 0 : rom.size() - (kPaletteBytes - 1);
     for (std::size_t at = sift(rom, found, sifting); at < end; ++at)
         if (const std::uint64_t patterns = patternsAt(rom.data() + at); patterns != 0)
             found(at, patterns);
@@ -30,7 +30,7 @@ void PaletteScan::run(std::span<const std::uint8_t> rom,
 
 namespace {
 
-using LowBits = std::array<std::array<std::uint8_t, 16>, 3>;
+using LowBits = std::array<std::array<std::uint8_t, 16>, kPaletteBytes>;
 
 // Per high four bits of a byte, the bit that stands for them: 1, 2, 4, 8 for $0x to $3x, in
 // the lowest four bytes of a vector; none for the bytes above $3F.
@@ -83,8 +83,8 @@ __attribute__((target("avx2"))) std::size_t
 siftBlocks32(const std::uint8_t *bytes, std::size_t size, const LowBits &lowBits,
              const std::function<void(std::size_t)> &candidate) {
     constexpr std::size_t kBlock = 32;
-    __m256i tables[3];
-    for (std::size_t k = 0; k < 3; ++k)
+    __m256i tables[kPaletteBytes];
+    for (std::size_t k = 0; k < kPaletteBytes; ++k)
         tables[k] = _mm256_broadcastsi128_si256(
             _mm_loadu_si128(reinterpret_cast<const __m128i *>(lowBits[k].data())));
     std::size_t at = 0;

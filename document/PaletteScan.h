@@ -39,10 +39,10 @@ private:
     }
 
     // Per place of the three, per byte: the patterns that take it there.
-    std::array<std::array<std::uint64_t, 256>, 3> m_accepts{};
+    std::array<std::array<std::uint64_t, 256>, kPaletteBytes> m_accepts{};
     // Per place, per low four bits of a colour: bit h set when colour h * 16 + low may stand
     // there (colours are below $40, so h is 0 to 3).
-    std::array<std::array<std::uint8_t, 16>, 3> m_lowBits{};
+    std::array<std::array<std::uint8_t, 16>, kPaletteBytes> m_lowBits{};
 };
 
 } // namespace tintwright

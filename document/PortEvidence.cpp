@@ -1,4 +1,5 @@
 #include "PortEvidence.h"
+#include "NesColour.h"
 
 #include <algorithm>
 
@@ -112,11 +113,11 @@ void PortEvidence::sides(const Runs &runs, std::size_t at, bool &both, bool &one
     const auto r = std::size_t(runs.of[at]);
     // A proven stretch that reaches before the palette, and one that reaches beyond it.
     const bool left = runs.provenBegin[r] < at;
-    const bool right = runs.provenEnd[r] > at + 3;
+    const bool right = runs.provenEnd[r] > at + kPaletteBytes;
     both = left && right;
     one = left || right;
     fits = (runs.begin[r] == 0 || runs.begin[r] + m_context <= at) &&
-           (runs.end[r] == m_bytes.size() || runs.end[r] >= at + 3 + m_context);
+           (runs.end[r] == m_bytes.size() || runs.end[r] >= at + kPaletteBytes + m_context);
 }
 
 void PortEvidence::judge(std::size_t start, std::size_t end, const std::vector<bool> &palette,

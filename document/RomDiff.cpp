@@ -23,7 +23,7 @@ RomDiff::Result RomDiff::compare(std::span<const std::uint8_t> originalBytes,
         for (int row = 0; row < table.rows(); ++row) {
             const std::int64_t address = table.addresses[std::size_t(row)];
             Palette palette{isFront, row, address, {}, {}};
-            for (int k = 0; k < 3; ++k) {
+            for (int k = 0; k < kPaletteBytes; ++k) {
                 palette.before[std::size_t(k)] = byte(original, originalSize, address + k);
                 palette.after[std::size_t(k)] = byte(edited, editedSize, address + k);
                 if (address + k >= 0 && address + k < common)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LocationTable.h"
+#include "NesColour.h"
 
 #include <array>
 #include <cstdint>
@@ -16,8 +17,8 @@ public:
         bool front;
         int row;
         std::int64_t address;
-        std::array<int, 3> before; // -1: past the end of that file
-        std::array<int, 3> after;
+        std::array<int, kPaletteBytes> before; // -1: past the end of that file
+        std::array<int, kPaletteBytes> after;
     };
     struct Result {
         std::vector<Palette> palettes;

@@ -38,7 +38,7 @@ int SpritePalette::moveFocusCell(int cell, ChartKey key) {
 SpritePalette::Load SpritePalette::load(const RomDocument &rom, std::int32_t address, int position,
                                         bool linked, int otherPosition, int otherCount) {
     Load load;
-    for (int k = 0; k < 3; ++k) {
+    for (int k = 0; k < kPaletteBytes; ++k) {
         const auto byte = rom.readByte(std::int64_t(address) + k);
         if (!byte || !NesColour::isValid(*byte))
             break;
@@ -62,8 +62,8 @@ std::optional<SpritePalette::Place> SpritePalette::placeOf(const LocationTables 
         const LocationTable &table = tables.of(front);
         for (int row = 0; row < table.rows(); ++row) {
             const std::int64_t offset = index - table.addresses[std::size_t(row)];
-            if (offset >= 0 && offset < 3)
-                return Place{front, row, int(offset) + (front ? 3 : 0)};
+            if (offset >= 0 && offset < kPaletteBytes)
+                return Place{front, row, int(offset) + (front ? kPaletteBytes : 0)};
         }
     }
     return std::nullopt;
@@ -71,7 +71,8 @@ std::optional<SpritePalette::Place> SpritePalette::placeOf(const LocationTables 
 
 std::int64_t SpritePalette::tileIndex(int tile, std::int32_t backAddress,
                                       std::int32_t frontAddress) {
-    return tile < 3 ? std::int64_t(backAddress) + tile : std::int64_t(frontAddress) + (tile - 3);
+    return tile < kPaletteBytes ? std::int64_t(backAddress) + tile
+                                : std::int64_t(frontAddress) + (tile - kPaletteBytes);
 }
 
 std::optional<std::int64_t> SpritePalette::pickIndex(const RomDocument &rom, int tile,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LocationTable.h"
+#include "NesColour.h"
 #include "RomDocument.h"
 
 #include <cstdint>
@@ -14,6 +15,8 @@ namespace tintwright {
 class SpritePalette {
 public:
     static constexpr float kCell = 360; // one chart cell, in twips
+    // The editor's colour tiles: the back sprite's palette, then the front's.
+    static constexpr int kTiles = 2 * kPaletteBytes;
 
     // row * 16 + column of a point in twips from the chart's top-left corner, each
     // truncated toward zero. Nothing when the point lies a whole cell or more left of or
@@ -28,7 +31,7 @@ public:
         std::vector<std::uint8_t> colours;
         std::optional<int> preview; // the number of the previews; none past the last
         std::optional<int> linked;  // where the other list moves, when the lists are linked
-        bool complete() const { return colours.size() == 3; }
+        bool complete() const { return colours.size() == kPaletteBytes; }
     };
     // The load of list position `position`, whose palette lies at `address`; the other list
     // stands at `otherPosition` of `otherCount` entries.
@@ -40,8 +43,11 @@ public:
     enum class ChartKey { Left, Right, Up, Down, Home, End };
     static int moveFocusCell(int cell, ChartKey key);
     // The middle of a chart cell, in twips from the chart's top-left corner.
-    static float cellCentreX(int cell) { return float(cell % 16) * kCell + kCell / 2; }
-    static float cellCentreY(int cell) { return float(cell / 16) * kCell + kCell / 2; }
+    static float cellCentreX(int cell) { return (float(cell % 16) + 0.5F) * kCell; }
+    static float cellCentreY(int cell) {
+        const int row = cell / 16;
+        return (float(row) + 0.5F) * kCell;
+    }
 
     // Where the linked list moves after this one loaded `position`; nothing when it stays.
     static std::optional<int> linkedPosition(int position, int otherPosition, int otherCount);

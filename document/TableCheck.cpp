@@ -31,7 +31,7 @@ TableCheck::check(std::span<const std::uint8_t> rom, const LocationTables &table
             palettes.push_back({address, front, row});
             if (address < 0)
                 add(true, "the address is negative");
-            for (int k = 0; k < 3 && address >= 0; ++k) {
+            for (int k = 0; k < kPaletteBytes && address >= 0; ++k) {
                 if (address + k >= size) {
                     add(true, std::string(kOrdinal[k]) + " byte lies past the end of the ROM (" +
                                   std::to_string(size) + " bytes)");
@@ -69,7 +69,7 @@ TableCheck::check(std::span<const std::uint8_t> rom, const LocationTables &table
         std::stable_sort(palettes.begin(), palettes.end(), byAddress);
     for (std::size_t i = 1; i < palettes.size(); ++i) {
         const Palette &later = palettes[i];
-        for (std::size_t j = i; j-- > 0 && palettes[j].address + 3 > later.address;) {
+        for (std::size_t j = i; j-- > 0 && palettes[j].address + kPaletteBytes > later.address;) {
             if (palettes[j].address == later.address)
                 continue;
             const LocationTable &other = tables.of(palettes[j].front);

@@ -54,7 +54,7 @@ BattlePalettes::BattlePalettes(ProgramState &state, Prompter &prompter, QWidget 
 
 // The handlers, and the window's own keys.
 void BattlePalettes::connectControls() {
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < SpritePalette::kTiles; ++i) {
         connect(m_ui.tile(i), &PictureBox::clicked, this, [this, i] { BackTile_Click(i); });
         m_ui.tile(i)->installEventFilter(this); // Space and Enter, the tooltip, the hint
     }
@@ -435,7 +435,7 @@ QString BattlePalettes::tileToolTip(int tile) const {
     const auto byte = m_state.rom.readByte(index);
     if (!byte)
         return tr("no colour: %1 lies outside the ROM").arg(offsetText(index));
-    const QString said = tr("%1 at %2").arg(colourText(*byte), offsetText(index));
+    QString said = tr("%1 at %2").arg(colourText(*byte), offsetText(index));
     if (m_tileColour[tile] == *byte)
         return said;
     return said + (NesColour::isValid(*byte) ? tr(", not shown: its picture is missing")

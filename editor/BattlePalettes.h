@@ -112,7 +112,7 @@ private:
 
     ColourPick m_pick;
     static constexpr int kNoColour = -1;
-    std::array<int, 6> m_tileColour{}; // what each tile shows, or kNoColour
+    std::array<int, SpritePalette::kTiles> m_tileColour{}; // what each tile shows, or kNoColour
     QPointer<QWidget> m_lastFocus;
 };
 

@@ -180,7 +180,7 @@ private:
 class ChartAccessible : public QAccessibleWidget, public QAccessibleTableInterface {
 public:
     explicit ChartAccessible(ColourChart *chart) : QAccessibleWidget(chart, QAccessible::Table) {
-        for (int cell = 0; cell < 64; ++cell) {
+        for (int cell = 0; cell < NesColour::kCount; ++cell) {
             m_cells[std::size_t(cell)] = new CellAccessible(this, cell);
             QAccessible::registerAccessibleInterface(m_cells[std::size_t(cell)]);
         }
@@ -192,9 +192,9 @@ public:
     BattlePalettes *editor() const { return editorOf(object()); }
     ColourChart *chart() const { return static_cast<ColourChart *>(widget()); }
     QAccessibleInterface *child(int index) const override {
-        return index >= 0 && index < 64 ? m_cells[std::size_t(index)] : nullptr;
+        return index >= 0 && index < NesColour::kCount ? m_cells[std::size_t(index)] : nullptr;
     }
-    int childCount() const override { return 64; }
+    int childCount() const override { return NesColour::kCount; }
     int indexOfChild(const QAccessibleInterface *child) const override {
         const auto it = std::find(m_cells.begin(), m_cells.end(), child);
         return it == m_cells.end() ? -1 : int(it - m_cells.begin());
@@ -204,7 +204,7 @@ public:
     }
     QAccessibleInterface *childAt(int x, int y) const override {
         const QPoint at = chart()->mapFromGlobal(QPoint(x, y));
-        for (int cell = 0; cell < 64; ++cell)
+        for (int cell = 0; cell < NesColour::kCount; ++cell)
             if (chart()->cellRect(cell).contains(at))
                 return child(cell);
         return nullptr;

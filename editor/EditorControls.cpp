@@ -93,7 +93,7 @@ void EditorControls::placeControls(QWidget *editor) {
     fitUnderCaptions();
     place(m_tSelect, Layout::kMarker);
     m_tSelect->hide();
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < SpritePalette::kTiles; ++i) {
         place(m_backTile[i],
               {Layout::kTileLefts[i], Layout::kTileTop, Layout::kTileSize, Layout::kTileSize});
         m_backTile[i]->setStretch(true);
@@ -131,7 +131,7 @@ void EditorControls::nameControls() {
                                                         {m_frontSprite2, "FrontSprite2"}};
     for (const auto &[control, name] : names)
         control->setObjectName(QLatin1String(name));
-    for (int i = 0; i < 6; ++i)
+    for (int i = 0; i < SpritePalette::kTiles; ++i)
         m_backTile[i]->setObjectName(QStringLiteral("BackTile%1").arg(i));
 }
 
@@ -156,7 +156,7 @@ void EditorControls::arrangeForKeyboard() {
                                                    {m_hint, tr("Focus hint")}};
     for (const auto &[widget, name] : names)
         widget->setAccessibleName(name);
-    for (int i = 0; i < 6; ++i)
+    for (int i = 0; i < SpritePalette::kTiles; ++i)
         m_backTile[i]->setAccessibleName(
             (i < 3 ? tr("Back colour %1") : tr("Front colour %1")).arg(i % 3 + 1));
     m_frame1->setAccessibleName(m_frame1->title());

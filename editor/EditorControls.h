@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/SpritePalette.h"
+
 #include <QCoreApplication>
 
 #include <array>
@@ -32,7 +34,7 @@ public:
     ColourChart *palette2() const { return m_palette2; }
     // Back colours 1 to 3, then front colours 1 to 3; any other index throws.
     PictureBox *tile(int index) const { return m_backTile.at(std::size_t(index)); }
-    const std::array<PictureBox *, 6> &tiles() const { return m_backTile; }
+    const std::array<PictureBox *, SpritePalette::kTiles> &tiles() const { return m_backTile; }
     PictureBox *tSelect() const { return m_tSelect; }
     // Silver, then Ruby.
     std::array<PictureBox *, 2> previews(bool front) const;
@@ -69,7 +71,7 @@ private:
     PictureBox *m_frontSprite1 = nullptr;
     PictureBox *m_frontSprite2 = nullptr;
     QLabel *m_hint = nullptr;
-    std::array<PictureBox *, 6> m_backTile{};
+    std::array<PictureBox *, SpritePalette::kTiles> m_backTile{};
     PictureBox *m_tSelect = nullptr;
     FocusRing *m_ring = nullptr;
 };

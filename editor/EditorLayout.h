@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/SpritePalette.h"
+
 #include <array>
 
 namespace tintwright {
@@ -25,7 +27,8 @@ public:
     static constexpr Rect kShape1{240, 5280, 1695, 735};
     static constexpr Rect kShape2{6960, 5160, 1695, 735};
     static constexpr float kTileTop = 3120, kTileSize = 615;
-    static constexpr std::array<float, 6> kTileLefts{240, 960, 1680, 6600, 7440, 8280};
+    static constexpr std::array<float, SpritePalette::kTiles> kTileLefts{240,  960,  1680,
+                                                                         6600, 7440, 8280};
     static constexpr float kPreviewTop = 4320, kPreviewSize = 615;
     static constexpr float kOutlineMargin = 30; // the outline round three tiles, out from them
     // BackSprite1, BackSprite2, FrontSprite1, FrontSprite2

@@ -90,10 +90,11 @@ QImage Artwork::icon(int size) {
     const auto &colours = NesPalette::standard();
     const int swatches[] = {0x21, 0x16, 0x2A, 0x28}; // blue, red, green, yellow
     for (int i = 0; i < 4; ++i) {
+        const int column = i % 2, row = i / 2; // two by two
         painter.setBrush(fromRgb(colours[std::size_t(swatches[i])]));
         painter.drawRoundedRect(
-            QRectF((2 + (i % 2) * 6.5) * unit, (2 + (i / 2) * 6.5) * unit, 5.5 * unit, 5.5 * unit),
-            unit, unit);
+            QRectF((2 + column * 6.5) * unit, (2 + row * 6.5) * unit, 5.5 * unit, 5.5 * unit), unit,
+            unit);
     }
     return image;
 }

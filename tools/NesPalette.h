@@ -18,7 +18,8 @@ public:
     static const Colours &standard();
     // A .pal file's bytes: 64 RGB triples, or 512 of which the first 64 count; nothing for a
     // file of another size.
-    static constexpr std::size_t kPalBytes = 64 * 3, kLongPalBytes = 512 * 3;
+    static constexpr std::size_t kPalBytes = std::size_t{64} * 3,
+                                 kLongPalBytes = std::size_t{512} * 3;
     static std::optional<Colours> fromPal(std::span<const std::uint8_t> bytes);
     // Why a .pal file of `size` bytes is refused.
     static std::string wrongSize(std::uintmax_t size);

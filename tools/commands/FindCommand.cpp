@@ -283,7 +283,7 @@ QString placeText(const QJsonValue &place) {
 // The report as lines a person reads.
 QString reportText(const QJsonObject &json) {
     QStringList palettes;
-    for (const QJsonValue &p : json["palettes"].toArray())
+    for (const QJsonValue p : json["palettes"].toArray())
         palettes << (p["places"].toInteger() == 1
                          ? Invocation::tr("%1 (1 place)").arg(p["palette"].toString())
                          : Invocation::tr("%1 (%2 places)")
@@ -291,7 +291,7 @@ QString reportText(const QJsonObject &json) {
                                .arg(p["places"].toInteger()));
     QString text = Invocation::tr("Looked for %1 in %2.\n")
                        .arg(palettes.join(QStringLiteral(", ")), json["rom"].toString());
-    for (const QJsonValue &p : json["palettes"].toArray())
+    for (const QJsonValue p : json["palettes"].toArray())
         if (p["places"].toInteger() > qint64(PaletteFinder::kMostPlaces))
             text += Invocation::tr("%1 lies at more places than the %2 joined into tables, so a "
                                    "table may be missed: give rarer palettes.\n")
@@ -307,7 +307,7 @@ QString reportText(const QJsonObject &json) {
                 : Invocation::tr("Several tables are equally likely: give another palette of "
                                  "the table to tell them apart.\n");
     int number = 0;
-    for (const QJsonValue &value : json["tables"].toArray()) {
+    for (const QJsonValue value : json["tables"].toArray()) {
         const QJsonObject t = value.toObject();
         text += Invocation::tr("Table %1 (%2): %3, stride %4, %5 rows, the last at %6\n")
                     .arg(++number)
@@ -315,9 +315,9 @@ QString reportText(const QJsonObject &json) {
                     .arg(t["stride"].toInt())
                     .arg(t["rows"].toInt())
                     .arg(address(t["last"].toInteger()));
-        for (const QJsonValue &place : t["given"].toArray())
+        for (const QJsonValue place : t["given"].toArray())
             text += Invocation::tr("  holds %1\n").arg(placeText(place));
-        for (const QJsonValue &reason : t["restsOn"].toArray())
+        for (const QJsonValue reason : t["restsOn"].toArray())
             text += Invocation::tr("  rests on: %1\n").arg(reason.toString());
         text += Invocation::tr("  first row: %1\n  last row: %2\n")
                     .arg(t["first"]["why"].toString(), t["end"]["why"].toString());
@@ -325,7 +325,7 @@ QString reportText(const QJsonObject &json) {
     if (json["moreTables"].toInteger() > 0)
         text +=
             Invocation::tr("%1 more tables are not listed.\n").arg(json["moreTables"].toInteger());
-    for (const QJsonValue &place : json["elsewhere"].toArray())
+    for (const QJsonValue place : json["elsewhere"].toArray())
         text += (found == QLatin1String("none") ? Invocation::tr("Found %1\n")
                                                 : Invocation::tr("Elsewhere: %1\n"))
                     .arg(placeText(place));
