@@ -65,9 +65,8 @@ int main() {
     ProgramState state;
     state.programFolder = dir;
     const double load = bestMs(5, [&] { Rom::Load_Tables(state); });
-    std::printf("Load_Tables: %d rows, %.1f MB in %.2f ms = %.0f MB/s\n",
-                state.tables.back.rows(), double(table.size()) / 1e6, load,
-                double(table.size()) / 1e3 / load);
+    std::printf("Load_Tables: %d rows, %.1f MB in %.2f ms = %.0f MB/s\n", state.tables.back.rows(),
+                double(table.size()) / 1e6, load, double(table.size()) / 1e3 / load);
 
     std::filesystem::remove_all(dir);
     return 0;

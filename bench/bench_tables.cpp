@@ -1,8 +1,8 @@
 // The companion command's rules on large inputs: checking and exporting a million-row table
 // against a 64 MiB ROM, beside reading the table alone; comparing two 64 MiB ROMs, beside
 // reading both.
-#include "document/PaletteCsv.h"
 #include "document/FileIo.h"
+#include "document/PaletteCsv.h"
 #include "document/ProgramFolder.h"
 #include "document/RomDiff.h"
 #include "document/TableCheck.h"

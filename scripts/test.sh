@@ -4,7 +4,9 @@
 # UndefinedBehaviorSanitizer and the fuzzers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh build
+scripts/setup.sh build -DTINTWRIGHT_WERROR=ON
+# The tree as its .clang-format lays it out.
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
 # A test that cannot run here (no display, a tool missing) reports itself skipped; in this
 # command that is a failure, not a pass.
 (cd build && ctest --output-on-failure) | tee build/ctest.log

@@ -189,7 +189,7 @@ void tst_PaletteFinder::pictures() {
         const int value = described.section(':', 1).toInt(nullptr, 16);
         return described.startsWith("rgb")     ? std::uint32_t(value)
                : described.startsWith("other") ? otherChart()[std::size_t(value)]
-                                          : NesPalette::standard()[std::size_t(value)];
+                                               : NesPalette::standard()[std::size_t(value)];
     };
     std::vector<std::uint32_t> colours;
     for (const QJsonValue described : row["colours"].toArray())
