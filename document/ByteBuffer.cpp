@@ -29,8 +29,10 @@ ByteBuffer::ByteBuffer(std::size_t size) {
         const std::uintptr_t start = (first + kHuge - 1) & ~(kHuge - 1);
         if (start > first)
             munmap(mapping, start - first);
-        munmap(reinterpret_cast<void *>(start + m_mapped), first + kHuge - start);
-        m_data = reinterpret_cast<std::uint8_t *>(start);
+        // The aligned start is worked out as a number; it lies inside the mapping.
+        munmap(reinterpret_cast<void *>(start + m_mapped), // NOLINT(performance-no-int-to-ptr)
+               first + kHuge - start);
+        m_data = reinterpret_cast<std::uint8_t *>(start); // NOLINT(performance-no-int-to-ptr)
         madvise(m_data, m_mapped, MADV_HUGEPAGE);
         return;
     }

@@ -120,26 +120,33 @@ public:
 private:
     // The best way to go on from target position p: it may take the place of bytes not yet
     // written, and of the last matches decided.
+    // A match from `from` of `length` bytes, taking the place of what lies from `start` on,
+    // kept in `found` when it gains more.
+    void weigh(Match &found, std::size_t p, Action kind, std::size_t start, std::size_t from,
+               std::size_t length) {
+        Match match{kind, start, p + length, from, 0};
+        std::int64_t saved = std::int64_t(p - start);
+        State state = m_state;
+        if (start > m_literal) {
+            // The bytes waiting to be written need a second run of them after the match.
+            --saved;
+        } else if (start < m_literal) {
+            const Replan replan = this->replan(start);
+            saved = std::int64_t(p - m_literal) + replan.saved;
+            state = replan.state;
+        }
+        match.gain = std::int64_t(length) + saved - std::int64_t(state.cost(match));
+        if (match.gain > found.gain)
+            found = match;
+    }
+
     Match best(std::size_t p) {
         Match found;
         const std::size_t left = m_target.size() - p;
         const std::uint8_t *here = m_target.data() + p;
         const auto consider = [&](Action kind, std::size_t start, std::size_t from,
                                   std::size_t length) {
-            Match match{kind, start, p + length, from, 0};
-            std::int64_t saved = std::int64_t(p - start);
-            State state = m_state;
-            if (start > m_literal) {
-                // The bytes waiting to be written need a second run of them after the match.
-                --saved;
-            } else if (start < m_literal) {
-                const Replan replan = this->replan(start);
-                saved = std::int64_t(p - m_literal) + replan.saved;
-                state = replan.state;
-            }
-            match.gain = std::int64_t(length) + saved - std::int64_t(state.cost(match));
-            if (match.gain > found.gain)
-                found = match;
+            weigh(found, p, kind, start, from, length);
         };
         // Most bytes written as they are fail these at their first byte.
         const std::size_t sourceSize = m_source.size();
@@ -171,6 +178,18 @@ private:
                         (!m_targets && p < m_literal + kPatience))) ||
             run == left || left < kWindow || !m_hashed)
             return found;
+        searchIndexes(found, p, run, inRun);
+        return found;
+    }
+
+    // The indexes' longest matches at p, made the first time they are needed.
+    void searchIndexes(Match &found, std::size_t p, std::size_t run, bool inRun) {
+        const std::size_t left = m_target.size() - p, sourceSize = m_source.size();
+        const std::uint8_t *here = m_target.data() + p;
+        const auto consider = [&](Action kind, std::size_t start, std::size_t from,
+                                  std::size_t length) {
+            weigh(found, p, kind, start, from, length);
+        };
         if (!m_sources && sourceSize >= kWindow) {
             m_sources.emplace(sourceSize);
             m_sources->addAll(m_source);
@@ -198,7 +217,6 @@ private:
                                                          [&](std::size_t) { return left; });
             elsewhere(TargetCopy, m_target, p, at, length, consider);
         }
-        return found;
     }
 
     // From p on, the bytes that no match can start at, each to be written as it is; returns
