@@ -1,4 +1,5 @@
 #include "BpsMatcher.h"
+#include "BpsFormat.h"
 
 #include "document/WindowIndex.h"
 
@@ -10,7 +11,8 @@ namespace tintwright {
 
 namespace {
 
-enum Action : std::uint64_t { SourceRead, TargetRead, SourceCopy, TargetCopy };
+using Action = BpsFormat::Action;
+using enum BpsFormat::Action;
 
 constexpr std::size_t kWindow = WindowIndex::kWindow;
 constexpr std::size_t kStride = WindowIndex::kStride;
@@ -43,15 +45,17 @@ struct State {
     State after(const Match &match) const {
         State next = *this;
         const auto end = std::int64_t(match.from + (match.end - match.start));
-        if (match.kind == SourceCopy)
-            next.sourceAt = end, next.shift = std::int64_t(match.start) - std::int64_t(match.from);
-        else if (match.kind == TargetCopy)
+        if (match.kind == SourceCopy) {
+            next.sourceAt = end;
+            next.shift = std::int64_t(match.start) - std::int64_t(match.from);
+        } else if (match.kind == TargetCopy) {
             next.targetAt = end;
+        }
         return next;
     }
     std::size_t cost(const Match &match) const {
         const std::size_t action =
-            BpsMatcher::numberSize(std::uint64_t(match.end - match.start - 1) << 2 | match.kind);
+            BpsFormat::numberSize(BpsFormat::action(match.kind, match.end - match.start));
         if (match.kind == SourceCopy)
             return action + offsetSize(std::int64_t(match.from) - sourceAt);
         if (match.kind == TargetCopy)
@@ -59,7 +63,7 @@ struct State {
         return action;
     }
     static std::size_t offsetSize(std::int64_t delta) {
-        return BpsMatcher::numberSize(std::uint64_t(delta < 0 ? -delta : delta) << 1);
+        return BpsFormat::numberSize(BpsFormat::offset(delta));
     }
 };
 
@@ -323,7 +327,7 @@ private:
     void flush(std::size_t end) {
         if (end <= m_written)
             return;
-        BpsMatcher::putNumber(m_out, std::uint64_t(end - m_written - 1) << 2 | TargetRead);
+        BpsFormat::putNumber(m_out, BpsFormat::action(TargetRead, end - m_written));
         m_out.insert(m_out.end(), m_target.begin() + std::ptrdiff_t(m_written),
                      m_target.begin() + std::ptrdiff_t(end));
         m_written = end;
@@ -333,15 +337,14 @@ private:
         const Held &held = m_held.front();
         const Match &match = held.match;
         flush(match.start);
-        BpsMatcher::putNumber(m_out, std::uint64_t(match.end - match.start - 1) << 2 | match.kind);
+        BpsFormat::putNumber(m_out, BpsFormat::action(match.kind, match.end - match.start));
         std::int64_t delta = 0;
         if (match.kind == SourceCopy)
             delta = std::int64_t(match.from) - held.before.sourceAt;
         else if (match.kind == TargetCopy)
             delta = std::int64_t(match.from) - held.before.targetAt;
         if (match.kind == SourceCopy || match.kind == TargetCopy)
-            BpsMatcher::putNumber(m_out,
-                                  std::uint64_t(delta < 0 ? -delta : delta) << 1 | (delta < 0));
+            BpsFormat::putNumber(m_out, BpsFormat::offset(delta));
         m_written = match.end;
         m_held.pop_front();
     }
@@ -363,28 +366,6 @@ private:
 void BpsMatcher::encode(std::span<const std::uint8_t> source, std::span<const std::uint8_t> target,
                         Bytes &out) {
     Encoder(source, target, out).run();
-}
-
-void BpsMatcher::putNumber(Bytes &out, std::uint64_t value) {
-    for (;;) {
-        const std::uint8_t low = value & 0x7F;
-        value >>= 7;
-        if (value == 0) {
-            out.push_back(0x80 | low);
-            return;
-        }
-        out.push_back(low);
-        --value;
-    }
-}
-
-std::size_t BpsMatcher::numberSize(std::uint64_t value) {
-    std::size_t size = 1;
-    for (value >>= 7; value != 0; value >>= 7) {
-        --value;
-        ++size;
-    }
-    return size;
 }
 
 } // namespace tintwright

@@ -18,9 +18,6 @@ public:
     // Appends the actions that make `target` of `source` to `out`.
     static void encode(std::span<const std::uint8_t> source, std::span<const std::uint8_t> target,
                        Bytes &out);
-    // A BPS number: seven bits a byte, least significant first, the last byte flagged.
-    static void putNumber(Bytes &out, std::uint64_t value);
-    static std::size_t numberSize(std::uint64_t value);
 };
 
 } // namespace tintwright

@@ -1,4 +1,5 @@
 #include "BpsPatch.h"
+#include "BpsFormat.h"
 #include "BpsMatcher.h"
 
 #include "document/Checksum.h"
@@ -15,7 +16,7 @@ namespace tintwright {
 
 namespace {
 
-enum Action { SourceRead, TargetRead, SourceCopy, TargetCopy };
+using enum BpsFormat::Action;
 
 void putCrc(BpsPatch::Bytes &out, std::uint32_t crc) {
     for (int i = 0; i < 4; ++i)
@@ -37,13 +38,13 @@ public:
             if (m_at >= m_end)
                 throw Problem::atOffset(start, std::string("the patch ends inside ") + what);
             const std::uint8_t byte = m_patch[m_at++];
-            const std::uint64_t part = (byte & 0x7F) * shift;
+            const std::uint64_t part = (byte & BpsFormat::kNumberDigit) * shift;
             if (shift > (std::uint64_t(1) << 56) || part > ~value)
                 throw Problem::atOffset(start, std::string(what) + " is too large a number");
             value += part;
-            if (byte & 0x80)
+            if (byte & BpsFormat::kNumberLast)
                 return value;
-            shift <<= 7;
+            shift <<= BpsFormat::kNumberBits;
             if (shift > ~value)
                 throw Problem::atOffset(start, std::string(what) + " is too large a number");
             value += shift;
@@ -180,22 +181,21 @@ bool act(std::span<const std::uint8_t> source, Reader &reader, const BpsPatch::I
     std::int64_t sourceAt = 0, targetAt = 0;
     // A copy starts inside its file: the source, or the target as far as it is written.
     const auto offset = [&](std::int64_t &at, std::uint64_t limit, std::size_t where) {
-        const std::uint64_t number = reader.number("an action's offset");
-        const auto delta = std::int64_t(number >> 1);
-        if (delta > std::int64_t(limit))
+        const std::int64_t delta = BpsFormat::deltaOf(reader.number("an action's offset"));
+        if ((delta < 0 ? -delta : delta) > std::int64_t(limit))
             throw Problem::atOffset(where, "a copy reaches outside the file it copies from");
-        at += number & 1 ? -delta : delta;
+        at += delta;
         if (at < 0 || std::uint64_t(at) >= limit)
             throw Problem::atOffset(where, "a copy reaches outside the file it copies from");
     };
     while (!reader.done()) {
         const std::size_t where = reader.at();
         const std::uint64_t data = reader.number("an action");
-        const std::uint64_t length = (data >> 2) + 1;
+        const std::uint64_t length = BpsFormat::lengthOf(data);
         if (length > info.targetSize - out)
             throw Problem::atOffset(where, "an action writes past the end of the target");
         bool same = true;
-        switch (data & 3) {
+        switch (BpsFormat::kindOf(data)) {
         case SourceRead:
             if (out + length > source.size())
                 throw Problem::atOffset(where, "an action reads past the end of the source");
@@ -233,9 +233,9 @@ BpsPatch::Bytes BpsPatch::create(std::span<const std::uint8_t> source,
     Bytes out{'B', 'P', 'S', '1'};
     // Room for the worst case, which costs nothing until it is written.
     out.reserve(target.size() + target.size() / 32 + 64);
-    BpsMatcher::putNumber(out, source.size());
-    BpsMatcher::putNumber(out, target.size());
-    BpsMatcher::putNumber(out, 0);
+    BpsFormat::putNumber(out, source.size());
+    BpsFormat::putNumber(out, target.size());
+    BpsFormat::putNumber(out, 0);
     auto crcs = beside(source.size() + target.size(),
                        [&] { return std::pair(Checksum::crc32(source), Checksum::crc32(target)); });
     BpsMatcher::encode(source, target, out);
@@ -251,10 +251,9 @@ BpsPatch::Info BpsPatch::info(std::span<const std::uint8_t> patch) {
     Info info = header(patch, reader);
     for (; !reader.done(); ++info.actions) {
         const std::uint64_t data = reader.number("an action");
-        const std::uint64_t length = (data >> 2) + 1;
-        if ((data & 3) == TargetRead)
-            reader.bytes(length, "an action's bytes");
-        else if ((data & 3) != SourceRead)
+        if (BpsFormat::kindOf(data) == TargetRead)
+            reader.bytes(BpsFormat::lengthOf(data), "an action's bytes");
+        else if (BpsFormat::kindOf(data) != SourceRead)
             reader.number("an action's offset");
     }
     return info;
