@@ -22,9 +22,9 @@ using Verdict = PortEvidence::Verdict;
 constexpr std::size_t kContext = PalettePort::kContext;
 constexpr std::size_t kWindow = WindowIndex::kWindow;
 // The copy is read at every fourth byte, the reference's windows at every byte: any run of
-// kWindow + kStride - 1 = 11 agreeing bytes is seen, and a stretch around a row holds such a
+// kWindow + kCopyStep - 1 = 11 agreeing bytes is seen, and a stretch around a row holds such a
 // run even with a byte in twenty changed.
-constexpr std::size_t kStride = 4; // no-mutate: any stride sees runs of kWindow + it - 1
+constexpr std::size_t kCopyStep = 4; // no-mutate: any step sees runs of kWindow + it - 1
 // Places kept for one window of the reference: a window found at more is common (a fill, a
 // pattern), and only its first places are candidates.
 constexpr std::size_t kMostPlaces = 8;   // no-mutate: where common begins; only speed
@@ -134,7 +134,7 @@ public:
         m_seeds.push_back({at, group});
     }
 
-    // One pass over the copy, every kStride bytes, behind a filter that stays in the cache:
+    // One pass over the copy, every kCopyStep bytes, behind a filter that stays in the cache:
     // most of the copy's windows are in no group.
     void find(std::span<const std::uint8_t> other);
 
@@ -156,7 +156,7 @@ private:
     // The slot that holds `word`, or the free one where it goes: open addressing, one step at a
     // time, in a table never more than half full.
     std::size_t slotOf(std::uint64_t word) const {
-        std::size_t slot = (word * 0x9E3779B97F4A7C15u) >> (64 - m_bits);
+        std::size_t slot = WindowIndex::hashOfWord(word) >> (64 - m_bits);
         while (m_slots[slot] >= 0 && m_words[std::size_t(m_slots[slot])] != word)
             slot = (slot + 1) & (m_slots.size() - 1); // no-mutate: any step finds what it put
         return slot;
@@ -178,24 +178,24 @@ void Windows::find(std::span<const std::uint8_t> other) {
     // The filter only saves lookups: its size and hash change the speed, never what is found.
     const int filterBits = std::max(10, int(std::bit_width(m_words.size() / 4))); // no-mutate: size
     std::vector<std::uint64_t> filter(std::size_t(1) << filterBits);
-    const auto hashOf = [](std::uint64_t word) {
-        return word * 0x9E3779B97F4A7C15u; // no-mutate: the filter's hash
-    };
+    // Two fields of six bits of a word's hash pick the two of its filter word's 64 bits it sets.
+    constexpr int kFieldBits = 6, kFirstField = 20, kSecondField = 26; // no-mutate: the filter
+    constexpr std::uint64_t kField = (1u << kFieldBits) - 1;
     const auto bitsOf = [](std::uint64_t hash) {
-        return std::uint64_t(1) << (hash >> 20 & 63) | // no-mutate: the filter's hash
-               std::uint64_t(1) << (hash >> 26 & 63);  // no-mutate: the filter's hash
+        return std::uint64_t(1) << (hash >> kFirstField & kField) |
+               std::uint64_t(1) << (hash >> kSecondField & kField);
     };
     for (const std::uint64_t word : m_words) {
-        const std::uint64_t hash = hashOf(word);
+        const std::uint64_t hash = WindowIndex::hashOfWord(word);
         filter[hash >> (64 - filterBits)] |= bitsOf(hash);
     }
     const std::uint8_t *const data = other.data();
     const std::uint64_t *const bits = filter.data();
     const int below = 64 - filterBits;
     const std::size_t last = other.size() - kWindow;
-    for (std::size_t at = 0; at <= last; at += kStride) {
+    for (std::size_t at = 0; at <= last; at += kCopyStep) {
         const std::uint64_t word = WindowIndex::word(data + at);
-        const std::uint64_t hash = hashOf(word), wanted = bitsOf(hash);
+        const std::uint64_t hash = WindowIndex::hashOfWord(word), wanted = bitsOf(hash);
         if ((bits[hash >> below] & wanted) != wanted) [[likely]]
             continue;
         const std::int32_t found = m_slots[slotOf(word)];

@@ -120,9 +120,10 @@ public:
         __builtin_prefetch(m_cells.place(m_heads + keyOf(hash).slot));
     }
 
-    static std::uint64_t hashOf(const std::uint8_t *window) {
-        return word(window) * 0x9E3779B97F4A7C15u;
-    }
+    // Fibonacci hashing: 2^64 over the golden ratio spreads nearby words over the top bits.
+    static constexpr std::uint64_t kHashFactor = 0x9E3779B97F4A7C15u;
+    static std::uint64_t hashOfWord(std::uint64_t word) { return word * kHashFactor; }
+    static std::uint64_t hashOf(const std::uint8_t *window) { return hashOfWord(word(window)); }
 
 private:
     // The tables' entries, 0 until set: the chain's, then the heads'. Sparse ones are made a
