@@ -42,8 +42,7 @@ public:
 
     // Entries count indexed windows from 1, so 0 is none: the tables need no filling.
     explicit WindowIndex(std::size_t size, Layout layout = Layout::Dense)
-        : m_numbers(std::uint32_t(std::bit_ceil(size / kStride + 1) - 1)), m_heads(size / kStride),
-          m_cells(m_heads + headsFor(size, m_bits), layout) {}
+        : WindowIndex(size / kStride, slotBits(size / kStride), layout) {}
     // Windows of one byte repeated are left out: a run is found by where it ends.
     void add(const std::uint8_t *window, std::size_t at) {
         const std::uint64_t bytes = word(window);
@@ -167,11 +166,16 @@ private:
         std::uint32_t m_made = 0;
     };
 
-    // As many slots as windows, rounded down to a power of two.
-    static std::size_t headsFor(std::size_t size, int &bits) {
-        while ((std::size_t(2) << bits) <= size / kStride)
+    // Each member made from the arguments alone, whatever the order of their making.
+    WindowIndex(std::size_t windows, int bits, Layout layout)
+        : m_bits(bits), m_numbers(std::uint32_t(std::bit_ceil(windows + 1) - 1)), m_heads(windows),
+          m_cells(windows + (std::size_t(1) << bits), layout) {}
+    // As many slots as windows, rounded down to a power of two; one at least.
+    static int slotBits(std::size_t windows) {
+        int bits = 0;
+        while ((std::size_t(2) << bits) <= windows)
             ++bits;
-        return std::size_t(1) << bits;
+        return bits;
     }
     // An entry holds the window's number and, in the bits the numbers leave free, more of its
     // hash: most windows unlike the one looked up are passed over without reading the file.
@@ -184,7 +188,7 @@ private:
                 (std::uint32_t(hash >> 32) << m_bits) & ~m_numbers};
     }
 
-    int m_bits = 0;
+    const int m_bits;              // of a hash, that pick its slot
     const std::uint32_t m_numbers; // the bits of an entry that hold a window's number
     const std::size_t m_heads;     // where the heads' entries start
     Cells m_cells;
