@@ -12,9 +12,9 @@ class tst_WindowIndex : public QObject {
     Q_OBJECT
 
 private slots:
-    void common_data() { addCases("windows", "common"); }
+    void common_data() { addCases("windowindex", "common"); }
     void common();
-    void matches_data() { addCases("windows", "matches"); }
+    void matches_data() { addCases("windowindex", "matches"); }
     void matches();
     void runsAndDepth();
     void pastTwoGigabytes();
