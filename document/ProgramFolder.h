@@ -15,6 +15,8 @@ namespace tintwright {
 // are relative to the folder, with "/", as reports give them.
 class ProgramFolder {
 public:
+    static constexpr const char *kData = "Data"; // the tables, the manual and the pictures
+    static constexpr const char *kPalette = "Data/Palette"; // the tiles, chart and marker
     static constexpr const char *kFileTypeFilter = "Data/FileTypeFilter.txt";
     static constexpr const char *kDefaultPath = "Data/Defaultpath.txt";
     static constexpr const char *kManual = "Data/Manual.txt";
@@ -52,6 +54,9 @@ public:
     // The text of a table file that reads back as `table`: one row a line, CR LF, each address
     // in its row's form and each name quoted as the reader needs.
     static std::string tableText(const LocationTable &table);
+    // The file type filter's text (0: ROM files only; any other whole number up to 255,
+    // fractions rounded half to even: every file); `shownName` is what a problem names.
+    static bool readFileTypeFilter(std::string_view text, const std::string &shownName);
 };
 
 } // namespace tintwright

@@ -13,9 +13,6 @@ public:
     // Reads back locations, front locations, then the file type filter.
     // Throws Problem naming the file, the line and the fault.
     static void Load_Tables(ProgramState &state);
-
-    // The filter's text; `shownName` is what a problem names.
-    static bool readFileTypeFilter(std::string_view text, const std::string &shownName);
 };
 
 } // namespace tintwright

@@ -14,7 +14,8 @@ constexpr const char *kDefaultPathName = "Defaultpath.txt";
 
 void UserFiles::choose(ProgramState &state, const std::filesystem::path &configFolder,
                        const std::filesystem::path &dataFolder) {
-    const bool ours = FileIo::canWriteIn(state.programFolder / "Data");
+    const bool ours =
+        FileIo::canWriteIn(ProgramFolder::path(state.programFolder, ProgramFolder::kData));
     state.userConfigFolder = ours ? std::filesystem::path() : configFolder;
     state.userDataFolder = ours ? std::filesystem::path() : dataFolder;
 }

@@ -157,7 +157,8 @@ Outcome DataGenerator::applyPal(const std::filesystem::path &palFile,
         FileId pal;
         const auto colours = readPal(palFile, &pal);
         std::error_code ec;
-        if (!std::filesystem::is_directory(programFolder / "Data", ec))
+        if (!std::filesystem::is_directory(ProgramFolder::path(programFolder, ProgramFolder::kData),
+                                           ec))
             return Problem("it has no Data folder, so it is not a Tintwright program folder")
                 .in(programFolder.string());
         FileBatch batch;

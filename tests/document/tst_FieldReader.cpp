@@ -67,7 +67,7 @@ void tst_FieldReader::locationTable() {
 void tst_FieldReader::fileTypeFilter() {
     QFETCH(QJsonObject, row);
     try {
-        const bool flag = Rom::readFileTypeFilter(bytes(row["text"]), "F.txt");
+        const bool flag = ProgramFolder::readFileTypeFilter(bytes(row["text"]), "F.txt");
         QCOMPARE(QString::number(flag), row["flag"].toString());
     } catch (const Problem &problem) {
         QVERIFY2(QString::fromStdString(problem.reason()).startsWith(row["flag"].toString()),

@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             __builtin_trap();
     }
     try {
-        (void)Rom::readFileTypeFilter(text, "fuzz");
+        (void)ProgramFolder::readFileTypeFilter(text, "fuzz");
     } catch (const Problem &) {
     }
     (void)FieldReader::parseNumber(text.substr(0, 64));

@@ -18,8 +18,8 @@ int run(Invocation &run) {
         return run.fail(applied.problem(), Invocation::tr(". Nothing was changed."));
     run.wrote(Invocation::tr("the colour tiles and the palette chart"));
     run.out() << Invocation::tr("Rewrote the colour tiles and the palette chart in %1.\n")
-                     .arg(Invocation::shown(
-                         Arguments::decode(ProgramFolder::path(folder, "Data/Palette").string())));
+                     .arg(Invocation::shown(Arguments::decode(
+                         ProgramFolder::path(folder, ProgramFolder::kPalette).string())));
     return Invocation::kDone;
 }
 
