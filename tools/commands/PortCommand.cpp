@@ -13,6 +13,8 @@
 #include <QJsonObject>
 
 #include <algorithm>
+#include <array>
+#include <iterator>
 #include <string>
 
 namespace tintwright {
@@ -36,23 +38,42 @@ void fill(std::string &out, const std::string &format,
           std::initializer_list<std::string_view> args) {
     for (std::size_t i = 0; i < format.size(); ++i) {
         const std::size_t n = i + 1 < format.size() ? std::size_t(format[i + 1] - '1') : 9;
-        if (format[i] == '%' && n < args.size())
-            out += args.begin()[n], ++i;
-        else
+        if (format[i] == '%' && n < args.size()) {
+            out += args.begin()[n];
+            ++i;
+        } else {
             out += format[i];
+        }
     }
 }
 
-const char *howName(How how) {
-    switch (how) {
+// What became of a row: how it was found, or why it was not. Each has its words in the row's
+// line (the found ones) and its key in the JSON summary, and a found row's "how".
+enum class Outcome { SamePlace, WithGroup, Alone, Several, None, Count };
+struct OutcomeNames {
+    const char *words;
+    const char *key;
+};
+constexpr OutcomeNames kOutcomes[] = {
+    {QT_TRANSLATE_NOOP("DataTool", "same place"), "samePlace"},
+    {QT_TRANSLATE_NOOP("DataTool", "moved with its group"), "withGroup"},
+    {QT_TRANSLATE_NOOP("DataTool", "found alone"), "alone"},
+    {nullptr, "several"},
+    {nullptr, "none"}};
+static_assert(std::size(kOutcomes) == std::size_t(Outcome::Count));
+
+Outcome outcomeOf(const PalettePort::Row &row) {
+    if (row.sure != Sure::One)
+        return row.sure == Sure::Several ? Outcome::Several : Outcome::None;
+    switch (row.how) {
     case How::SamePlace:
-        return QT_TRANSLATE_NOOP("DataTool", "same place");
+        return Outcome::SamePlace;
     case How::WithGroup:
-        return QT_TRANSLATE_NOOP("DataTool", "moved with its group");
+        return Outcome::WithGroup;
     case How::Alone:
         break;
     }
-    return QT_TRANSLATE_NOOP("DataTool", "found alone");
+    return Outcome::Alone;
 }
 
 // Refuses a reference the tables do not fit: the port would carry their faults along.
@@ -82,10 +103,11 @@ bool fits(Invocation &run, const FileBytes &reference, const Invocation::Tables 
 // What the report says of every row, in the one form asked for (a report of many rows costs
 // more than finding them); each row found once takes its new address in `tables`.
 struct Report {
-    int counts[5] = {}; // same place, with its group, alone, several, none
+    std::array<int, std::size_t(Outcome::Count)> counts{}; // rows of each outcome
     std::string text;
     QJsonArray rows;
-    int unresolved() const { return counts[3] + counts[4]; }
+    int count(Outcome outcome) const { return counts[std::size_t(outcome)]; }
+    int unresolved() const { return count(Outcome::Several) + count(Outcome::None); }
 };
 
 QJsonObject rowJson(const LocationTable &table, std::size_t r, bool front,
@@ -96,9 +118,7 @@ QJsonObject rowJson(const LocationTable &table, std::size_t r, bool front,
     const bool one = row.sure == Sure::One;
     const std::int64_t old = table.addresses[r];
     // For other programs, how is said by the names the summary counts by.
-    const char *how = row.how == How::SamePlace   ? "samePlace"
-                      : row.how == How::WithGroup ? "withGroup"
-                                                  : "alone";
+    const char *how = kOutcomes[std::size_t(outcomeOf(row))].key;
     return QJsonObject{{"list", front ? "front" : "back"},
                        {"row", LocationTable::number(int(r))},
                        {"line", table.lines[r]},
@@ -126,8 +146,10 @@ void describe(Invocation &run, Invocation::Tables &tables, const PalettePort::Re
                       moreText = said("%1 candidates or more (the bytes around it are "
                                       "everywhere in the copy), the first: %2"),
                       noneText = said("not found"), keptText = said("; kept at its old address\n");
-    const std::string hows[] = {said(howName(How::SamePlace)), said(howName(How::WithGroup)),
-                                said(howName(How::Alone))};
+    std::array<std::string, std::size(kOutcomes)> hows;
+    for (std::size_t k = 0; k < hows.size(); ++k)
+        if (kOutcomes[k].words)
+            hows[k] = said(kOutcomes[k].words);
     for (const bool front : {false, true}) {
         const LocationTable &table = tables.of(front);
         const std::vector<PalettePort::Row> &found = front ? result.front : result.back;
@@ -135,7 +157,8 @@ void describe(Invocation &run, Invocation::Tables &tables, const PalettePort::Re
             const PalettePort::Row &row = found[r];
             const std::int64_t old = table.addresses[r];
             const bool one = row.sure == Sure::One;
-            ++report.counts[one ? int(row.how) : row.sure == Sure::Several ? 3 : 4];
+            const auto outcome = std::size_t(outcomeOf(row));
+            ++report.counts[outcome];
             if (run.json()) {
                 report.rows.append(rowJson(table, r, front, row, keep));
             } else {
@@ -149,7 +172,7 @@ void describe(Invocation &run, Invocation::Tables &tables, const PalettePort::Re
                 if (one)
                     fill(report.text, atText,
                          {NumberText::offset(row.found[0]), shift(row.found[0] - old),
-                          hows[int(row.how)]});
+                          hows[outcome]});
                 else if (row.sure == Sure::Several)
                     fill(report.text, row.more ? moreText : severalText,
                          {std::to_string(row.found.size()), list});
@@ -215,15 +238,13 @@ int run(Invocation &run) {
         run.isSet("output") ? writeTables(run, tables, report) : QStringList();
     if (run.json()) {
         // The whole report, also when the writing stopped: then with the reason.
+        QJsonObject summary{{"rows", all}};
+        for (std::size_t k = 0; k < std::size(kOutcomes); ++k)
+            summary[QLatin1String(kOutcomes[k].key)] = report.counts[k];
         QJsonObject json{{"reference", Invocation::shown(run.args()[0])},
                          {"other", Invocation::shown(run.args()[1])},
                          {"rows", report.rows},
-                         {"summary", QJsonObject{{"rows", all},
-                                                 {"samePlace", report.counts[0]},
-                                                 {"withGroup", report.counts[1]},
-                                                 {"alone", report.counts[2]},
-                                                 {"several", report.counts[3]},
-                                                 {"none", report.counts[4]}}},
+                         {"summary", summary},
                          {"written", QJsonArray::fromStringList(written)}};
         if (const auto &failure = run.failure())
             json["error"] = QJsonObject{{"status", failure->first}, {"message", failure->second}};
@@ -235,11 +256,11 @@ int run(Invocation &run) {
         run.out() << Invocation::tr("%1 rows: %2 at the same place, %3 moved with their group, "
                                     "%4 found alone, %5 with several candidates, %6 not found.\n")
                          .arg(all)
-                         .arg(report.counts[0])
-                         .arg(report.counts[1])
-                         .arg(report.counts[2])
-                         .arg(report.counts[3])
-                         .arg(report.counts[4]);
+                         .arg(report.count(Outcome::SamePlace))
+                         .arg(report.count(Outcome::WithGroup))
+                         .arg(report.count(Outcome::Alone))
+                         .arg(report.count(Outcome::Several))
+                         .arg(report.count(Outcome::None));
         for (const QString &name : written)
             run.out() << Invocation::tr("Wrote %1.\n").arg(name);
     }
