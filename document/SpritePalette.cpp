@@ -1,39 +1,12 @@
 #include "SpritePalette.h"
 
+#include "ChartGrid.h"
 #include "NesColour.h"
 #include "ProgramFolder.h"
 
 #include <cmath>
 
 namespace tintwright {
-
-std::optional<std::uint8_t> SpritePalette::chartValue(float x, float y) {
-    const double value = std::trunc(double(y) / kCell) * 16 + std::trunc(double(x) / kCell);
-    // Written so that NaN fails too.
-    if (!(x > -kCell && y > -kCell && value <= 255))
-        return std::nullopt;
-    return static_cast<std::uint8_t>(value);
-}
-
-int SpritePalette::moveFocusCell(int cell, ChartKey key) {
-    const int row = cell / 16;
-    const int column = cell % 16;
-    switch (key) {
-    case ChartKey::Left:
-        return row * 16 + (column + 15) % 16;
-    case ChartKey::Right:
-        return row * 16 + (column + 1) % 16;
-    case ChartKey::Up:
-        return (row + 3) % 4 * 16 + column;
-    case ChartKey::Down:
-        return (row + 1) % 4 * 16 + column;
-    case ChartKey::Home:
-        return row * 16;
-    case ChartKey::End:
-        break;
-    }
-    return row * 16 + 15;
-}
 
 SpritePalette::Load SpritePalette::load(const RomDocument &rom, std::int32_t address, int position,
                                         bool linked, int otherPosition, int otherCount) {
@@ -92,14 +65,14 @@ void ColourPick::selectTile(int tile) {
 void ColourPick::press(float x, float y) {
     if (!m_hasTile)
         return;
-    if (const auto value = SpritePalette::chartValue(x, y))
+    if (const auto value = ChartGrid::valueAt(x, y))
         m_pickedColour = *value;
 }
 
 std::optional<std::uint8_t> ColourPick::release(float x, float y) const {
     if (!m_hasTile)
         return std::nullopt;
-    const auto value = SpritePalette::chartValue(x, y);
+    const auto value = ChartGrid::valueAt(x, y);
     // A release far off the chart names no colour at all.
     if (!value || *value != m_pickedColour)
         return std::nullopt;

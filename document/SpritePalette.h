@@ -14,14 +14,8 @@ namespace tintwright {
 // entry shows, how the two lists follow each other, and which byte a pick writes.
 class SpritePalette {
 public:
-    static constexpr float kCell = 360; // one chart cell, in twips
     // The editor's colour tiles: the back sprite's palette, then the front's.
     static constexpr int kTiles = 2 * kPaletteBytes;
-
-    // row * 16 + column of a point in twips from the chart's top-left corner, each
-    // truncated toward zero. Nothing when the point lies a whole cell or more left of or
-    // above the chart, or the value does not fit a byte.
-    static std::optional<std::uint8_t> chartValue(float x, float y);
 
     // What choosing a list entry shows, worked out apart from any window.
     struct Load {
@@ -37,17 +31,6 @@ public:
     // stands at `otherPosition` of `otherCount` entries.
     static Load load(const RomDocument &rom, std::int32_t address, int position, bool linked,
                      int otherPosition, int otherCount);
-
-    // Keys that move the chart's focus cell: along its row or its column, wrapping round, and
-    // to the first or last cell of its row.
-    enum class ChartKey { Left, Right, Up, Down, Home, End };
-    static int moveFocusCell(int cell, ChartKey key);
-    // The middle of a chart cell, in twips from the chart's top-left corner.
-    static float cellCentreX(int cell) { return (float(cell % 16) + 0.5F) * kCell; }
-    static float cellCentreY(int cell) {
-        const int row = cell / 16;
-        return (float(row) + 0.5F) * kCell;
-    }
 
     // Where the linked list moves after this one loaded `position`; nothing when it stays.
     static std::optional<int> linkedPosition(int position, int otherPosition, int otherCount);

@@ -3,6 +3,7 @@
 #include "ColourChart.h"
 #include "EditorAccessible.h"
 #include "EditorLayout.h"
+#include "document/ChartGrid.h"
 #include "document/NesColour.h"
 #include "document/NumberText.h"
 #include "document/ProgramFolder.h"
@@ -252,7 +253,7 @@ void BattlePalettes::BackTile_Click(int index) {
 void BattlePalettes::Palette2_MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, float x, float y) {
     m_pick.press(x, y);
     // The keyboard carries on from the cell the mouse pressed.
-    if (const auto cell = SpritePalette::chartValue(x, y); cell && NesColour::isValid(*cell))
+    if (const auto cell = ChartGrid::valueAt(x, y); cell && NesColour::isValid(*cell))
         m_ui.palette2()->setFocusCell(*cell);
 }
 

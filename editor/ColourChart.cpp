@@ -1,5 +1,6 @@
 #include "ColourChart.h"
 
+#include "document/ChartGrid.h"
 #include "document/NesColour.h"
 #include "document/NumberText.h"
 #include "document/SpritePalette.h"
@@ -33,8 +34,8 @@ void ColourChart::setFocusCell(int cell) {
 }
 
 QRect ColourChart::cellRect(int cell) const {
-    const int size = Twips::toPixels(SpritePalette::kCell);
-    return QRect(cell % 16 * size, cell / 16 * size, size, size);
+    const int size = Twips::toPixels(ChartGrid::kCell);
+    return QRect(cell % ChartGrid::kColumns * size, cell / ChartGrid::kColumns * size, size, size);
 }
 
 QString ColourChart::cellName(int cell) const {
@@ -46,8 +47,8 @@ QString ColourChart::cellToolTip(int cell) const {
 }
 
 QString ColourChart::toolTipAt(QPoint pixel) const {
-    const auto value = SpritePalette::chartValue(static_cast<float>(Twips::fromPixels(pixel.x())),
-                                                 static_cast<float>(Twips::fromPixels(pixel.y())));
+    const auto value = ChartGrid::valueAt(static_cast<float>(Twips::fromPixels(pixel.x())),
+                                          static_cast<float>(Twips::fromPixels(pixel.y())));
     const QImage &chart = picture();
     if (!value || !NesColour::isValid(*value) || chart.isNull())
         return {};
@@ -60,13 +61,13 @@ QString ColourChart::toolTipAt(QPoint pixel) const {
 
 // Arrows, Home and End move the focus cell; Space and Enter press and release it.
 bool ColourChart::chartKey(int key) {
-    using Key = SpritePalette::ChartKey;
+    using Key = ChartGrid::Key;
     const std::pair<int, Key> moves[] = {{Qt::Key_Left, Key::Left}, {Qt::Key_Right, Key::Right},
                                          {Qt::Key_Up, Key::Up},     {Qt::Key_Down, Key::Down},
                                          {Qt::Key_Home, Key::Home}, {Qt::Key_End, Key::End}};
     for (const auto &[qtKey, move] : moves)
         if (key == qtKey) {
-            setFocusCell(SpritePalette::moveFocusCell(m_focusCell, move));
+            setFocusCell(ChartGrid::moved(m_focusCell, move));
             return true;
         }
     if (key != Qt::Key_Space && key != Qt::Key_Return && key != Qt::Key_Enter)
@@ -77,8 +78,8 @@ bool ColourChart::chartKey(int key) {
 
 void ColourChart::pressCell(int cell) {
     setFocusCell(cell);
-    const float x = SpritePalette::cellCentreX(cell);
-    const float y = SpritePalette::cellCentreY(cell);
+    const float x = ChartGrid::centreX(cell);
+    const float y = ChartGrid::centreY(cell);
     emit pressed(Qt::NoButton, Qt::NoModifier, x, y);
     emit released(Qt::NoButton, Qt::NoModifier, x, y);
 }

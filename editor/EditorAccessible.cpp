@@ -2,6 +2,7 @@
 
 #include "BattlePalettes.h"
 #include "ColourChart.h"
+#include "document/ChartGrid.h"
 #include "widgets/PictureBox.h"
 
 #include <QAccessibleWidget>
@@ -163,8 +164,8 @@ public:
     bool isSelected() const override { return state().selected; }
     QList<QAccessibleInterface *> columnHeaderCells() const override { return {}; }
     QList<QAccessibleInterface *> rowHeaderCells() const override { return {}; }
-    int columnIndex() const override { return m_cell % 16; }
-    int rowIndex() const override { return m_cell / 16; }
+    int columnIndex() const override { return m_cell % ChartGrid::kColumns; }
+    int rowIndex() const override { return m_cell / ChartGrid::kColumns; }
     int columnExtent() const override { return 1; }
     int rowExtent() const override { return 1; }
     QAccessibleInterface *table() const override { return parent(); }
@@ -217,7 +218,9 @@ public:
     QAccessibleInterface *summary() const override { return nullptr; }
     QAccessibleInterface *cellAt(int row, int column) const override {
         // A row outside the grid has no child of that number either.
-        return column >= 0 && column < 16 ? child(row * 16 + column) : nullptr;
+        return column >= 0 && column < ChartGrid::kColumns
+                   ? child(row * ChartGrid::kColumns + column)
+                   : nullptr;
     }
     int selectedCellCount() const override { return 1; }
     QList<QAccessibleInterface *> selectedCells() const override {
@@ -227,8 +230,8 @@ public:
     QString rowDescription(int) const override { return {}; }
     int selectedColumnCount() const override { return 0; }
     int selectedRowCount() const override { return 0; }
-    int columnCount() const override { return 16; }
-    int rowCount() const override { return 4; }
+    int columnCount() const override { return ChartGrid::kColumns; }
+    int rowCount() const override { return ChartGrid::kRows; }
     QList<int> selectedColumns() const override { return {}; }
     QList<int> selectedRows() const override { return {}; }
     bool isColumnSelected(int) const override { return false; }

@@ -61,10 +61,11 @@ QImage Artwork::tile(std::uint32_t rgb) {
 }
 
 QImage Artwork::chart(const NesPalette::Colours &colours) {
-    QImage image(16 * kCell, 4 * kCell, QImage::Format_RGB32);
+    QImage image(ChartGrid::kColumns * kCell, ChartGrid::kRows * kCell, QImage::Format_RGB32);
     QPainter painter(&image);
     for (int index = 0; index < 64; ++index) {
-        const QRect cell((index % 16) * kCell, (index / 16) * kCell, kCell, kCell);
+        const QRect cell((index % ChartGrid::kColumns) * kCell,
+                         (index / ChartGrid::kColumns) * kCell, kCell, kCell);
         painter.fillRect(cell, fromRgb(colours[std::size_t(index)]));
         // A thin line on the cell's top and left edges keeps the cells apart.
         painter.fillRect(cell.left(), cell.top(), kCell, 1, QColor(40, 40, 40));

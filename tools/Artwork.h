@@ -1,6 +1,7 @@
 #pragma once
 
 #include "NesPalette.h"
+#include "document/ChartGrid.h"
 #include "document/ProgramFolder.h"
 #include "document/SpritePalette.h"
 #include "widgets/Twips.h"
@@ -15,7 +16,7 @@ class Artwork {
 public:
     static constexpr int kTileSize = 16;
     // A chart cell, as the editor reads the chart.
-    static inline const int kCell = Twips::toPixels(SpritePalette::kCell);
+    static inline const int kCell = Twips::toPixels(ChartGrid::kCell);
     static constexpr int kMarkerSize = 53;
 
     static QImage tile(std::uint32_t rgb);

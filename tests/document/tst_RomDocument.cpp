@@ -1,5 +1,6 @@
 #include "Cases.h"
 #include "TestFolder.h"
+#include "document/ChartGrid.h"
 #include "document/RomDocument.h"
 #include "document/SpritePalette.h"
 
@@ -196,8 +197,8 @@ void tst_RomDocument::chartPick() {
 void tst_RomDocument::focusCell() {
     QFETCH(QJsonObject, row);
     const QStringList keys{"Left", "Right", "Up", "Down", "Home", "End"};
-    const auto key = SpritePalette::ChartKey(keys.indexOf(row["key"].toString()));
-    QCOMPARE(SpritePalette::moveFocusCell(row["cell"].toInt(), key), row["to"].toInt());
+    const auto key = ChartGrid::Key(keys.indexOf(row["key"].toString()));
+    QCOMPARE(ChartGrid::moved(row["cell"].toInt(), key), row["to"].toInt());
 }
 
 void tst_RomDocument::picks() {
