@@ -107,11 +107,12 @@ QByteArray DataGenerator::demoRom(const LocationTables &tables) {
     const char header[] = {'N', 'E', 'S', '\x1A', 8, 0, 0, 0};
     std::copy(std::begin(header), std::end(header), rom.begin());
 
+    // The rest filled from a linear congruential generator (Numerical Recipes' constants).
     std::uint32_t state = 0x7A11C0DEu;
-    for (int i = kHeader; i < rom.size(); ++i) {
+    std::generate(rom.begin() + kHeader, rom.end(), [&state] {
         state = state * 1664525u + 1013904223u;
-        rom[i] = char(state >> 24);
-    }
+        return char(state >> 24);
+    });
 
     // Palettes: a dark outline colour, then a mid and a light tone of one hue.
     int row = 0;
