@@ -224,10 +224,9 @@ int renameNoReplace(const char *from, const char *to) {
 #ifdef RENAME_NOREPLACE
     if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
         return 0;
-    if (errno != EINVAL && errno != ENOSYS)
-        return -1;
 #endif
-    // A file system without it: a second name is refused where a file is.
+    // A file system without it, or a refusal: a second name is refused where a file is, and
+    // for the same reasons as the rename.
     if (::link(from, to) != 0)
         return -1;
     ::unlink(from);

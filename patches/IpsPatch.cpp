@@ -105,8 +105,11 @@ void encodeRegion(IpsPatch::Bytes &out, std::span<const std::uint8_t> edited, Ch
         if (i >= 2 && edited[start + i - 1] != edited[start + i - 2])
             runStart = i - 1;
         const auto offer = [&](std::int64_t value, std::size_t j, char how) {
-            if (value < cost[i])
-                cost[i] = value, from[i] = j, kind[i] = how;
+            if (value < cost[i]) {
+                cost[i] = value;
+                from[i] = j;
+                kind[i] = how;
+            }
         };
         if (!changed(start + i - 1) && cost[i - 1] != kNone)
             offer(cost[i - 1], i - 1, 's');
@@ -200,8 +203,7 @@ IpsPatch::Bytes IpsPatch::apply(std::span<const std::uint8_t> original,
     Bytes out(original.begin(), original.end());
     const auto truncation = walk(patch, [&](const Record &record) {
         const std::size_t end = std::size_t(record.offset) + record.size;
-        if (end > out.size())
-            out.resize(end);
+        out.resize(std::max(out.size(), end));
         if (record.run)
             std::fill(out.begin() + record.offset, out.begin() + std::ptrdiff_t(end), record.value);
         else

@@ -1,10 +1,13 @@
 #include "Cases.h"
 #include "TestFolder.h"
+#include "document/ByteBuffer.h"
 #include "document/ChartGrid.h"
 #include "document/RomDocument.h"
 #include "document/SpritePalette.h"
 
 #include <csignal>
+
+#include <fcntl.h>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -24,6 +27,7 @@ private slots:
     void open();
     void save_data() { addCases("readers", "save"); }
     void save();
+    void mapped();
     void load_data() { addCases("readers", "load"); }
     void load();
     void placeOf_data() { addCases("readers", "placeOf"); }
@@ -97,7 +101,9 @@ void tst_RomDocument::save() {
     }
     if (change == "hard link")
         QCOMPARE(::link(file, file + ".2"), 0);
-    const bool attributes = ::setxattr(file, "user.tintwright", "kept", 4, 0) == 0;
+    // One attribute with a value, one empty: both must reach the new file.
+    const bool attributes = ::setxattr(file, "user.tintwright", "kept", 4, 0) == 0 &&
+                            ::setxattr(file, "user.e", "", 0, 0) == 0;
     if (change == "mode")
         QCOMPARE(::chmod(file, 04640), 0);
     // Someone who is not root, in folders anyone may enter.
@@ -116,6 +122,8 @@ void tst_RomDocument::save() {
         std::signal(SIGXFSZ, SIG_IGN);
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &full), 0);
     }
+    struct stat before {};
+    const bool existed = ::stat(file, &before) == 0;
     const Outcome saved = rom.write();
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &limit), 0);
     QVERIFY(!other || seteuid(user) == 0);
@@ -129,7 +137,12 @@ void tst_RomDocument::save() {
         QCOMPARE(QString::number(info.st_mode & 07777, 8), row["mode"].toString());
     }
     char value[8] = {};
-    QVERIFY(!attributes || !saved || ::getxattr(file, "user.tintwright", value, 8) == 4);
+    QVERIFY(!attributes || !saved ||
+            (::getxattr(file, "user.tintwright", value, 8) == 4 &&
+             ::getxattr(file, "user.e", value, 8) == 0));
+    // A new file takes the old one's place unless that would lose a second name of it.
+    QVERIFY(!saved || !existed || ::stat(file, &info) != 0 ||
+            (info.st_ino == before.st_ino) == row["inPlace"].toBool());
     QVERIFY(change != "link" || QFileInfo(folder.filePath("sub/r.nes")).isSymLink());
     QVERIFY(change != "hard link" || folder.read("sub/r.nes.2") == "Zbcd");
     QCOMPARE(QDir(folder.filePath("sub")).entryList({"*tintwright*"}, QDir::Hidden | QDir::Files),
@@ -137,6 +150,26 @@ void tst_RomDocument::save() {
     // Writing never clears the flag: that waits until the user has been told.
     QVERIFY(rom.isModified());
     QCOMPARE(rom.readByte(0).value_or(0), std::uint8_t('Z'));
+}
+
+// A file a command reads once is mapped: its bytes, changed only in memory; nothing to map in an
+// empty file or a pipe.
+void tst_RomDocument::mapped() {
+    TestFolder folder;
+    folder.write("r.nes", "abcde");
+    const int file = ::open(QFile::encodeName(folder.filePath("r.nes")), O_RDONLY);
+    int pipe[2] = {-1, -1};
+    QVERIFY(file >= 0 && ::pipe(pipe) == 0);
+    {
+        const ByteBuffer bytes = ByteBuffer::mapped(file, 5);
+        QVERIFY(bytes);
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(bytes.get()), 5), "abcde");
+        bytes[0] = 'Z';
+        QVERIFY(!ByteBuffer::mapped(file, 0) && !ByteBuffer::mapped(pipe[0], 5));
+    }
+    QCOMPARE(folder.read("r.nes"), "abcde");
+    for (const int fd : {file, pipe[0], pipe[1]})
+        ::close(fd);
 }
 
 void tst_RomDocument::load() {

@@ -337,16 +337,16 @@ void tst_Main::editorsFollowTheRom() {
         if (key == Qt::Key_Z)
             undo->trigger();
     }
-    // Another ROM, shorter than the tables: each editor shows what it holds and says once
-    // what does not fit; the picks of the old one cannot be undone into it.
-    fixture.folder.write("roms/short.nes", QByteArray(17, '\x16'));
+    // Another ROM, ending inside the front palette (0x14 to 0x16): each editor shows what it
+    // holds and says once what does not fit; the picks of the old one cannot be undone into it.
+    fixture.folder.write("roms/short.nes", QByteArray(0x16, '\x16'));
     fixture.prompter.answers << Prompter::Answer::No;
     QVERIFY(openRom(window, 1));
     QCOMPARE(fixture.prompter.texts.size(), 3); // the question, then one message per editor
     QVERIFY(fixture.prompter.texts[1].startsWith("Tried to load a color outside"));
     for (int i = 0; i < 2; ++i) {
-        QVERIFY(shows(i, 0, "22.bmp") && shows(i, 1, "-1") && shows(i, 5, "-1"));
-        QCOMPARE(tile(i, 2)->accessibleDescription(), "no colour: 0x000012 lies outside the ROM");
+        QVERIFY(shows(i, 2, "22.bmp") && shows(i, 4, "22.bmp") && shows(i, 5, "-1"));
+        QCOMPARE(tile(i, 5)->accessibleDescription(), "no colour: 0x000016 lies outside the ROM");
     }
     editor(0)->undoPick();
     QVERIFY(!fixture.state.rom.isModified());

@@ -119,7 +119,7 @@ bool readClues(Invocation &run, std::vector<PaletteClue> &clues) {
     const auto same = [](const PaletteClue &a, const PaletteClue &b) {
         return a.colours == b.colours && a.anyOrder == b.anyOrder;
     };
-    for (std::size_t i = 0; i < clues.size() && wrong.isEmpty(); ++i)
+    for (std::size_t i = 1; i < clues.size() && wrong.isEmpty(); ++i)
         if (std::any_of(clues.begin(), clues.begin() + qsizetype(i),
                         [&](const PaletteClue &earlier) { return same(earlier, clues[i]); }))
             wrong = Invocation::tr("the palette %1 is given twice: each palette counts once")
