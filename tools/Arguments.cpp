@@ -10,7 +10,8 @@ namespace {
 constexpr char16_t kKeptByte = 0xDC00; // + the byte, for bytes 0x80 to 0xFF
 
 bool isKeptByte(QChar c) {
-    return c.unicode() >= kKeptByte + 0x80 && c.unicode() <= kKeptByte + 0xFF;
+    const int byte = c.unicode() - kKeptByte;
+    return byte >= 0x80 && byte <= 0xFF;
 }
 
 } // namespace
