@@ -25,7 +25,7 @@ namespace tintwright {
 class PaletteFinder {
 public:
     // Strides looked at: a palette alone, to a record of 32 bytes.
-    static constexpr int kShortestStride = 3;
+    static constexpr int kShortestStride = kPaletteBytes;
     static constexpr int kLongestStride = 32;
     // Rows beyond the given palettes whose three bytes are all one value may be a palette or
     // a table's filler: this many are reported as doubtful, more as filler.

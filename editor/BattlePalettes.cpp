@@ -195,18 +195,18 @@ bool BattlePalettes::loadPalette(const Side &side, bool link) {
     const auto load =
         SpritePalette::load(m_state.rom, currentAddress(side.list), side.list->currentIndex(), link,
                             side.other->currentIndex(), side.other->count());
-    for (int k = 0; k < 3; ++k) {
+    for (int k = 0; k < kPaletteBytes; ++k) {
         const bool shown = k < int(load.colours.size()) &&
                            showTile(side.firstTile + k, load.colours[std::size_t(k)]);
         // A byte that cannot be shown leaves its tile and the ones after it empty: never a
         // colour the ROM does not hold there.
         if (!shown) {
-            for (int rest = k; rest < 3; ++rest)
+            for (int rest = k; rest < kPaletteBytes; ++rest)
                 blankTile(side.firstTile + rest);
             return false;
         }
     }
-    for (int k = 0; k < 3; ++k)
+    for (int k = 0; k < kPaletteBytes; ++k)
         m_ui.tile(side.firstTile + k)->show();
 
     if (load.preview && !showPreviews(side, *load.preview))

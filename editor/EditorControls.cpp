@@ -3,6 +3,7 @@
 #include "ColourChart.h"
 #include "EditorAccessible.h"
 #include "EditorLayout.h"
+#include "document/NesColour.h"
 #include "widgets/FocusRing.h"
 #include "widgets/PictureBox.h"
 #include "widgets/Twips.h"
@@ -158,7 +159,8 @@ void EditorControls::arrangeForKeyboard() {
         widget->setAccessibleName(name);
     for (int i = 0; i < SpritePalette::kTiles; ++i)
         m_backTile[i]->setAccessibleName(
-            (i < 3 ? tr("Back colour %1") : tr("Front colour %1")).arg(i % 3 + 1));
+            (i < kPaletteBytes ? tr("Back colour %1") : tr("Front colour %1"))
+                .arg(i % kPaletteBytes + 1));
     m_frame1->setAccessibleName(m_frame1->title());
     m_frame2->setAccessibleName(m_frame2->title());
     m_frame3->setAccessibleName(m_frame3->title());
@@ -179,8 +181,8 @@ void EditorControls::fitTiles() {
         const auto lefts = Layout::centredTiles(frame, {m_backTile[first]->twipsWidth(),
                                                         m_backTile[first + 1]->twipsWidth(),
                                                         m_backTile[first + 2]->twipsWidth()});
-        for (int k = 0; k < 3; ++k)
-            m_backTile[first + k]->setTwipsLeft(lefts[k]);
+        for (int k = 0; k < kPaletteBytes; ++k)
+            m_backTile[first + k]->setTwipsLeft(lefts[std::size_t(k)]);
     };
     centre(0, Layout::kFrame1);
     centre(3, Layout::kFrame2);

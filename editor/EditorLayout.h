@@ -38,7 +38,8 @@ public:
     // area's left edge and Frame2's right edge.
     static float chartLeft(float chartWidth);
     // Three tiles centred under a frame, edge to edge: their left edges.
-    static std::array<float, 3> centredTiles(const Rect &frame, const std::array<float, 3> &widths);
+    static std::array<float, kPaletteBytes>
+    centredTiles(const Rect &frame, const std::array<float, kPaletteBytes> &widths);
     // The outline round a group of three tiles the size of its first, kOutlineMargin out.
     static Rect outline(const Rect &firstTile);
     // The top-left corner that centres a picture of this size on a tile.

@@ -170,6 +170,15 @@ void tst_Patches::roundTrips() {
         QVERIFY2(patches[0].size() <= ips, qPrintable(QString::number(trial)));
         QVERIFY2(patches[1].size() <= bps, qPrintable(QString::number(trial)));
     }
+    // One IPS record holds 65535 bytes, so a change of exactly that many takes one record:
+    // "PATCH", 3 bytes of offset and 2 of size, the bytes, "EOF".
+    Bytes original(70000), edited;
+    for (std::size_t i = 0; i < original.size(); ++i)
+        original[i] = std::uint8_t(i % 251);
+    edited = original;
+    for (std::size_t i = 100; i < 100 + 65535; ++i)
+        edited[i] = std::uint8_t(~original[i]);
+    QCOMPARE(IpsPatch::create(original, edited).size(), std::size_t(5 + 5 + 65535 + 3));
 }
 
 QTEST_APPLESS_MAIN(tst_Patches)

@@ -9,7 +9,7 @@ namespace tintwright {
 
 namespace {
 
-QString bytesText(const std::array<int, 3> &bytes) {
+QString bytesText(const std::array<int, kPaletteBytes> &bytes) {
     QStringList text;
     for (const int byte : bytes)
         text << (byte < 0 ? QStringLiteral("--")

@@ -1,6 +1,7 @@
 // export ROM: every palette of the tables as CSV.
 #include "Command.h"
 #include "Invocation.h"
+#include "document/NesColour.h"
 #include "document/NumberText.h"
 #include "document/PaletteCsv.h"
 #include "document/TextEncoding.h"
@@ -25,7 +26,7 @@ int run(Invocation &run) {
         for (int row = 0; row < table.rows(); ++row) {
             const auto r = std::size_t(row);
             const std::int64_t address = table.addresses[r];
-            const bool inside = address >= 0 && address + 3 <= size;
+            const bool inside = address >= 0 && address + kPaletteBytes <= size;
             if (!inside) {
                 status = run.fail(
                     Invocation::kRefused,
