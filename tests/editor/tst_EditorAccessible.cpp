@@ -139,6 +139,8 @@ void tst_EditorAccessible::screenReader() {
     grid->child(0)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     QVERIFY(fixture.tileShows(0, 0) && fixture.state.rom.readByte(16) == 0); // a pick
     a11y(tile)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    // The selection left the first tile for this one: both say so.
+    QCOMPARE(events.checked().mid(3), (QList<QObject *>{fixture.box("BackTile0"), tile}));
     const QPoint last = static_cast<ColourChart *>(chart)->cellRect(63).center();
     for (const auto &[at, cell] : {std::pair{QPoint(30, 55), 0x21}, {QPoint(5, 5), 0}, {last, 63}})
         QCOMPARE(grid->indexOfChild(
@@ -149,7 +151,8 @@ void tst_EditorAccessible::screenReader() {
     chart->setFocus();
     QTest::keyClick(chart, Qt::Key_Right);
     QCOMPARE(grid->focusChild(), grid->child(1));
-    QVERIFY(grid->child(1)->state().focused);
+    QVERIFY(grid->child(1)->state().focused && !grid->child(2)->state().focused);
+    QVERIFY(grid->child(1)->state().focusable && grid->child(0x21)->state().focusable);
     events.described.clear();
     QTest::keyClick(chart, Qt::Key_Return);
     window->undoPick();
